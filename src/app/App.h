@@ -1,0 +1,138 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CurrentParameters.h"
+#include "platform/Clock.h"
+#include "platform/DisplayBitmap.h"
+#include "platform/GuiWaker.h"
+#include "platform/MessagePump.h"
+#include "platform/NativeWindow.h"
+#include "platform/Printer.h"
+#include "platform/Prompts.h"
+#include "platform/WaveIo.h"
+
+namespace sonavue::app {
+
+// Where the program finds and keeps its files.
+struct AppEnvironment {
+  std::filesystem::path executableFolder;  // help documents, settings, cal.wav
+  std::filesystem::path tempFolder;        // first working-folder candidate
+  std::filesystem::path cacheFolder;       // second candidate
+  std::filesystem::path lastResortFolder = "/tmp";
+  std::filesystem::path configFolder;      // settings when the executable's folder is read-only
+
+  // The environment of this process: the running binary's folder, TMPDIR or
+  // the system temporary folder, the XDG cache and configuration folders.
+  static AppEnvironment FromSystem();
+};
+
+// The platform services an App runs on: real ones in the program, virtual
+// ones in tests.
+struct AppServices {
+  platform::Clock& clock;
+  platform::Prompts& prompts;
+  platform::WaveDevices* devices = nullptr;
+  platform::Printer* printer = nullptr;
+};
+
+enum class CalibrationState { None, Spl, Response };
+
+// Flags of the main window and its operations.
+struct FrameState {
+  bool created = false;
+  bool fatalStart = false;
+  bool running = false;              // an audio operation runs
+  bool functionKeysEnabled = false;  // F1 … F6 honoured
+  CalibrationState calibration = CalibrationState::None;
+  bool stopRequest = false;
+  bool restartRequest = false;  // a live scan wants to restart after a layout change
+  bool grid = false;
+  bool peakHold = false;
+  bool resizePending = false;
+  bool engineLoop = false;
+  bool layoutPending = false;
+  bool analysisPending = false;
+  bool wasMinimized = false;
+  bool spaceLatch = false;
+  bool snapshotPushed = false;
+  int snapshotIndex = -1;
+  bool colorsDialogOpen = false;
+  // What the display shows.
+  bool displayIsScan = false;  // the display came from Scan Input or Scan File
+  bool inputOpen = false;      // the sound-card input is open (Scan Input)
+  bool scanFileRunning = false;
+  bool playbackActive = false;
+  bool segmentSpectrumShown = false;
+  bool capturedSignal = false;  // a captured signal is held (Save Wave)
+  std::string fileName;         // the file of the current analysis; empty when none
+  std::uint32_t scanTimeLimitMs = 0;
+};
+
+// Sizes derived from the client area by the layout step, in pixels.
+struct LayoutValues {
+  int clientWidth = 0;   // W
+  int clientHeight = 0;  // H
+  platform::FontSpec font;
+  int charWidth = 0;   // cw
+  int charHeight = 0;  // ch
+  int buttonHeight = 0;
+  int scrollThickness = 0;  // t
+  int readoutHeight = 0;
+  int displayWidth = 0;   // DW
+  int displayHeight = 0;  // DH
+  int leftMargin = 0;
+  int bandTextWidth = 0;       // "Display Band (Hz)_:_999.9k to 999.9k" + 2 cw
+  int frequencyTextWidth = 0;  // "Frequency (Hz)__:__9999999 +/- 9999" + 2 cw
+  int bandLabelWidth = 0;
+  int frequencyLabelWidth = 0;
+  int columnGap = 0;
+  int scopePlotHeight = 0;
+  int scopeTopMargin = 0;
+  int scopePoints = 0;
+};
+
+// The process-wide state of the program: every record, the platform services
+// and the main window. Operations are free functions taking App&.
+class App {
+ public:
+  App(AppServices services, AppEnvironment environment);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  platform::Clock& clock;
+  platform::Prompts& prompts;
+  platform::WaveDevices* devices;
+  platform::Printer* printer;
+  AppEnvironment environment;
+  platform::MessagePump pump;
+
+  std::unique_ptr<platform::WindowEvents> procedure;
+  std::unique_ptr<platform::NativeWindow> window;
+
+  CurrentParameters params;
+  FrameState frame;
+  LayoutValues layout;
+  platform::Size screen;
+  int captionHeight = 0;
+  platform::Rect settingsWindowRect;  // mirrored into the settings record
+  std::filesystem::path workingFolder;
+  std::filesystem::path calibrationSoundPath;
+  std::vector<std::int16_t> peakHold;  // one value per scope point
+
+  platform::ColorTable colors{};
+  platform::DisplayBitmap display;  // the sonogram or scope image; null when none
+
+  int exitCode = 0;
+  bool quitPosted = false;
+
+ private:
+  // Drains the message queue on the GUI thread when another thread posts.
+  std::unique_ptr<platform::GuiWaker> wake_;
+};
+
+}  // namespace sonavue::app

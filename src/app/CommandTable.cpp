@@ -1,0 +1,127 @@
+#include "app/CommandTable.h"
+
+#include "app/App.h"
+#include "app/CommandIds.h"
+#include "app/MainWindow.h"
+#include "audio/StopAllAudio.h"
+
+namespace sonavue::app {
+namespace {
+
+constexpr const char* kCaption = "Sonavue";
+constexpr const char* kHelpCaption = "TARN";
+
+void OpenHelp(App& app, const char* file, const char* failure) {
+  if (!app.prompts.OpenDocument(app.environment.executableFolder / file)) {
+    app.prompts.MessageBox(failure, kHelpCaption, platform::BoxIcon::Warning,
+                           platform::BoxButtons::Ok);
+  }
+}
+
+void ShowAbout(App& app) {
+  app.prompts.MessageBox(
+      "Sonavue 16\n\nAudio spectrum analyser: sonograms and live spectra of the sound card's "
+      "input and of WAV files.\n\nF1 Scan Input, F2 Scan File, F3 Analyze File, F4 Analyze File "
+      "Batch.",
+      kCaption, platform::BoxIcon::Information, platform::BoxButtons::Ok);
+}
+
+// Buttons, and the keys standing for them, act only while the button is
+// enabled; PLAY and PLAY WDW also while recording waits for its trigger.
+bool ButtonHonoured(App& app, int id) {
+  if (app.window->IsButtonEnabled(id)) return true;
+  return (id == IDC_PLAY || id == IDC_PLAY_WINDOW) && app.params.recordingId == ID_RECORDING_TRIGGER;
+}
+
+void ToggleGrid(App& app) {
+  app.frame.grid = !app.frame.grid;
+  app.window->SetButtonChecked(IDC_GRID, app.frame.grid);
+  app.window->Invalidate();
+}
+
+void TogglePeakHold(App& app) {
+  app.frame.peakHold = !app.frame.peakHold;
+  app.window->SetButtonChecked(IDC_PEAK_HOLD, app.frame.peakHold);
+  if (app.frame.peakHold) app.peakHold.assign(app.peakHold.size(), -10000);
+  app.window->Invalidate();
+}
+
+}  // namespace
+
+bool SendCommand(App& app, int id, int reason) {
+  if (app.window == nullptr || app.window->IsDestroyed()) return false;
+  switch (id) {
+    case IDM_SCAN_INPUT:
+      if (reason == kReasonUser) app.frame.spaceLatch = false;
+      return true;
+    case IDM_SCAN_FILE:
+    case IDM_ANALYZE_FILE:
+    case IDM_ANALYZE_BATCH:
+    case IDM_CHANGE_PARAMETERS:
+    case IDM_RESTORE_PARAMETERS:
+    case IDM_COLOR_SCALE:
+    case IDM_LOG_SPECTRUM:
+    case IDM_LOG_POINTS:
+    case IDM_SAVE_WAVE:
+    case IDM_SAVE_IMAGE_WINDOW:
+    case IDM_SAVE_IMAGE_ENTIRE:
+    case IDM_PRINT_WINDOW:
+    case IDM_SPL_CALIBRATE:
+    case IDM_SPL_CLEAR:
+    case IDM_FR_CALIBRATE:
+    case IDM_FR_CLEAR:
+    case IDM_CAL_STATUS:
+    case IDM_CONTROLS_AUTOMATIC:
+    case IDM_CONTROLS_MANUAL:
+    case IDM_CONTROLS_ULTRASOUND:
+    case IDM_POINTER_TARGET_BOX:
+    case IDM_POINTER_WHITE_CROSS:
+    case IDM_POINTER_BLACK_CROSS:
+    case IDM_FREQ_MARK_ON:
+    case IDM_FREQ_MARK_OFF:
+    case IDM_GAIN_LOCK_ON:
+    case IDM_GAIN_LOCK_OFF:
+    case IDM_VARIABLES_ADJUST:
+    case IDM_VARIABLES_FREEZE:
+      // Owned by features that are not built yet.
+      return true;
+    case IDM_EXIT:
+      HandleClose(app);
+      return true;
+    case IDM_QUICK_START_DISPLAY:
+      OpenHelp(app, kQuickStartDisplayFile, "Adobe Reader must be installed to read Quick Start.");
+      return true;
+    case IDM_QUICK_START_SOUNDCARD:
+      OpenHelp(app, kQuickStartSoundCardFile, "Adobe Reader must be installed to read Help.");
+      return true;
+    case IDM_HELP_TOPICS:
+      OpenHelp(app, kHelpTopicsFile, "Adobe Reader must be installed to read Help.");
+      return true;
+    case IDM_ABOUT:
+      ShowAbout(app);
+      return true;
+    case IDC_PLAY:
+    case IDC_PLAY_WINDOW:
+      ButtonHonoured(app, id);
+      return true;
+    case IDC_STOP:
+      if (ButtonHonoured(app, id) && app.frame.calibration == CalibrationState::None) {
+        audio::StopAllAudio(app, false);
+      }
+      return true;
+    case IDC_GRID:
+      if (ButtonHonoured(app, id)) ToggleGrid(app);
+      return true;
+    case IDC_PEAK_HOLD:
+      if (ButtonHonoured(app, id)) TogglePeakHold(app);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void PostCommand(App& app, int id, int reason) {
+  app.pump.Post({platform::MessageKind::Command, id, reason});
+}
+
+}  // namespace sonavue::app

@@ -1,0 +1,311 @@
+#include "app/MainWindow.h"
+
+#include <QApplication>
+
+#include "app/App.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/Layout.h"
+#include "app/Menu.h"
+#include "app/Settings.h"
+#include "app/WorkingFiles.h"
+#include "audio/StopAllAudio.h"
+#include "platform/KeyCodes.h"
+
+namespace sonavue::app {
+
+using platform::NativeWindow;
+using platform::Rect;
+using platform::Rgb;
+
+namespace {
+
+constexpr const char* kCaption = "Sonavue";
+constexpr const char* kRunningCaption = "Sonavue 16";
+constexpr std::uint32_t kScanTimeLimitMs = 14'400'000;
+constexpr int kBackgroundIndex = 4;
+
+// System colours of the panels.
+constexpr Rgb kInactiveCaptionColor{191, 205, 219};
+constexpr Rgb kButtonFaceColor{240, 240, 240};
+
+// Forwards what the window reports to the handlers of this file and of the
+// owning parts.
+class WindowProcedure final : public platform::WindowEvents {
+ public:
+  explicit WindowProcedure(App& app) : app_(app) {}
+
+  void OnSize(platform::SizeKind kind, platform::Size) override {
+    if (kind == platform::SizeKind::Minimized) {
+      app_.frame.wasMinimized = true;
+      return;
+    }
+    HandleSize(app_);
+  }
+  void OnMove() override { HandleMove(app_); }
+  void OnPaint() override { PaintWindow(app_); }
+  void OnClose() override { HandleClose(app_); }
+  void OnKeyDown(int virtualKey) override { HandleKeyDown(app_, virtualKey); }
+  void OnCommand(int id) override { SendCommand(app_, id, kReasonUser); }
+  void OnMouse(const platform::MouseEvent&) override {}
+  void OnNonClientMouseMove() override { HandleNonClientMouseMove(app_); }
+  void OnScroll(platform::ScrollBarId, platform::ScrollAction, int) override {}
+
+ private:
+  App& app_;
+};
+
+bool IsScanning(const App& app) { return app.frame.inputOpen || app.frame.scanFileRunning; }
+
+// A finished Analyze File display is on screen.
+bool AnalysisShown(const App& app) {
+  return !app.frame.engineLoop && !app.frame.displayIsScan && !app.frame.fileName.empty();
+}
+
+// The creation step of the main window.
+void CreateWindowContents(App& app) {
+  NativeWindow& w = *app.window;
+  if (app.frame.created) return;
+  w.SetCaption(kCaption);
+  app.frame.scanTimeLimitMs = kScanTimeLimitMs;
+  app.calibrationSoundPath = app.environment.executableFolder / "cal.wav";
+
+  const WorkingFolderChoice working = ChooseWorkingFolder(
+      {app.environment.tempFolder, app.environment.cacheFolder, app.environment.lastResortFolder});
+  app.workingFolder = working.folder;
+  if (!working.accepted) {
+    app.prompts.MessageBox(
+        "User Privileges do not allow Sonavue to write temporary files.\nPlease set User "
+        "Privileges to allow file creation and deletion",
+        kCaption, platform::BoxIcon::Warning, platform::BoxButtons::Ok);
+    app.frame.fatalStart = true;
+  }
+
+  app.screen = w.ScreenSize();
+  app.captionHeight = w.CaptionHeight();
+  w.SetMenu(BuildMainMenu());
+
+  const platform::FontMetrics defaultFont = platform::MeasureFont({"Arial", 13, 400});
+  const int cw = defaultFont.averageCharWidth;
+  const int buttonHeight = defaultFont.height * 4 / 3;
+  w.SetWindowRect(InitialWindowRect(app.screen));
+
+  w.EnableScrollBar(platform::ScrollBarId::Horizontal, true);
+  w.EnableScrollBar(platform::ScrollBarId::Vertical, true);
+  w.MoveScrollBar(platform::ScrollBarId::Horizontal, {0, 0, 0, 2 * cw});
+  w.MoveScrollBar(platform::ScrollBarId::Vertical, {0, 0, 2 * cw, 0});
+  w.CreateButton(IDC_PLAY, "&PLAY", false, 10 * cw, buttonHeight);
+  w.CreateButton(IDC_PLAY_WINDOW, "PLAY &WDW", false, 20 * cw, buttonHeight);
+  w.CreateButton(IDC_STOP, "&STOP", false, 10 * cw, buttonHeight);
+  w.CreateButton(IDC_GRID, "&GRID", true, 20 * cw, buttonHeight);
+  w.CreateButton(IDC_PEAK_HOLD, "PEAK &HOLD", true, 30 * cw, buttonHeight);
+  for (int id : {IDC_PLAY, IDC_PLAY_WINDOW, IDC_STOP, IDC_GRID, IDC_PEAK_HOLD}) {
+    w.EnableButton(id, false);
+  }
+
+  InitialColorTable(app);
+
+  for (int id : {IDM_ANALYZE_FILE, IDM_ANALYZE_BATCH, IDM_COLOR_SCALE, IDM_SCAN_FILE,
+                 IDM_SCAN_INPUT, IDM_EXIT}) {
+    w.EnableMenuItem(id, true);
+  }
+  w.EnableMenuItemAt(kPopupFunction, kFunctionSplCalPos, true);
+  w.EnableMenuItemAt(kPopupFunction, kFunctionResponseCalPos, true);
+  for (int id : {IDM_CHANGE_PARAMETERS, IDM_RESTORE_PARAMETERS, IDM_LOG_SPECTRUM, IDM_LOG_POINTS,
+                 IDM_SAVE_WAVE, IDM_PRINT_WINDOW}) {
+    w.EnableMenuItem(id, false);
+  }
+  w.EnableMenuItemAt(kPopupFunction, kFunctionSaveImagePos, false);
+  app.frame.running = false;
+  app.frame.created = true;
+  app.frame.functionKeysEnabled = true;
+}
+
+}  // namespace
+
+void InitialColorTable(App& app) {
+  auto& c = app.colors;
+  c[0] = {128, 128, 128};  // text
+  c[1] = {220, 0, 0};      // frequency mark
+  c[2] = {0, 133, 252};    // signal 2
+  c[3] = {255, 255, 200};  // signal 1
+  c[4] = {0, 0, 0};        // background
+  for (int i = 5; i < platform::kColorTableSize; ++i) {
+    const auto level = static_cast<std::uint8_t>((i - 5) * 255 / (platform::kColorTableSize - 6));
+    c[static_cast<std::size_t>(i)] = {level, level, level};
+  }
+}
+
+bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+  app.procedure = std::make_unique<WindowProcedure>(app);
+  app.window = std::make_unique<NativeWindow>(*app.procedure);
+  app.pump.SetHandler([&app](const platform::Message& message) {
+    if (message.kind == platform::MessageKind::Command) {
+      SendCommand(app, message.id, static_cast<int>(message.param));
+    }
+  });
+  CreateWindowContents(app);
+  app.window->Show();
+  if (app.layout.clientWidth == 0) RunLayout(app, false);
+
+  if (LoadSettings(app)) {
+    const Rect& stored = app.settingsWindowRect;
+    if (stored.w > 0 && stored.h > 0) app.window->SetWindowRect(stored);
+  }
+  // The vertical scroll bar shows the gain setting, −30 … +30 dB, as 0 … 60.
+  app.window->SetScrollRange(platform::ScrollBarId::Vertical, 0, 60);
+  app.window->SetScrollPosition(platform::ScrollBarId::Vertical, app.params.gainDb + 30);
+  app.params.gainDb = app.window->ScrollPosition(platform::ScrollBarId::Vertical) - 30;
+  SetMenuCheckMarks(app);
+
+  if (app.frame.fatalStart) {
+    HandleClose(app);
+    return false;
+  }
+  app.window->SetCaption(kRunningCaption);
+  (void)arguments;  // the command line is interpreted once its ways of working exist
+  return true;
+}
+
+int RunMessageLoop(App& app) {
+  if (app.window == nullptr || app.window->IsDestroyed()) return app.exitCode;
+  return QApplication::exec();
+}
+
+void HandleMove(App& app) {
+  const Rect r = app.window->WindowRect();
+  if (r.w > 200 && r.h > 150 && r.w < app.screen.w && r.h < app.screen.h) {
+    app.settingsWindowRect = r;
+  }
+}
+
+void HandleSize(App& app) {
+  NativeWindow& w = *app.window;
+  if (app.frame.wasMinimized) {
+    app.frame.wasMinimized = false;
+    RunLayout(app, false);
+    w.Invalidate();
+    return;
+  }
+  audio::StopAllAudio(app, true);
+  app.frame.segmentSpectrumShown = false;
+  app.frame.snapshotIndex = -1;
+  app.frame.snapshotPushed = false;
+  const Rect r = w.WindowRect();
+  if (!w.IsMinimized() && r.w < app.screen.w && r.h < app.screen.h) app.settingsWindowRect = r;
+  RunLayout(app, false);
+  if (!app.frame.engineLoop) {
+    w.Surface().FillRect({0, 0, std::max(app.screen.w, w.Surface().Width()),
+                          std::max(app.screen.h, w.Surface().Height())},
+                         app.colors[kBackgroundIndex]);
+    app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()}, kBackgroundIndex);
+  }
+
+  if (AnalysisShown(app)) {
+    if (w.IsLeftButtonDown()) {
+      app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()},
+                                kBackgroundIndex);
+      app.frame.resizePending = true;
+    } else {
+      SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);
+    }
+  }
+  if (app.frame.displayIsScan && !app.frame.engineLoop) {
+    app.display.Release();
+    EnterScanIdleMenuState(app);
+  }
+  w.Invalidate();
+  w.SetFocus();
+}
+
+void HandleNonClientMouseMove(App& app) {
+  if (app.frame.resizePending && AnalysisShown(app)) {
+    app.frame.resizePending = false;
+    SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);
+  }
+}
+
+void PaintWindow(App& app) {
+  NativeWindow& w = *app.window;
+  platform::DisplayBitmap& surface = w.Surface();
+  const LayoutValues& v = app.layout;
+
+  if (app.display.IsNull()) {
+    surface.FillRect({0, 0, v.displayWidth, v.displayHeight}, app.colors[kBackgroundIndex]);
+  }
+  const int panelTop = v.displayHeight + v.scrollThickness;
+  surface.FillRect({0, panelTop, v.clientWidth, v.clientHeight - panelTop}, kInactiveCaptionColor);
+  surface.FillRect({v.displayWidth, v.displayHeight, v.scrollThickness, v.scrollThickness},
+                   kButtonFaceColor);
+  if (!app.display.IsNull()) {
+    surface.Blit({0, 0}, app.display,
+                 {0, 0, std::min(app.display.Width(), v.displayWidth),
+                  std::min(app.display.Height(), v.displayHeight)});
+  }
+}
+
+void HandleClose(App& app) {
+  if (app.frame.calibration != CalibrationState::None) return;
+  if (app.frame.running) {
+    audio::StopAllAudio(app, false);
+    return;
+  }
+  app.frame.stopRequest = true;
+  app.pump.DispatchAll();
+  SaveSettings(app);
+
+  app.display.Release();
+  app.peakHold.clear();
+  app.window->Destroy();
+  // The window is gone: end the event loop.
+  app.quitPosted = true;
+  app.exitCode = 0;
+  platform::QuitMessageLoop(0);
+}
+
+void HandleKeyDown(App& app, int key) {
+  using namespace platform;
+  if (app.frame.calibration != CalibrationState::None) return;
+  FrameState& f = app.frame;
+  const bool scanning = IsScanning(app);
+
+  if (key == VK_ESCAPE_KEY || key == 'S') audio::StopAllAudio(app, false);
+  if (key == 'P' && !scanning) SendCommand(app, IDC_PLAY);
+  if (key == 'W' && !scanning) SendCommand(app, IDC_PLAY_WINDOW);
+  if (key == 'C' && scanning) SendCommand(app, IDC_PLAY);
+  if (key == 'L' && scanning) SendCommand(app, IDC_PLAY_WINDOW);
+  if (key == 'H' && scanning) SendCommand(app, IDC_PEAK_HOLD);
+  if (key == 'A' && f.inputOpen) SendCommand(app, IDC_PLAY);
+  if (key == 'T' && f.inputOpen) SendCommand(app, IDC_PLAY_WINDOW);
+  if (key == 'G') SendCommand(app, IDC_GRID);
+  if (key == VK_SPACE_KEY) {
+    if (f.inputOpen && app.params.recordingId == ID_RECORDING_OFF && !f.spaceLatch) {
+      audio::StopAllAudio(app, false);
+      f.spaceLatch = true;
+    }
+    if (!f.inputOpen && (app.params.wayOfWorking == 1 || app.params.wayOfWorking == 2) &&
+        !f.engineLoop && f.spaceLatch) {
+      SendCommand(app, IDM_SCAN_INPUT, kReasonSpaceResume);
+    }
+  }
+  if (key >= VK_F1_KEY && key <= VK_F1_KEY + 5 && f.functionKeysEnabled) {
+    static constexpr int kFunctionCommands[] = {IDM_SCAN_INPUT,        IDM_SCAN_FILE,
+                                                IDM_ANALYZE_FILE,      IDM_ANALYZE_BATCH,
+                                                IDM_CHANGE_PARAMETERS, IDM_RESTORE_PARAMETERS};
+    SendCommand(app, kFunctionCommands[key - VK_F1_KEY]);
+  }
+  if (key == VK_F1_KEY + 6) SendCommand(app, IDM_COLOR_SCALE);
+
+  int dx = 0;
+  int dy = 0;
+  if (key == VK_LEFT_KEY) dx = -1;
+  if (key == VK_RIGHT_KEY) dx = 1;
+  if (key == VK_UP_KEY) dy = -1;
+  if (key == VK_DOWN_KEY) dy = 1;
+  if (dx != 0 || dy != 0) {
+    const Point p = app.window->CursorPosition();
+    app.window->SetCursorPosition({p.x + dx, p.y + dy});
+  }
+}
+
+}  // namespace sonavue::app

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sonavue::app {
+
+class App;
+
+// Creates the main window (its creation step included), loads and applies
+// the settings, sets the menu check marks and then either closes at once
+// (no usable working folder or display) or sets the caption "Sonavue 16" and
+// interprets the command line. Returns false when the program must end.
+bool StartApplication(App& app, const std::vector<std::string>& arguments);
+
+// Runs the event loop until the window is closed; returns the exit code.
+int RunMessageLoop(App& app);
+
+// The window's own handlers, also called by other parts of the program.
+void HandleSize(App& app);
+void HandleMove(App& app);
+void HandleClose(App& app);
+void HandleKeyDown(App& app, int virtualKey);
+void HandleNonClientMouseMove(App& app);
+void PaintWindow(App& app);
+
+// The colours of the five "other colours" entries and a grey scale until
+// the colour records are applied.
+void InitialColorTable(App& app);
+
+}  // namespace sonavue::app

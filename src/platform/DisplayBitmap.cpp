@@ -1,0 +1,174 @@
+#include "platform/DisplayBitmap.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+
+namespace sonavue::platform {
+
+struct DisplayBitmap::Impl {
+  QImage image;
+};
+
+namespace {
+
+QFont ToQFont(const FontSpec& spec) {
+  QFont font(QString::fromStdString(spec.family));
+  font.setPixelSize(std::max(1, spec.pixelHeight));
+  font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+  font.setStyleStrategy(QFont::PreferQuality);
+  return font;
+}
+
+QColor ToQColor(Rgb color) { return QColor(color.r, color.g, color.b); }
+
+// Intersects rect with the image area.
+QRect Clip(const QImage& image, const Rect& rect) {
+  return QRect(rect.x, rect.y, rect.w, rect.h).intersected(image.rect());
+}
+
+}  // namespace
+
+FontMetrics MeasureFont(const FontSpec& font) {
+  const QFontMetrics metrics(ToQFont(font));
+  return {metrics.averageCharWidth(), metrics.height()};
+}
+
+int TextWidth(const FontSpec& font, const std::string& text) {
+  return QFontMetrics(ToQFont(font)).horizontalAdvance(QString::fromStdString(text));
+}
+
+DisplayBitmap::DisplayBitmap() : impl_(std::make_unique<Impl>()) {}
+DisplayBitmap::~DisplayBitmap() = default;
+DisplayBitmap::DisplayBitmap(DisplayBitmap&&) noexcept = default;
+DisplayBitmap& DisplayBitmap::operator=(DisplayBitmap&&) noexcept = default;
+
+bool DisplayBitmap::Allocate(int w, int h) {
+  impl_->image = QImage();
+  if (w <= 0 || h <= 0) return false;
+  QImage image(w, h, QImage::Format_RGB888);
+  if (image.isNull()) return false;
+  image.fill(Qt::black);
+  impl_->image = std::move(image);
+  return true;
+}
+
+void DisplayBitmap::Release() { impl_->image = QImage(); }
+bool DisplayBitmap::IsNull() const { return impl_->image.isNull(); }
+int DisplayBitmap::Width() const { return impl_->image.width(); }
+int DisplayBitmap::Height() const { return impl_->image.height(); }
+std::uint8_t* DisplayBitmap::Row(int y) { return impl_->image.scanLine(y); }
+const std::uint8_t* DisplayBitmap::Row(int y) const { return impl_->image.constScanLine(y); }
+std::size_t DisplayBitmap::Stride() const {
+  return static_cast<std::size_t>(impl_->image.bytesPerLine());
+}
+
+Rgb DisplayBitmap::Color(int index) const {
+  if (colors_ == nullptr || index < 0 || index >= kColorTableSize) return {};
+  return (*colors_)[static_cast<std::size_t>(index)];
+}
+
+Rgb DisplayBitmap::Pixel(int x, int y) const {
+  if (!impl_->image.valid(x, y)) return {};
+  const std::uint8_t* p = Row(y) + 3 * x;
+  return {p[0], p[1], p[2]};
+}
+
+void DisplayBitmap::SetPixel(int x, int y, Rgb color) {
+  if (!impl_->image.valid(x, y)) return;
+  std::uint8_t* p = Row(y) + 3 * x;
+  p[0] = color.r;
+  p[1] = color.g;
+  p[2] = color.b;
+}
+
+void DisplayBitmap::FillRect(const Rect& rect, Rgb color) {
+  QImage& image = impl_->image;
+  const QRect area = Clip(image, rect);
+  if (area.isEmpty()) return;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    std::uint8_t* p = image.scanLine(y) + 3 * area.left();
+    for (int x = 0; x < area.width(); ++x, p += 3) {
+      p[0] = color.r;
+      p[1] = color.g;
+      p[2] = color.b;
+    }
+  }
+}
+
+void DisplayBitmap::Line(Point from, Point to, Rgb color, int width) {
+  if (IsNull()) return;
+  if (width <= 1 && (from.x == to.x || from.y == to.y)) {
+    // Axis-parallel hairlines are the common case: fill them directly.
+    FillRect({std::min(from.x, to.x), std::min(from.y, to.y), std::abs(to.x - from.x) + 1,
+              std::abs(to.y - from.y) + 1},
+             color);
+    return;
+  }
+  QPainter painter(&impl_->image);
+  painter.setPen(QPen(ToQColor(color), std::max(1, width)));
+  painter.drawLine(from.x, from.y, to.x, to.y);
+}
+
+void DisplayBitmap::Text(Point origin, const std::string& text, const FontSpec& font, Rgb color) {
+  if (IsNull() || text.empty()) return;
+  QPainter painter(&impl_->image);
+  const QFont qfont = ToQFont(font);
+  painter.setFont(qfont);
+  painter.setPen(ToQColor(color));
+  painter.drawText(origin.x, origin.y + QFontMetrics(qfont).ascent(),
+                   QString::fromStdString(text));
+}
+
+void DisplayBitmap::Invert(const Rect& rect) {
+  QImage& image = impl_->image;
+  const QRect area = Clip(image, rect);
+  if (area.isEmpty()) return;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    std::uint8_t* p = image.scanLine(y) + 3 * area.left();
+    for (int i = 0; i < 3 * area.width(); ++i) p[i] = static_cast<std::uint8_t>(~p[i]);
+  }
+}
+
+void DisplayBitmap::Scroll(const Rect& area, int dx, int dy) {
+  QImage& image = impl_->image;
+  const QRect clip = Clip(image, area);
+  if (clip.isEmpty()) return;
+  // Source rows and columns that land inside the clip after the move.
+  const QRect source = clip.translated(-dx, -dy).intersected(clip);
+  if (source.isEmpty()) return;
+  const int bytes = 3 * source.width();
+  const auto copyRow = [&](int y) {
+    std::memmove(image.scanLine(y + dy) + 3 * (source.left() + dx),
+                 image.constScanLine(y) + 3 * source.left(), static_cast<std::size_t>(bytes));
+  };
+  if (dy > 0) {
+    for (int y = source.bottom(); y >= source.top(); --y) copyRow(y);
+  } else {
+    for (int y = source.top(); y <= source.bottom(); ++y) copyRow(y);
+  }
+}
+
+void DisplayBitmap::Blit(Point destination, const DisplayBitmap& source, const Rect& srcRect) {
+  if (IsNull() || source.IsNull()) return;
+  QRect from = Clip(source.impl_->image, srcRect);
+  // Shift the destination by what clipping the source removed.
+  Point to{destination.x + (from.left() - srcRect.x), destination.y + (from.top() - srcRect.y)};
+  QRect target = QRect(to.x, to.y, from.width(), from.height()).intersected(impl_->image.rect());
+  if (target.isEmpty()) return;
+  from = QRect(from.left() + (target.left() - to.x), from.top() + (target.top() - to.y),
+               target.width(), target.height());
+  for (int y = 0; y < target.height(); ++y) {
+    std::memmove(impl_->image.scanLine(target.top() + y) + 3 * target.left(),
+                 source.impl_->image.constScanLine(from.top() + y) + 3 * from.left(),
+                 static_cast<std::size_t>(3 * target.width()));
+  }
+}
+
+void* DisplayBitmap::NativeImage() { return &impl_->image; }
+const void* DisplayBitmap::NativeImage() const { return &impl_->image; }
+
+}  // namespace sonavue::platform

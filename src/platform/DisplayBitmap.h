@@ -1,0 +1,107 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Geometry.h"
+
+namespace sonavue::platform {
+
+struct Rgb {
+  std::uint8_t r = 0;
+  std::uint8_t g = 0;
+  std::uint8_t b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// The program's colour table: every drawing names one of these entries by
+// index (0 text, 1 frequency mark, 2 signal 2, 3 signal 1, 4 background,
+// 5 to 235 the colour scale).
+inline constexpr int kColorTableSize = 236;
+using ColorTable = std::array<Rgb, kColorTableSize>;
+
+// A font by family name and character height in pixels.
+struct FontSpec {
+  std::string family = "Arial";
+  int pixelHeight = 12;
+  int weight = 400;  // 400 normal, 700 bold
+  bool operator==(const FontSpec&) const = default;
+};
+
+struct FontMetrics {
+  int averageCharWidth = 0;
+  int height = 0;
+};
+
+// Metrics of a font as text is drawn with it.
+FontMetrics MeasureFont(const FontSpec& font);
+int TextWidth(const FontSpec& font, const std::string& text);
+
+// An off-screen 24-bit image, top row first, 3 bytes per pixel in the order
+// red, green, blue. Sonogram pixels are written straight into Row(); lines,
+// fills and text go through the drawing operations, which clip to the image.
+// Colours are given as entries of a bound ColorTable or as plain RGB values.
+class DisplayBitmap {
+ public:
+  DisplayBitmap();
+  ~DisplayBitmap();
+  DisplayBitmap(DisplayBitmap&&) noexcept;
+  DisplayBitmap& operator=(DisplayBitmap&&) noexcept;
+  DisplayBitmap(const DisplayBitmap&) = delete;
+  DisplayBitmap& operator=(const DisplayBitmap&) = delete;
+
+  // Allocates a w × h image filled with black. Returns false (and holds no
+  // image) when the memory cannot be had or a side is not positive.
+  bool Allocate(int w, int h);
+  void Release();
+  bool IsNull() const;
+  int Width() const;
+  int Height() const;
+  Size Dimensions() const { return {Width(), Height()}; }
+
+  // Row y (0 = top); Stride() bytes apart. Valid until Allocate/Release.
+  std::uint8_t* Row(int y);
+  const std::uint8_t* Row(int y) const;
+  std::size_t Stride() const;
+
+  // Colour table used by the index-based operations; must outlive its use.
+  void BindColors(const ColorTable* colors) { colors_ = colors; }
+  Rgb Color(int index) const;
+
+  Rgb Pixel(int x, int y) const;
+  void SetPixel(int x, int y, Rgb color);
+  void SetPixelIndex(int x, int y, int index) { SetPixel(x, y, Color(index)); }
+
+  void FillRect(const Rect& rect, Rgb color);
+  void FillRectIndex(const Rect& rect, int index) { FillRect(rect, Color(index)); }
+  // A line including both end points.
+  void Line(Point from, Point to, Rgb color, int width = 1);
+  void LineIndex(Point from, Point to, int index, int width = 1) {
+    Line(from, to, Color(index), width);
+  }
+  // Text with its top-left corner at origin, transparent background.
+  void Text(Point origin, const std::string& text, const FontSpec& font, Rgb color);
+  void TextIndex(Point origin, const std::string& text, const FontSpec& font, int index) {
+    Text(origin, text, font, Color(index));
+  }
+  // Inverts every colour inside rect.
+  void Invert(const Rect& rect);
+  // Moves the pixels inside area by (dx, dy); uncovered pixels keep their values.
+  void Scroll(const Rect& area, int dx, int dy);
+  // Copies source's srcRect with its top-left corner at destination.
+  void Blit(Point destination, const DisplayBitmap& source, const Rect& srcRect);
+
+  // The underlying QImage, for the painting adapters of the platform layer.
+  void* NativeImage();
+  const void* NativeImage() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  const ColorTable* colors_ = nullptr;
+};
+
+}  // namespace sonavue::platform

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sonavue::platform {
+
+enum class BoxIcon { None, Information, Warning, Error, Question };
+enum class BoxButtons { Ok, OkCancel, YesNo };
+enum class BoxResult { Ok, Cancel, Yes, No };
+
+// One file chooser as the program describes it.
+struct FileChooserRequest {
+  std::string title;
+  // Filter pairs separated by "|": "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*|".
+  std::string filter;
+  // Appended when the typed name has no extension; empty for none.
+  std::string defaultExtension;
+  std::string startFolder;
+  bool save = false;
+  bool multiSelect = false;
+  bool overwritePrompt = false;
+};
+
+// Everything that asks the user something or shows something outside the
+// main window. The real implementation uses Qt; the scripted one answers
+// from a queue for tests and the command-line companion.
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+
+  // A modal message box. Texts use "\n" and "\r" as line breaks.
+  virtual BoxResult MessageBox(const std::string& text, const std::string& caption,
+                               BoxIcon icon, BoxButtons buttons) = 0;
+
+  // A file chooser. Returns nothing when cancelled; otherwise the full path of
+  // the chosen file, or for a multiple choice the folder followed by each name.
+  virtual std::optional<std::vector<std::string>> ChooseFile(
+      const FileChooserRequest& request) = 0;
+
+  // Opens a document with the desktop's viewer. Returns false when it could
+  // not be opened.
+  virtual bool OpenDocument(const std::filesystem::path& path) = 0;
+};
+
+}  // namespace sonavue::platform

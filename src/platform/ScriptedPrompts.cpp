@@ -1,0 +1,49 @@
+#include "platform/ScriptedPrompts.h"
+
+namespace sonavue::platform {
+
+void ScriptedPrompts::Unexpected(const std::string& what) {
+  if (unexpected_) unexpected_(what);
+}
+
+BoxResult ScriptedPrompts::MessageBox(const std::string& text, const std::string& caption,
+                                      BoxIcon icon, BoxButtons buttons) {
+  boxes_.push_back({text, caption, icon, buttons});
+  if (observer_) observer_(boxes_.back());
+  if (buttons == BoxButtons::Ok) return BoxResult::Ok;
+
+  const BoxResult cancelled = buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Cancel;
+  if (answers_.empty() || !std::holds_alternative<BoxResult>(answers_.front())) {
+    Unexpected("message box without a scripted answer: \"" + text + "\"");
+    return cancelled;
+  }
+  const BoxResult result = std::get<BoxResult>(answers_.front());
+  answers_.pop_front();
+  return result;
+}
+
+std::optional<std::vector<std::string>> ScriptedPrompts::ChooseFile(
+    const FileChooserRequest& request) {
+  choosers_.push_back(request);
+  if (answers_.empty() || !std::holds_alternative<FileAnswer>(answers_.front())) {
+    Unexpected("file chooser \"" + request.title + "\" without a scripted answer");
+    return std::nullopt;
+  }
+  auto answer = std::get<FileAnswer>(std::move(answers_.front()));
+  answers_.pop_front();
+  return answer.paths;
+}
+
+bool ScriptedPrompts::OpenDocument(const std::filesystem::path& path) {
+  documents_.push_back(path);
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+std::vector<ShownBox> ScriptedPrompts::TakeBoxes() {
+  std::vector<ShownBox> taken;
+  taken.swap(boxes_);
+  return taken;
+}
+
+}  // namespace sonavue::platform

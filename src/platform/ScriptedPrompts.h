@@ -1,0 +1,67 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <variant>
+
+#include "platform/Prompts.h"
+
+namespace sonavue::platform {
+
+// A box the program showed, as it was shown.
+struct ShownBox {
+  std::string text;
+  std::string caption;
+  BoxIcon icon = BoxIcon::None;
+  BoxButtons buttons = BoxButtons::Ok;
+};
+
+// Prompts answered from a script. Boxes with only an OK button need no
+// answer; every other prompt takes the next answer from the queue, and a
+// prompt with no fitting answer is reported through the unexpected-prompt
+// callback (a test failure, or an error of the command-line companion) and
+// answered as cancelled.
+class ScriptedPrompts final : public Prompts {
+ public:
+  struct FileAnswer {
+    std::optional<std::vector<std::string>> paths;  // nothing = cancel
+  };
+  using Answer = std::variant<BoxResult, FileAnswer>;
+  using UnexpectedHandler = std::function<void(const std::string& what)>;
+
+  void SetUnexpectedHandler(UnexpectedHandler handler) { unexpected_ = std::move(handler); }
+  // Called for every box as it is shown (the companion prints it).
+  void SetBoxObserver(std::function<void(const ShownBox&)> observer) {
+    observer_ = std::move(observer);
+  }
+
+  void QueueBoxAnswer(BoxResult result) { answers_.emplace_back(result); }
+  void QueueFile(std::vector<std::string> paths) {
+    answers_.emplace_back(FileAnswer{std::move(paths)});
+  }
+  void QueueFileCancel() { answers_.emplace_back(FileAnswer{std::nullopt}); }
+
+  BoxResult MessageBox(const std::string& text, const std::string& caption, BoxIcon icon,
+                       BoxButtons buttons) override;
+  std::optional<std::vector<std::string>> ChooseFile(const FileChooserRequest& request) override;
+  // Records the path; succeeds when the file exists, as a desktop viewer would.
+  bool OpenDocument(const std::filesystem::path& path) override;
+
+  const std::vector<ShownBox>& Boxes() const { return boxes_; }
+  std::vector<ShownBox> TakeBoxes();
+  const std::vector<FileChooserRequest>& Choosers() const { return choosers_; }
+  const std::vector<std::filesystem::path>& Documents() const { return documents_; }
+  std::size_t UnusedAnswers() const { return answers_.size(); }
+
+ private:
+  void Unexpected(const std::string& what);
+
+  std::deque<Answer> answers_;
+  std::vector<ShownBox> boxes_;
+  std::vector<FileChooserRequest> choosers_;
+  std::vector<std::filesystem::path> documents_;
+  UnexpectedHandler unexpected_;
+  std::function<void(const ShownBox&)> observer_;
+};
+
+}  // namespace sonavue::platform

@@ -1,0 +1,82 @@
+#include "support/AppFixture.h"
+
+#include <QApplication>
+
+#include "app/CommandTable.h"
+#include "app/MainWindow.h"
+
+namespace sonavue::testing {
+
+void AppFixture::SetUp() {
+  folders_ = std::make_unique<TempFolder>();
+  for (const char* name : {"bin", "tmp", "cache", "config"}) {
+    std::filesystem::create_directories(*folders_ / name);
+  }
+  environment_.executableFolder = *folders_ / "bin";
+  environment_.tempFolder = *folders_ / "tmp";
+  environment_.cacheFolder = *folders_ / "cache";
+  environment_.lastResortFolder = *folders_ / "tmp";
+  environment_.configFolder = *folders_ / "config";
+  prompts_.SetUnexpectedHandler([](const std::string& what) { ADD_FAILURE() << what; });
+}
+
+void AppFixture::TearDown() {
+  for (const auto& box : prompts_.Boxes()) {
+    ADD_FAILURE() << "unexpected message box \"" << box.text << "\" (" << box.caption << ")";
+  }
+  EXPECT_EQ(prompts_.UnusedAnswers(), 0U) << "scripted answers left unused";
+  app_.reset();
+  QApplication::processEvents();
+  folders_.reset();
+}
+
+void AppFixture::Start(const std::vector<std::string>& arguments) {
+  app_ = std::make_unique<app::App>(app::AppServices{clock_, prompts_}, environment_);
+  app::StartApplication(*app_, arguments);
+  ProcessEvents();
+}
+
+void AppFixture::Restart(const std::vector<std::string>& arguments) {
+  if (app_ && !app_->window->IsDestroyed()) Close();
+  app_.reset();
+  QApplication::processEvents();
+  Start(arguments);
+}
+
+void AppFixture::SendCommand(int id, int reason) {
+  app::SendCommand(*app_, id, reason);
+  ProcessEvents();
+}
+
+void AppFixture::SendKey(int qtKey) {
+  Window().SendKey(qtKey);
+  ProcessEvents();
+}
+
+void AppFixture::SendMouse(platform::MouseAction action, platform::Point client) {
+  Window().SendMouse(action, client);
+  ProcessEvents();
+}
+
+void AppFixture::Resize(int width, int height) {
+  const platform::Rect r = Window().WindowRect();
+  Window().SetWindowRect({r.x, r.y, width, height});
+  ProcessEvents();
+}
+
+void AppFixture::Close() {
+  Window().RequestClose();
+  ProcessEvents();
+}
+
+void AppFixture::ProcessEvents() {
+  QApplication::processEvents();
+  if (app_) app_->pump.DispatchAll();
+}
+
+const platform::DisplayBitmap& AppFixture::WindowImage() {
+  Window().UpdateNow();
+  return Window().Surface();
+}
+
+}  // namespace sonavue::testing

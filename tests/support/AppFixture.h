@@ -1,0 +1,59 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/App.h"
+#include "platform/Clock.h"
+#include "platform/ScriptedPrompts.h"
+#include "support/TempFolder.h"
+
+namespace sonavue::testing {
+
+// A fresh App on the virtual clock with scripted prompts around the real
+// main window on the offscreen platform. The executable, temporary, cache and
+// configuration folders are private to each test. A prompt without a scripted
+// answer fails the test, and so does a message box the test did not take.
+class AppFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates the App and runs the start-up with these command-line arguments.
+  void Start(const std::vector<std::string>& arguments = {});
+  // Closes the running App (as Exit does) and starts a new one on the same folders.
+  void Restart(const std::vector<std::string>& arguments = {});
+  app::App& App() { return *app_; }
+  platform::NativeWindow& Window() { return *app_->window; }
+
+  // Input as the user gives it.
+  void SendCommand(int id, int reason = 0);
+  void SendKey(int qtKey);
+  void SendMouse(platform::MouseAction action, platform::Point client);
+  void Resize(int width, int height);
+  void Close();
+  void ProcessEvents();
+
+  // What the user sees.
+  bool MenuEnabled(int id) { return Window().IsMenuItemEnabled(id); }
+  bool MenuChecked(int id) { return Window().IsMenuItemChecked(id); }
+  bool MenuEnabledAt(int popup, int position) { return Window().IsMenuItemAtEnabled(popup, position); }
+  bool ButtonEnabled(int id) { return Window().IsButtonEnabled(id); }
+  std::string ButtonCaption(int id) { return Window().ButtonCaption(id); }
+  std::vector<platform::ShownBox> TakeBoxes() { return prompts_.TakeBoxes(); }
+  // The window's backing image after any pending repaint.
+  const platform::DisplayBitmap& WindowImage();
+
+  platform::VirtualClock clock_;
+  platform::ScriptedPrompts prompts_;
+  std::unique_ptr<TempFolder> folders_;
+  app::AppEnvironment environment_;
+
+ private:
+  std::unique_ptr<app::App> app_;
+};
+
+}  // namespace sonavue::testing
