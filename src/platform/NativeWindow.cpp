@@ -298,7 +298,8 @@ void NativeWindow::SetMenu(const MenuBarSpec& spec) {
   for (const MenuItemSpec& popup : spec) {
     QMenu* menu = bar->addMenu(QString::fromStdString(popup.text));
     impl_->AddItems(menu, popup.children);
-    impl_->popupItems.emplace_back(menu->actions().begin(), menu->actions().end());
+    const QList<QAction*> items = menu->actions();
+    impl_->popupItems.emplace_back(items.begin(), items.end());
   }
 }
 
