@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/CurrentParameters.h"
+#include "app/SettingsRecord.h"
 #include "platform/Clock.h"
 #include "platform/DisplayBitmap.h"
 #include "platform/GuiWaker.h"
@@ -119,7 +120,9 @@ class App {
   LayoutValues layout;
   platform::Size screen;
   int captionHeight = 0;
-  platform::Rect settingsWindowRect;  // mirrored into the settings record
+  // The settings record as read at start-up (or its first-start image); the
+  // window rectangle is written into it as the window moves and is sized.
+  SettingsRecord settingsRecord = SettingsRecord::FirstStart();
   std::filesystem::path workingFolder;
   std::filesystem::path calibrationSoundPath;
   std::vector<std::int16_t> peakHold;  // one value per scope point

@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/CommandIds.h"
 #include "app/MainWindow.h"
+#include "app/ParameterCommands.h"
 #include "audio/StopAllAudio.h"
 
 namespace sonavue::app {
@@ -67,24 +68,25 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_SAVE_IMAGE_ENTIRE:
     case IDM_PRINT_WINDOW:
     case IDM_SPL_CALIBRATE:
-    case IDM_SPL_CLEAR:
     case IDM_FR_CALIBRATE:
-    case IDM_FR_CLEAR:
     case IDM_CAL_STATUS:
+    case IDM_FREQ_MARK_ON:
+      // Owned by features that are not built yet.
+      return true;
+    case IDM_SPL_CLEAR:
+    case IDM_FR_CLEAR:
     case IDM_CONTROLS_AUTOMATIC:
     case IDM_CONTROLS_MANUAL:
     case IDM_CONTROLS_ULTRASOUND:
     case IDM_POINTER_TARGET_BOX:
     case IDM_POINTER_WHITE_CROSS:
     case IDM_POINTER_BLACK_CROSS:
-    case IDM_FREQ_MARK_ON:
     case IDM_FREQ_MARK_OFF:
     case IDM_GAIN_LOCK_ON:
     case IDM_GAIN_LOCK_OFF:
     case IDM_VARIABLES_ADJUST:
     case IDM_VARIABLES_FREEZE:
-      // Owned by features that are not built yet.
-      return true;
+      return RunParameterCommand(app, id);
     case IDM_EXIT:
       HandleClose(app);
       return true;

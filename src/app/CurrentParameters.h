@@ -6,6 +6,7 @@
 
 #include "app/CommandIds.h"
 #include "platform/DisplayBitmap.h"
+#include "render/PaletteDefaults.h"
 
 namespace sonavue::app {
 
@@ -109,7 +110,7 @@ struct CurrentParameters {
   std::int32_t defaultSonogramMax = 90;
   std::array<float, kResponseBins> responseMono{};
   std::array<float, kResponseBins> responseStereo{};
-  std::array<platform::Rgb, kUserColors> userPalette{};
+  render::ColorRecord userPalette = render::kCbColors;
   ScanParameterSet scan;
   std::array<std::string, 3> lastFolders;  // WAV files, images, data logs
   std::int32_t scanFlag = 0;

@@ -149,7 +149,7 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
   if (app.layout.clientWidth == 0) RunLayout(app, false);
 
   if (LoadSettings(app)) {
-    const Rect& stored = app.settingsWindowRect;
+    const Rect stored = ReadWindowRect(app.settingsRecord);
     if (stored.w > 0 && stored.h > 0) app.window->SetWindowRect(stored);
   }
   // The vertical scroll bar shows the gain setting, −30 … +30 dB, as 0 … 60.
@@ -175,7 +175,7 @@ int RunMessageLoop(App& app) {
 void HandleMove(App& app) {
   const Rect r = app.window->WindowRect();
   if (r.w > 200 && r.h > 150 && r.w < app.screen.w && r.h < app.screen.h) {
-    app.settingsWindowRect = r;
+    WriteWindowRect(app.settingsRecord, r);
   }
 }
 
@@ -192,7 +192,9 @@ void HandleSize(App& app) {
   app.frame.snapshotIndex = -1;
   app.frame.snapshotPushed = false;
   const Rect r = w.WindowRect();
-  if (!w.IsMinimized() && r.w < app.screen.w && r.h < app.screen.h) app.settingsWindowRect = r;
+  if (!w.IsMinimized() && !w.IsMaximized() && r.w < app.screen.w && r.h < app.screen.h) {
+    WriteWindowRect(app.settingsRecord, r);
+  }
   RunLayout(app, false);
   if (!app.frame.engineLoop) {
     w.Surface().FillRect({0, 0, std::max(app.screen.w, w.Surface().Width()),

@@ -276,6 +276,7 @@ Size NativeWindow::ClientSize() const { return {impl_->client->width(), impl_->c
 void NativeWindow::Show() { impl_->frame->show(); }
 bool NativeWindow::IsVisible() const { return impl_->frame->isVisible(); }
 bool NativeWindow::IsMinimized() const { return impl_->frame->isMinimized(); }
+bool NativeWindow::IsMaximized() const { return impl_->frame->isMaximized(); }
 void NativeWindow::SetFocus() {
   if (impl_->Live()) impl_->client->setFocus(Qt::OtherFocusReason);
 }

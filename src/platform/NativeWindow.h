@@ -77,6 +77,7 @@ class NativeWindow {
   void Show();
   bool IsVisible() const;
   bool IsMinimized() const;
+  bool IsMaximized() const;
   void SetFocus();
   // Hides and releases the window; no event is reported afterwards.
   void Destroy();

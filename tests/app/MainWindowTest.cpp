@@ -191,8 +191,8 @@ TEST_F(MainWindowTest, MovesWithinTheScreenAreMirroredForTheSettings) {
   Start();
   Window().SetWindowRect({40, 30, 640, 480});
   ProcessEvents();
-  EXPECT_EQ(App().settingsWindowRect.w, 640);
-  EXPECT_EQ(App().settingsWindowRect.h, 480);
+  EXPECT_EQ(ReadWindowRect(App().settingsRecord).w, 640);
+  EXPECT_EQ(ReadWindowRect(App().settingsRecord).h, 480);
 }
 
 }  // namespace

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace sonavue::app {
+
+class App;
+
+// The commands that change the current parameters without a dialog:
+// Variables Adjust/Freeze, the analysis controls, the SPL gain lock, the
+// pointer shape, frequency marks Off and the two calibration Clear commands.
+// Returns false for any other identifier.
+bool RunParameterCommand(App& app, int id);
+
+// Clears the SPL calibration: no date, gain lock Off, default level limits.
+void ClearSplCalibration(App& app);
+
+}  // namespace sonavue::app

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+
+#include "platform/DisplayBitmap.h"
+
+namespace sonavue::render {
+
+// The 18 colours of a colour record: scale points 0 … 12 (lowest level
+// first), then Background, Signal 1, Signal 2, Freq Mark and Text.
+using ColorRecord = std::array<platform::Rgb, 18>;
+
+// The default colour palette "CB".
+inline constexpr ColorRecord kCbColors{{
+    {0, 0, 200}, {0, 50, 210}, {0, 100, 220}, {0, 150, 230}, {0, 200, 240},
+    {2, 252, 251}, {65, 252, 214}, {128, 253, 177}, {191, 254, 140}, {255, 255, 103},
+    {232, 185, 99}, {210, 115, 95}, {188, 46, 92},
+    {0, 0, 0}, {255, 255, 200}, {0, 133, 252}, {220, 0, 0}, {128, 128, 128},
+}};
+
+// The grey palette "BW": light at the lowest level, dark at the highest.
+inline constexpr ColorRecord kBwColors{{
+    {212, 212, 212}, {195, 195, 195}, {178, 178, 178}, {161, 161, 161}, {144, 144, 144},
+    {127, 127, 127}, {110, 110, 110}, {93, 93, 93}, {76, 76, 76}, {59, 59, 59},
+    {42, 42, 42}, {25, 25, 25}, {8, 8, 8},
+    {255, 255, 255}, {96, 96, 96}, {0, 0, 0}, {220, 0, 0}, {0, 0, 0},
+}};
+
+}  // namespace sonavue::render
