@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "audio/WaveFormat.h"
+
+namespace sonavue::app {
+class App;
+}
+
+namespace sonavue::audio {
+
+// A WAV file ready for a command: its header (of the converted copy when it
+// needed conversion), the path to read samples from, and the rate the
+// analysis runs at with the multiplier of displayed frequencies.
+struct OpenedWave {
+  WaveFileInfo info;
+  std::filesystem::path path;        // the conversion file after a conversion
+  std::int32_t analysisRate = 0;     // the sample rate, or the reduced ultrasound rate
+  std::int32_t multiplier = 1;
+  bool ultrasound = false;
+};
+
+// Reads a WAV file's header for a command, converting 8-bit and float files
+// to the conversion file "mod.wav" of the working folder and, for Analyze
+// File, turning a rate above 96000 Hz into an ultrasound analysis (with its
+// notice on a first analysis, unless Ultrasound Controls are chosen, and the
+// switch to Ultrasound Controls). Every refusal is shown as a warning box
+// with the command's message; nothing is returned then.
+std::optional<OpenedWave> OpenWaveFile(app::App& app, const std::filesystem::path& path,
+                                       WaveCommand command, bool firstAnalysis);
+
+}  // namespace sonavue::audio

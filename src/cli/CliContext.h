@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "app/App.h"
+#include "platform/ScriptedPrompts.h"
+
+namespace sonavue::cli {
+
+// An App for one command of the companion: first-start parameters, a
+// working folder, and scripted prompts that print every message box to
+// standard error.
+class CliContext {
+ public:
+  CliContext();
+  app::App& App() { return *app_; }
+  // Whether a message box was shown (the command was refused).
+  bool Refused() const { return refused_; }
+  // Boxes that do not end the command (notices) are not refusals.
+  void AcceptNotice() { refused_ = false; }
+
+ private:
+  std::unique_ptr<platform::Clock> clock_;
+  platform::ScriptedPrompts prompts_;
+  std::unique_ptr<app::App> app_;
+  bool refused_ = false;
+};
+
+}  // namespace sonavue::cli

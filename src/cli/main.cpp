@@ -1,0 +1,58 @@
+// sonavue-cli: the analyser's file commands without a window.
+//   sonavue-cli info FILE
+//   sonavue-cli levels FILE [options]
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/CommandIds.h"
+#include "audio/WaveOpen.h"
+#include "cli/CliContext.h"
+#include "cli/LevelsCommand.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: sonavue-cli info FILE\n"
+               "       sonavue-cli levels FILE [--rows R] [--low HZ] [--high HZ]\n"
+               "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
+               "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
+               "                   [--resolution HZ] [--fft N]\n");
+  return 2;
+}
+
+int Info(const std::string& file) {
+  sonavue::cli::CliContext context;
+  const auto opened = sonavue::audio::OpenWaveFile(context.App(), file,
+                                                   sonavue::audio::WaveCommand::AnalyzeFile, true);
+  if (!opened) return 1;
+  const auto& i = opened->info;
+  std::printf("format_tag=%u\n", static_cast<unsigned>(i.formatTag));
+  std::printf("channels=%u\n", static_cast<unsigned>(i.channels));
+  std::printf("sample_rate=%d\n", static_cast<int>(i.sampleRate));
+  std::printf("bits_per_sample=%d\n", static_cast<int>(i.bitsPerSample));
+  std::printf("source_bits=%u\n", static_cast<unsigned>(i.sourceBits));
+  std::printf("first_sample_offset=%u\n", static_cast<unsigned>(i.firstSampleOffset));
+  std::printf("data_length=%u\n", static_cast<unsigned>(i.dataLength));
+  std::printf("duration=%.6f\n", static_cast<double>(i.durationS));
+  if (i.sampleRate > 96000) {
+    std::printf("analysis_rate=%d\n", static_cast<int>(opened->analysisRate));
+    std::printf("multiplier=%d\n", static_cast<int>(opened->multiplier));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() < 2) return Usage();
+  if (args[0] == "info" && args.size() == 2) return Info(args[1]);
+  if (args[0] == "levels") {
+    return sonavue::cli::RunLevels(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
+  return Usage();
+}
