@@ -15,6 +15,7 @@
 #include "platform/Printer.h"
 #include "platform/Prompts.h"
 #include "platform/WaveIo.h"
+#include "render/RenderState.h"
 
 namespace sonavue::app {
 
@@ -127,6 +128,7 @@ class App {
   std::filesystem::path calibrationSoundPath;
   std::vector<std::int16_t> peakHold;  // one value per scope point
 
+  render::RenderState render;
   platform::ColorTable colors{};
   platform::DisplayBitmap display;  // the sonogram or scope image; null when none
 
