@@ -74,6 +74,15 @@ struct FrameState {
   std::uint32_t scanTimeLimitMs = 0;
 };
 
+// What a numeric command line asked for; the engine that starts reads it
+// once (and clears started) instead of showing its dialog.
+struct CommandLineRequest {
+  bool started = false;
+  std::int32_t lowHz = 0;
+  std::int32_t highHz = 0;
+  float spanS = 0.0F;
+};
+
 // Sizes derived from the client area by the layout step, in pixels.
 struct LayoutValues {
   int clientWidth = 0;   // W
@@ -127,6 +136,7 @@ class App {
   std::filesystem::path workingFolder;
   std::filesystem::path calibrationSoundPath;
   std::vector<std::int16_t> peakHold;  // one value per scope point
+  CommandLineRequest commandLine;
 
   render::RenderState render;
   platform::ColorTable colors{};

@@ -4,6 +4,7 @@
 
 #include "app/App.h"
 #include "app/CommandIds.h"
+#include "app/CommandLine.h"
 #include "app/CommandTable.h"
 #include "app/Layout.h"
 #include "app/Menu.h"
@@ -163,7 +164,7 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
     return false;
   }
   app.window->SetCaption(kRunningCaption);
-  (void)arguments;  // the command line is interpreted once its ways of working exist
+  InterpretCommandLine(app, arguments);
   return true;
 }
 

@@ -1,0 +1,130 @@
+#include "app/CommandLine.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/App.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+
+namespace sonavue::app {
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+void SkipSpaces(const std::string& text, std::size_t& at) {
+  while (at < text.size() && text[at] == ' ') ++at;
+}
+
+// The characters up to the next space, converted as atol does.
+long ReadNumber(const std::string& text, std::size_t& at) {
+  SkipSpaces(text, at);
+  const std::size_t start = at;
+  while (at < text.size() && text[at] != ' ') ++at;
+  return std::atol(text.substr(start, at - start).c_str());
+}
+
+std::string ReadFileName(const std::string& text, std::size_t& at) {
+  SkipSpaces(text, at);
+  std::size_t lastSeparator = std::string::npos;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsSeparator(text[i])) lastSeparator = i;
+  }
+  std::size_t end = at;
+  while (end < text.size()) {
+    if (text[end] == ' ' && (lastSeparator == std::string::npos || end > lastSeparator)) break;
+    ++end;
+  }
+  std::string name = text.substr(at, end - at);
+  at = end;
+  return name;
+}
+
+// The file's folder becomes the current folder and its name joins the caption.
+void TakeFile(App& app, const std::string& fileName) {
+  const std::filesystem::path path(fileName);
+  std::error_code error;
+  if (path.has_parent_path()) std::filesystem::current_path(path.parent_path(), error);
+  app.frame.fileName = std::filesystem::absolute(path, error).string();
+  if (app.window != nullptr) {
+    app.window->SetCaption(app.window->Caption() + " " + path.filename().string());
+  }
+}
+
+}  // namespace
+
+std::string JoinArguments(const std::vector<std::string>& arguments) {
+  std::string text;
+  for (const auto& argument : arguments) {
+    if (!text.empty()) text += ' ';
+    text += argument;
+  }
+  return text;
+}
+
+CommandLine ParseCommandLine(const std::string& raw) {
+  std::string text;
+  for (char c : raw) {
+    if (c != '"') text += c;
+  }
+  CommandLine line;
+  std::size_t at = 0;
+  SkipSpaces(text, at);
+  if (at >= text.size()) return line;
+  if (!std::isdigit(static_cast<unsigned char>(text[at]))) {
+    line.form = CommandLine::Form::File;
+    line.fileName = ReadFileName(text, at);
+    return line;
+  }
+  line.form = CommandLine::Form::Numeric;
+  line.way = static_cast<int>(ReadNumber(text, at));
+  line.lowHz = ReadNumber(text, at);
+  line.highHz = ReadNumber(text, at);
+  if (line.highHz < line.lowHz) std::swap(line.lowHz, line.highHz);
+  line.spanS = ReadNumber(text, at);
+  if (line.way >= 1 && line.way <= 6) line.fileName = ReadFileName(text, at);
+  return line;
+}
+
+void InterpretCommandLine(App& app, const std::vector<std::string>& arguments) {
+  const CommandLine line = ParseCommandLine(JoinArguments(arguments));
+  CurrentParameters& p = app.params;
+  switch (line.form) {
+    case CommandLine::Form::Empty: return;
+    case CommandLine::Form::File:
+      TakeFile(app, line.fileName);
+      p.wayOfWorking = 3;
+      SendCommand(app, IDM_SCAN_FILE, kReasonCommandLine);
+      return;
+    case CommandLine::Form::Numeric: break;
+  }
+  if (line.way < 1 || line.way > 10) return;
+  if (line.way <= 6) TakeFile(app, line.fileName);
+  p.wayOfWorking = line.way;
+  app.commandLine = {true, static_cast<std::int32_t>(line.lowHz),
+                     static_cast<std::int32_t>(line.highHz), static_cast<float>(line.spanS)};
+  const bool second = line.way % 2 == 0;
+  const bool scope = line.way == 5 || line.way == 6 || line.way == 9 || line.way == 10;
+  p.displayId = scope ? (second ? ID_DISPLAY_SCOPE2 : ID_DISPLAY_SCOPE1)
+                      : (second ? ID_DISPLAY_SCROLL2 : ID_DISPLAY_SCROLL1);
+  if (scope) {
+    p.scopeLevelMin = -60;
+    p.scopeLevelMax = 120;
+  }
+  if (line.way <= 2) {
+    p.frequencyScaleId = ID_SCALE_LINEAR;
+    p.scanFlag = 0;
+    app.frame.analysisPending = true;
+    SendCommand(app, IDM_ANALYZE_FILE, kReasonCommandLine);
+  } else if (line.way <= 6) {
+    p.scanFlag = 1;
+    SendCommand(app, IDM_SCAN_FILE, kReasonCommandLine);
+  } else {
+    p.sampleRateHz = 48000;
+    p.sampleRateId = ID_RATE_48K;
+    SendCommand(app, IDM_SCAN_INPUT, kReasonUser);
+  }
+}
+
+}  // namespace sonavue::app
