@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "dsp/FrequencyScale.h"
+#include "dsp/LevelScale.h"
+#include "dsp/SpectralFrame.h"
+#include "dsp/TimeAverage.h"
+
+namespace sonavue::dsp {
+
+// Number of factors in a frequency-response correction table; entry i
+// belongs to i × 24000 / 2048 Hz at the 48000 Hz rate it applies to.
+inline constexpr int kResponseTableSize = 2048;
+
+// What one analysis run needs to turn frames into level codes.
+struct LevelRunSettings {
+  int fftSize = 1024;                             // N, a power of two 4 … 16384
+  float sampleRateHz = 48000.0f;                  // analysis rate fs
+  float resolutionHz = 100.0f;                    // R; the window lasts 1000 / R ms
+  float lowHz = 0.0f;                             // lowest displayed frequency fL
+  float highHz = 6000.0f;                         // highest displayed frequency fH
+  int rows = 400;                                 // display rows (or scope points), ≥ 1
+  FrequencyScale scale = FrequencyScale::Linear;  // frequency axis of the rows
+  int channels = 1;                               // 1 (mono) or 2 (left, right)
+  float columnStepMs = 12.0f;                     // time between frames Δt
+  float averagingMs = 0.0f;                       // averaging time; 0 is "Off"
+  bool splCalibrated = false;                     // SPL calibration active
+  float splGainDb = 0.0f;                         // SPL calibration gain C in dB
+  // Frequency-response correction tables (kResponseTableSize factors each,
+  // or empty for none), used only when fs is exactly 48000: the mono table
+  // for one channel, the stereo table for both channels of two.
+  std::span<const float> monoResponse;
+  std::span<const float> stereoResponse;
+};
+
+// Replaces a correction table whose entries are all 0 (cleared or never
+// measured) by all 1, i.e. no correction. Other tables are left alone.
+void ReplaceAllZeroTableByOnes(std::span<float> table);
+
+// The per-run level processor: window, scale tables, averaged spectra (N/2
+// doubles per channel) and frame counters. Create allocates everything;
+// ProcessFrame then runs without allocating.
+class LevelSpectrum {
+ public:
+  // Prepares a run: builds the window, the scale tables, zeroed averages and
+  // a private copy of the correction table that applies (an all-zero table
+  // counts as none). False if a setting is unusable or allocation fails.
+  bool Create(const LevelRunSettings& settings);
+  // Frees everything; ProcessFrame does nothing until the next Create.
+  void Release();
+  // Restarts the average: zero spectra and frame index 0 on every channel.
+  void ResetAverage();
+  // Changes Δt and the averaging time between frames (the frame indices go on).
+  void SetAveraging(float columnStepMs, float averagingMs);
+
+  // Runs one frame of channel 0 or 1 through SPL factor, total level,
+  // spectrum, correction, SPL normalisation, averaging and row codes. frame
+  // (N samples, gain applied) is changed in place: the samples are SPL-scaled
+  // and frame[0 … N/2−1] becomes this frame's unaveraged spectrum. codes gets
+  // one code per row, row 0 lowest. Returns the total level 20·log10(RMS) in
+  // dB, std::nullopt for an all-zero frame (no level: keep the old value) or
+  // when not created or a span is too short (then nothing is touched).
+  std::optional<float> ProcessFrame(int channel, std::span<float> frame,
+                                    std::span<std::int16_t> codes);
+
+  // Whole-dB level of bin k of a spectrum that ProcessFrame left in a frame
+  // (see BinLevelDb); std::nullopt for a zero bin or k outside 0 … N/2−1.
+  std::optional<int> BinLevel(std::span<const float> spectrum, int bin) const;
+
+  // True between a successful Create and Release.
+  bool IsCreated() const { return channels_ > 0; }
+  // Channels of the run (1 or 2); 0 when not created.
+  int Channels() const { return channels_; }
+  // Averaged spectrum of a channel (N/2 magnitudes); empty if out of range.
+  std::span<const double> AveragedSpectrum(int channel) const;
+  // Frames processed on a channel since Create or ResetAverage.
+  std::int64_t FrameIndex(int channel) const;
+  // Window correction W in dB of this run.
+  float WindowCorrection() const { return windowCorrectionDb_; }
+  // Current averaging weights (see AveragingWeightsFor).
+  const AveragingWeights& Weights() const { return weights_; }
+  // The run's window and its row tables.
+  const SpectralFrame& Frame() const { return frame_; }
+  const LevelScale& Scale() const { return scale_; }
+
+ private:
+  void WriteLinearRows(std::span<const double> average, std::span<std::int16_t> codes) const;
+  void WriteBandRows(std::span<const double> average, std::span<std::int16_t> codes);
+  std::int16_t CodeOf(double power) const;
+
+  LevelRunSettings settings_;
+  int channels_ = 0;
+  int half_ = 0;
+  float windowCorrectionDb_ = 0.0f;
+  double splFactor_ = 1.0;
+  AveragingWeights weights_;
+  SpectralFrame frame_;
+  LevelScale scale_;
+  std::vector<double> averages_;
+  std::vector<std::int64_t> frameIndex_;
+  std::vector<float> correction_;
+  std::vector<std::int16_t> bandCodes_;
+};
+
+}  // namespace sonavue::dsp

@@ -1,0 +1,80 @@
+#include "dsp/SpectralFrame.h"
+
+#include <cmath>
+#include <cstddef>
+#include <new>
+
+#include "dsp/Fft.h"
+
+namespace sonavue::dsp {
+namespace {
+
+// 2π rounded to 12 significant digits; the window's first point still
+// evaluates cos(≈−π) to exactly −1, so that point is exactly 0.
+constexpr double kWindowTwoPi = 6.28318530718;
+constexpr int kLargestFftSize = 16384;
+
+}  // namespace
+
+bool SpectralFrame::Create(int fftSize, double sampleRateHz, float windowMs) {
+  Release();
+  if (fftSize < 4 || fftSize > kLargestFftSize || (fftSize & (fftSize - 1)) != 0) {
+    return false;
+  }
+
+  int length = fftSize;
+  if (sampleRateHz >= 0.0 && windowMs >= 0.0f) {
+    const double samples = std::trunc(sampleRateHz * static_cast<double>(windowMs) / 1000.0);
+    // NaN or a window longer than the frame both give the full frame.
+    if (samples >= 0.0 && samples < fftSize) length = static_cast<int>(samples);
+  }
+  const int half = length / 2;
+
+  try {
+    window_.assign(static_cast<std::size_t>(fftSize), 0.0);
+    work_.assign(static_cast<std::size_t>(fftSize), 0.0f);
+  } catch (const std::bad_alloc&) {
+    Release();
+    return false;
+  }
+
+  const int centre = fftSize / 2;
+  for (int i = -half; i < half; ++i) {
+    window_[static_cast<std::size_t>(centre + i)] =
+        0.5 * std::cos(kWindowTwoPi * i / (2 * half)) + 0.5;
+  }
+  fftSize_ = fftSize;
+  halfLength_ = half;
+  return true;
+}
+
+void SpectralFrame::Release() {
+  std::vector<double>().swap(window_);
+  std::vector<float>().swap(work_);
+  fftSize_ = 0;
+  halfLength_ = 0;
+}
+
+void SpectralFrame::MagnitudeSpectrum(std::span<float> frame) {
+  const int n = fftSize_;
+  if (n == 0 || frame.size() < static_cast<std::size_t>(n)) return;
+
+  for (int k = 0; k < n; ++k) {
+    work_[k] = static_cast<float>(frame[k] * window_[k]);
+  }
+  RealFft(work_);
+
+  const float scale = static_cast<float>(n);
+  frame[0] = work_[0] / scale;
+  for (int k = 1; k < n / 2 - 1; ++k) {
+    const float re = work_[2 * k];
+    const float im = work_[2 * k + 1];
+    // The squared sum stays in single precision like the data; the root is
+    // taken in double so that it adds no rounding of its own.
+    const float power = re * re + im * im;
+    frame[k] = static_cast<float>(std::sqrt(static_cast<double>(power)) / n);
+  }
+  frame[n / 2 - 1] = work_[1] / scale;
+}
+
+}  // namespace sonavue::dsp

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+namespace sonavue::dsp {
+
+// The Hann window and FFT work buffer of one analysis run, and the magnitude
+// spectrum of a frame. Create once when a run starts; frames then use the
+// tables without allocating.
+class SpectralFrame {
+ public:
+  // Builds the window for fftSize points (a power of two, 4 … 16384): a Hann
+  // window of 2h points centred on index fftSize/2, h = L/2, where
+  // L = trunc(sampleRateHz × windowMs / 1000) limited to 0 … fftSize; a
+  // negative rate or time (−1) means L = fftSize. Zero outside the window.
+  // Returns false when fftSize is unusable or the tables cannot be allocated.
+  bool Create(int fftSize, double sampleRateHz, float windowMs);
+
+  // Frees both tables; MagnitudeSpectrum does nothing until the next Create.
+  void Release();
+
+  // True between a successful Create and Release.
+  bool IsCreated() const { return fftSize_ > 0; }
+  // FFT size N recorded by Create; 0 when released.
+  int FftSize() const { return fftSize_; }
+  // Half length h of the window in samples (0 … N/2).
+  int HalfLength() const { return halfLength_; }
+  // The N window values (peak 1.0 at N/2); empty when released.
+  std::span<const double> Window() const { return window_; }
+
+  // Windows frame[0 … N−1] (16-bit sample scale), transforms it and writes
+  // N/2 values into frame[0 … N/2−1]: [0] the signed DC term ÷ N, [k] the
+  // magnitude of bin k ÷ N for 1 ≤ k ≤ N/2−2, [N/2−1] the signed term at
+  // fs/2 ÷ N (not bin N/2−1). frame[N/2 …] is left as it was. Does nothing
+  // if the window is not created or frame holds fewer than N values.
+  void MagnitudeSpectrum(std::span<float> frame);
+
+ private:
+  int fftSize_ = 0;
+  int halfLength_ = 0;
+  std::vector<double> window_;
+  std::vector<float> work_;
+};
+
+}  // namespace sonavue::dsp
