@@ -12,6 +12,7 @@
 
 #include "dsp/LevelSpectrum.h"
 #include "dsp/SpectralFrame.h"
+#include "engines/AnalysisPlan.h"
 
 namespace {
 
@@ -83,5 +84,46 @@ void BM_LevelFrameLinear400Rows(benchmark::State& state) {
 BENCHMARK(BM_LevelFrameLinear400Rows);
 
 }  // namespace
+
+// The whole frame loop of a static analysis, as `sonavue-cli levels` runs
+// it: 60 s of 48 kHz mono 16-bit samples in memory, N = 1024, 400 linear
+// rows up to 24 kHz, one column every 10 ms (5998 columns).
+void BM_LevelsWholeFile60s(benchmark::State& state) {
+  constexpr int kRate = 48000;
+  const std::vector<float> signal = TestSignal(kRate * 60);
+  std::vector<std::uint8_t> data(signal.size() * 2);
+  for (std::size_t i = 0; i < signal.size(); ++i) {
+    const auto v = static_cast<std::int16_t>(signal[i]);
+    data[2 * i] = static_cast<std::uint8_t>(v);
+    data[2 * i + 1] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8);
+  }
+  const auto plan = sonavue::engines::PlanFrames(1, 10.0f, kRate, static_cast<std::int64_t>(signal.size()), 1024);
+  LevelRunSettings settings;
+  settings.fftSize = 1024;
+  settings.sampleRateHz = kRate;
+  settings.resolutionHz = 100.0f;
+  settings.lowHz = 0.0f;
+  settings.highHz = 24000.0f;
+  settings.rows = 400;
+  settings.columnStepMs = 10.0f;
+  std::vector<float> frame(1024);
+  std::vector<std::int16_t> codes(400);
+  for (auto _ : state) {
+    LevelSpectrum levels;
+    if (!levels.Create(settings)) {
+      state.SkipWithError("cannot create the level processor");
+      return;
+    }
+    for (std::int64_t i = 0; i < plan.columns; ++i) {
+      sonavue::engines::FillFrame(data, 2, 1, 0, sonavue::engines::FrameStart(i, plan.hop, 1), 1.0f, frame);
+      benchmark::DoNotOptimize(levels.ProcessFrame(0, frame, codes));
+    }
+    benchmark::ClobberMemory();
+  }
+  state.counters["columns"] = static_cast<double>(plan.columns);
+  state.counters["columns_per_s"] =
+      benchmark::Counter(static_cast<double>(plan.columns), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_LevelsWholeFile60s)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
