@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AnalysisRecord.h"
 #include "app/CurrentParameters.h"
 #include "app/SettingsRecord.h"
 #include "platform/Clock.h"
@@ -137,10 +138,12 @@ class App {
   std::filesystem::path calibrationSoundPath;
   std::vector<std::int16_t> peakHold;  // one value per scope point
   CommandLineRequest commandLine;
+  platform::Point lastCursorPoint;  // client coordinates of the last pointer move
 
   render::RenderState render;
   platform::ColorTable colors{};
   platform::DisplayBitmap display;  // the sonogram or scope image; null when none
+  AnalysisRecord analysis;
 
   int exitCode = 0;
   bool quitPosted = false;

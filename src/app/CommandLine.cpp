@@ -45,8 +45,8 @@ std::string ReadFileName(const std::string& text, std::size_t& at) {
 void TakeFile(App& app, const std::string& fileName) {
   const std::filesystem::path path(fileName);
   std::error_code error;
-  if (path.has_parent_path()) std::filesystem::current_path(path.parent_path(), error);
   app.frame.fileName = std::filesystem::absolute(path, error).string();
+  if (path.has_parent_path()) std::filesystem::current_path(path.parent_path(), error);
   if (app.window != nullptr) {
     app.window->SetCaption(app.window->Caption() + " " + path.filename().string());
   }

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
 #include "audio/StopAllAudio.h"
+#include "engines/AnalyzeFile.h"
 
 namespace sonavue::app {
 namespace {
@@ -55,8 +56,10 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_SCAN_INPUT:
       if (reason == kReasonUser) app.frame.spaceLatch = false;
       return true;
-    case IDM_SCAN_FILE:
     case IDM_ANALYZE_FILE:
+      engines::AnalyzeFileCommand(app, reason);
+      return true;
+    case IDM_SCAN_FILE:
     case IDM_ANALYZE_BATCH:
     case IDM_CHANGE_PARAMETERS:
     case IDM_RESTORE_PARAMETERS:

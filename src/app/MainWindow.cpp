@@ -11,6 +11,8 @@
 #include "app/Settings.h"
 #include "app/WorkingFiles.h"
 #include "audio/StopAllAudio.h"
+#include "render/Palette.h"
+#include "render/Panels.h"
 #include "platform/KeyCodes.h"
 
 namespace sonavue::app {
@@ -104,7 +106,7 @@ void CreateWindowContents(App& app) {
     w.EnableButton(id, false);
   }
 
-  InitialColorTable(app);
+  render::ApplyPalette(app);
 
   for (int id : {IDM_ANALYZE_FILE, IDM_ANALYZE_BATCH, IDM_COLOR_SCALE, IDM_SCAN_FILE,
                  IDM_SCAN_INPUT, IDM_EXIT}) {
@@ -124,19 +126,6 @@ void CreateWindowContents(App& app) {
 
 }  // namespace
 
-void InitialColorTable(App& app) {
-  auto& c = app.colors;
-  c[0] = {128, 128, 128};  // text
-  c[1] = {220, 0, 0};      // frequency mark
-  c[2] = {0, 133, 252};    // signal 2
-  c[3] = {255, 255, 200};  // signal 1
-  c[4] = {0, 0, 0};        // background
-  for (int i = 5; i < platform::kColorTableSize; ++i) {
-    const auto level = static_cast<std::uint8_t>((i - 5) * 255 / (platform::kColorTableSize - 6));
-    c[static_cast<std::size_t>(i)] = {level, level, level};
-  }
-}
-
 bool StartApplication(App& app, const std::vector<std::string>& arguments) {
   app.procedure = std::make_unique<WindowProcedure>(app);
   app.window = std::make_unique<NativeWindow>(*app.procedure);
@@ -153,6 +142,7 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
     const Rect stored = ReadWindowRect(app.settingsRecord);
     if (stored.w > 0 && stored.h > 0) app.window->SetWindowRect(stored);
   }
+  render::SelectPaletteColors(app, app.params.paletteId);
   // The vertical scroll bar shows the gain setting, −30 … +30 dB, as 0 … 60.
   app.window->SetScrollRange(platform::ScrollBarId::Vertical, 0, 60);
   app.window->SetScrollPosition(platform::ScrollBarId::Vertical, app.params.gainDb + 30);
@@ -233,18 +223,14 @@ void PaintWindow(App& app) {
   platform::DisplayBitmap& surface = w.Surface();
   const LayoutValues& v = app.layout;
 
-  if (app.display.IsNull()) {
-    surface.FillRect({0, 0, v.displayWidth, v.displayHeight}, app.colors[kBackgroundIndex]);
-  }
   const int panelTop = v.displayHeight + v.scrollThickness;
   surface.FillRect({0, panelTop, v.clientWidth, v.clientHeight - panelTop}, kInactiveCaptionColor);
+  render::DrawReadoutLabels(app);
+  render::UpdateReadouts(app, app.lastCursorPoint, false);
+  render::DrawInfoPanel(app, app.render.view.analysisRateHz);
   surface.FillRect({v.displayWidth, v.displayHeight, v.scrollThickness, v.scrollThickness},
                    kButtonFaceColor);
-  if (!app.display.IsNull()) {
-    surface.Blit({0, 0}, app.display,
-                 {0, 0, std::min(app.display.Width(), v.displayWidth),
-                  std::min(app.display.Height(), v.displayHeight)});
-  }
+  render::BlitDisplay(app);
 }
 
 void HandleClose(App& app) {

@@ -24,8 +24,4 @@ void HandleKeyDown(App& app, int virtualKey);
 void HandleNonClientMouseMove(App& app);
 void PaintWindow(App& app);
 
-// The colours of the five "other colours" entries and a grey scale until
-// the colour records are applied.
-void InitialColorTable(App& app);
-
 }  // namespace sonavue::app
