@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "app/WorkingFiles.h"
 #include "audio/StopAllAudio.h"
+#include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
 #include "platform/KeyCodes.h"
@@ -50,9 +51,26 @@ class WindowProcedure final : public platform::WindowEvents {
   void OnClose() override { HandleClose(app_); }
   void OnKeyDown(int virtualKey) override { HandleKeyDown(app_, virtualKey); }
   void OnCommand(int id) override { SendCommand(app_, id, kReasonUser); }
-  void OnMouse(const platform::MouseEvent&) override {}
+  void OnMouse(const platform::MouseEvent& event) override {
+    if (event.action != platform::MouseAction::Move) return;
+    app_.lastCursorPoint = event.position;
+    if (app_.display.IsNull() || app_.frame.analysisPending) return;
+    render::UpdateReadouts(app_, event.position, true);
+    app_.window->Present();
+  }
   void OnNonClientMouseMove() override { HandleNonClientMouseMove(app_); }
-  void OnScroll(platform::ScrollBarId, platform::ScrollAction, int) override {}
+  void OnScroll(platform::ScrollBarId bar, platform::ScrollAction, int position) override {
+    // Panning a finished sonogram wider than the window.
+    if (bar != platform::ScrollBarId::Horizontal || app_.display.IsNull() ||
+        app_.frame.engineLoop) {
+      return;
+    }
+    app_.analysis.horizontalScroll = std::max(0, position);
+    app_.render.view.horizontalOffset = app_.analysis.horizontalScroll;
+    render::BlitDisplay(app_);
+    render::DrawAxes(app_, app_.window->Surface(), {});
+    app_.window->Present();
+  }
 
  private:
   App& app_;
@@ -231,6 +249,11 @@ void PaintWindow(App& app) {
   surface.FillRect({v.displayWidth, v.displayHeight, v.scrollThickness, v.scrollThickness},
                    kButtonFaceColor);
   render::BlitDisplay(app);
+  // A scrolled sonogram gets the time strip and margin of what it shows.
+  if (!app.display.IsNull() && app.analysis.valid && !app.frame.displayIsScan &&
+      app.analysis.horizontalScroll > 0) {
+    render::DrawAxes(app, surface, {});
+  }
 }
 
 void HandleClose(App& app) {

@@ -81,6 +81,9 @@ void ShowProgress(App& app, const Run& run, std::int64_t column) {
   app.window->SetScrollPosition(platform::ScrollBarId::Horizontal, a.horizontalScroll);
   (void)run;
   render::BlitDisplay(app);
+  // Once the view has moved, the time strip and the frequency margin are
+  // drawn for what the window shows.
+  if (a.horizontalScroll > 0) render::DrawAxes(app, app.window->Surface(), {});
   app.window->Present();
 }
 
