@@ -29,6 +29,9 @@ using platform::BoxIcon;
 constexpr const char* kCaption = "Sonavue";
 // How often the loop lets the window handle its events while it computes.
 constexpr std::uint32_t kPumpIntervalMs = 15;
+// The newest columns reach the window at most this often: about the
+// display's refresh, so the screen never holds up the analysis.
+constexpr std::uint32_t kShowIntervalMs = 16;
 constexpr std::int64_t kPumpIntervalColumns = 64;
 
 void Warn(App& app, const char* text) {
@@ -135,6 +138,7 @@ std::int64_t RunFrames(App& app, const Run& run, const std::uint8_t* samples, st
   }
 
   std::uint32_t lastPump = app.clock.NowMs();
+  std::uint32_t lastShown = lastPump;
   std::int64_t done = 0;
   for (std::int64_t i = 0; i < run.columns && !app.frame.stopRequest; ++i) {
     const std::int64_t start = FrameStart(i, run.hop, run.channels);
@@ -180,10 +184,13 @@ std::int64_t RunFrames(App& app, const Run& run, const std::uint8_t* samples, st
       }
     }
     done = i + 1;
-    if (i > 0 && i % 4 == 0) ShowProgress(app, run, i);
+    const std::uint32_t now = app.clock.NowMs();
+    if (i > 0 && i % 4 == 0 && now - lastShown >= kShowIntervalMs) {
+      lastShown = now;
+      ShowProgress(app, run, i);
+    }
     // Let the window handle keys, STOP and repaints now and then; the
     // analysis never waits for the screen.
-    const std::uint32_t now = app.clock.NowMs();
     if (now - lastPump >= kPumpIntervalMs || i % kPumpIntervalColumns == kPumpIntervalColumns - 1) {
       lastPump = now;
       app.pump.DispatchOne();
