@@ -24,6 +24,18 @@ struct FileChooserRequest {
   bool overwritePrompt = false;
 };
 
+// A modal dialog of the program (the parameter dialogs), as the prompts see
+// it: the dialogs module implements it around its model and its Qt view.
+class ModalDialog {
+ public:
+  virtual ~ModalDialog() = default;
+  // The dialog's resource number (102, 103, 167, 170 …).
+  virtual int ResourceId() const = 0;
+  // Shows the real dialog, modal to owner (a QWidget*, may be null), and
+  // returns true when it was closed with OK.
+  virtual bool Exec(void* owner) = 0;
+};
+
 // Everything that asks the user something or shows something outside the
 // main window. The real implementation uses Qt; the scripted one answers
 // from a queue for tests and the command-line companion.
@@ -43,6 +55,9 @@ class Prompts {
   // Opens a document with the desktop's viewer. Returns false when it could
   // not be opened.
   virtual bool OpenDocument(const std::filesystem::path& path) = 0;
+
+  // Runs a modal dialog; true when the user pressed OK.
+  virtual bool RunDialog(ModalDialog& dialog) = 0;
 };
 
 }  // namespace sonavue::platform

@@ -76,6 +76,8 @@ class QtPrompts final : public Prompts {
     return result;
   }
 
+  bool RunDialog(ModalDialog& dialog) override { return dialog.Exec(Owner()); }
+
   bool OpenDocument(const std::filesystem::path& path) override {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return false;

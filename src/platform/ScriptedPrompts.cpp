@@ -40,6 +40,17 @@ bool ScriptedPrompts::OpenDocument(const std::filesystem::path& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
+bool ScriptedPrompts::RunDialog(ModalDialog& dialog) {
+  dialogs_.push_back(dialog.ResourceId());
+  if (answers_.empty() || !std::holds_alternative<DialogAnswer>(answers_.front())) {
+    Unexpected("dialog " + std::to_string(dialog.ResourceId()) + " without a scripted answer");
+    return false;
+  }
+  const DialogAnswer answer = std::get<DialogAnswer>(std::move(answers_.front()));
+  answers_.pop_front();
+  return answer(dialog);
+}
+
 std::vector<ShownBox> ScriptedPrompts::TakeBoxes() {
   std::vector<ShownBox> taken;
   taken.swap(boxes_);

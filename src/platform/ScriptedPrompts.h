@@ -26,7 +26,10 @@ class ScriptedPrompts final : public Prompts {
   struct FileAnswer {
     std::optional<std::vector<std::string>> paths;  // nothing = cancel
   };
-  using Answer = std::variant<BoxResult, FileAnswer>;
+  // Works the dialog as a user would (through its model) and returns
+  // whether OK was pressed.
+  using DialogAnswer = std::function<bool(ModalDialog&)>;
+  using Answer = std::variant<BoxResult, FileAnswer, DialogAnswer>;
   using UnexpectedHandler = std::function<void(const std::string& what)>;
 
   void SetUnexpectedHandler(UnexpectedHandler handler) { unexpected_ = std::move(handler); }
@@ -40,17 +43,21 @@ class ScriptedPrompts final : public Prompts {
     answers_.emplace_back(FileAnswer{std::move(paths)});
   }
   void QueueFileCancel() { answers_.emplace_back(FileAnswer{std::nullopt}); }
+  void QueueDialog(DialogAnswer answer) { answers_.emplace_back(std::move(answer)); }
 
   BoxResult MessageBox(const std::string& text, const std::string& caption, BoxIcon icon,
                        BoxButtons buttons) override;
   std::optional<std::vector<std::string>> ChooseFile(const FileChooserRequest& request) override;
   // Records the path; succeeds when the file exists, as a desktop viewer would.
   bool OpenDocument(const std::filesystem::path& path) override;
+  bool RunDialog(ModalDialog& dialog) override;
 
   const std::vector<ShownBox>& Boxes() const { return boxes_; }
   std::vector<ShownBox> TakeBoxes();
   const std::vector<FileChooserRequest>& Choosers() const { return choosers_; }
   const std::vector<std::filesystem::path>& Documents() const { return documents_; }
+  // Resource numbers of the dialogs run, in order.
+  const std::vector<int>& Dialogs() const { return dialogs_; }
   std::size_t UnusedAnswers() const { return answers_.size(); }
 
  private:
@@ -60,6 +67,7 @@ class ScriptedPrompts final : public Prompts {
   std::vector<ShownBox> boxes_;
   std::vector<FileChooserRequest> choosers_;
   std::vector<std::filesystem::path> documents_;
+  std::vector<int> dialogs_;
   UnexpectedHandler unexpected_;
   std::function<void(const ShownBox&)> observer_;
 };
