@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
-# Usage: scripts/install-deps.sh [--tests]
+# Usage: scripts/install-deps.sh [--tests | --fuzz]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libjpeg62-turbo-dev
           fonts-liberation)
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev libbenchmark-dev)
+  packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev)
+fi
+if [[ "${1:-}" == "--fuzz" ]]; then
+  packages+=(clang-14 libclang-rt-14-dev)
 fi
 
 missing=()

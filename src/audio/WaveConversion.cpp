@@ -39,13 +39,14 @@ bool Convert(const std::filesystem::path& source, const std::filesystem::path& t
                      kind == Kind::EightBit ? 16 : 24, static_cast<std::uint32_t>(outLength));
   out.write(reinterpret_cast<const char*>(header.data()), header.size());
 
-  constexpr std::size_t kBlockSamples = 1 << 18;
-  std::vector<std::uint8_t> inBlock(kBlockSamples * inBytesPerSample);
-  std::vector<std::uint8_t> outBlock(kBlockSamples * outBytesPerSample);
+  const auto blockSamples =
+      static_cast<std::size_t>(std::min<std::uint64_t>(samples, std::uint64_t{1} << 18));
+  std::vector<std::uint8_t> inBlock(blockSamples * inBytesPerSample);
+  std::vector<std::uint8_t> outBlock(blockSamples * outBytesPerSample);
   std::uint64_t left = samples;
   bool ok = true;
   while (left > 0 && ok) {
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSamples));
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(left, blockSamples));
     in.read(reinterpret_cast<char*>(inBlock.data()),
             static_cast<std::streamsize>(count * inBytesPerSample));
     if (static_cast<std::size_t>(in.gcount()) != count * inBytesPerSample) {
