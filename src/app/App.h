@@ -7,6 +7,7 @@
 
 #include "app/AnalysisRecord.h"
 #include "app/CurrentParameters.h"
+#include "app/LiveInput.h"
 #include "app/SettingsRecord.h"
 #include "platform/Clock.h"
 #include "platform/DisplayBitmap.h"
@@ -144,6 +145,8 @@ class App {
   platform::ColorTable colors{};
   platform::DisplayBitmap display;  // the sonogram or scope image; null when none
   AnalysisRecord analysis;
+  LiveInput live;
+  CaptureBuffer capture;
 
   int exitCode = 0;
   bool quitPosted = false;

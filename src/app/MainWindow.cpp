@@ -10,6 +10,7 @@
 #include "app/Menu.h"
 #include "app/Settings.h"
 #include "app/WorkingFiles.h"
+#include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
@@ -148,8 +149,18 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
   app.procedure = std::make_unique<WindowProcedure>(app);
   app.window = std::make_unique<NativeWindow>(*app.procedure);
   app.pump.SetHandler([&app](const platform::Message& message) {
-    if (message.kind == platform::MessageKind::Command) {
-      SendCommand(app, message.id, static_cast<int>(message.param));
+    switch (message.kind) {
+      case platform::MessageKind::Command:
+        SendCommand(app, message.id, static_cast<int>(message.param));
+        break;
+      case platform::MessageKind::WaveInData:
+        audio::HandleWaveInData(app, static_cast<int>(message.param));
+        break;
+      case platform::MessageKind::WaveInClose:
+        audio::HandleWaveInClose(app);
+        break;
+      case platform::MessageKind::WaveOutDone:
+        break;
     }
   });
   CreateWindowContents(app);

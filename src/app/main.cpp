@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/MainWindow.h"
 #include "platform/Clock.h"
+#include "platform/PortAudioWave.h"
 #include "platform/QtPrompts.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +17,8 @@ int main(int argc, char** argv) {
   sonavue::app::App* running = nullptr;
   const auto prompts = sonavue::platform::MakeQtPrompts(
       [&running] { return running != nullptr ? running->window.get() : nullptr; });
-  sonavue::app::App app({*clock, *prompts}, sonavue::app::AppEnvironment::FromSystem());
+  const auto devices = sonavue::platform::MakePortAudioDevices();
+  sonavue::app::App app({*clock, *prompts, devices.get()}, sonavue::app::AppEnvironment::FromSystem());
   running = &app;
   if (!sonavue::app::StartApplication(app, arguments)) return app.exitCode;
   return sonavue::app::RunMessageLoop(app);

@@ -8,8 +8,11 @@ namespace sonavue::audio {
 void StopAllAudio(app::App& app, bool keepRestart) {
   app.frame.stopRequest = true;
   if (!keepRestart) app.frame.restartRequest = false;
-  // The devices' resets come with the capture and playback code; their
-  // notifications are handled here before returning.
+  if (app.live.device && app.live.device->IsOpen()) {
+    app.live.device->Reset();
+    app.live.device->Stop();
+  }
+  // The notifications the resets cause are handled before returning.
   app.pump.DispatchAll();
   if (app.window) {
     app.window->EnableButton(app::IDC_STOP, false);

@@ -23,7 +23,7 @@ enum class WaveResult { Ok, NoDevice, BadFormat, NotOpen, Failed };
 // bytesRecorded says how much of it the device filled (input) before handing
 // it back.
 struct WaveBuffer {
-  std::span<std::byte> data;
+  std::span<std::uint8_t> data;
   std::size_t bytesRecorded = 0;
   int index = 0;  // reported in the notifications
 };

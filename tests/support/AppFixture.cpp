@@ -31,7 +31,7 @@ void AppFixture::TearDown() {
 }
 
 void AppFixture::Start(const std::vector<std::string>& arguments) {
-  app_ = std::make_unique<app::App>(app::AppServices{clock_, prompts_}, environment_);
+  app_ = std::make_unique<app::App>(app::AppServices{clock_, prompts_, &devices_}, environment_);
   app::StartApplication(*app_, arguments);
   ProcessEvents();
 }

@@ -9,6 +9,7 @@
 #include "app/App.h"
 #include "platform/Clock.h"
 #include "platform/ScriptedPrompts.h"
+#include "platform/SimulatedWave.h"
 #include "support/TempFolder.h"
 
 namespace sonavue::testing {
@@ -49,6 +50,7 @@ class AppFixture : public ::testing::Test {
 
   platform::VirtualClock clock_;
   platform::ScriptedPrompts prompts_;
+  platform::SimulatedDevices devices_{clock_, &clock_};
   std::unique_ptr<TempFolder> folders_;
   app::AppEnvironment environment_;
 

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/WaveIo.h"
+
+namespace sonavue::app {
+
+// The sound card's input while Scan Input runs: one block holding a 68-byte
+// working header and the two input buffers A and B that circulate through
+// the device, and what the engine needs to find its frames in them.
+struct LiveInput {
+  std::unique_ptr<platform::WaveInput> device;  // null when no input is open
+  platform::WaveFormat format;
+  int spanS = 4;                      // 4 s per buffer, 2 s above 48000 Hz
+  std::int32_t bufferBytes = 0;
+  std::int32_t samplesPerBuffer = 0;  // per channel
+  std::vector<std::uint8_t> block;    // header, buffer A, buffer B
+  platform::WaveBuffer headerA;
+  platform::WaveBuffer headerB;
+  int completions = 0;                // parity of completions since the start
+  bool fillingB = false;              // buffer B is being filled
+  std::uint32_t bufferStartMs = 0;    // clock when the buffer being filled began
+
+  std::uint8_t* BufferA() { return block.data() + 68; }
+  std::uint8_t* BufferB() { return block.data() + 68 + bufferBytes; }
+};
+
+// The last seconds of live input, kept so that a stopped scan can be shown
+// as a static picture: a ring of whole buffers.
+struct CaptureBuffer {
+  bool exists = false;
+  bool closed = false;
+  std::vector<std::uint8_t> ring;
+  std::size_t writePos = 0;   // next byte written
+  std::uint64_t total = 0;    // bytes ever written
+};
+
+}  // namespace sonavue::app

@@ -1,0 +1,186 @@
+#include "audio/Capture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <new>
+
+#include "app/App.h"
+#include "app/WorkingFiles.h"
+#include "audio/WaveFormat.h"
+
+namespace sonavue::audio {
+namespace {
+
+constexpr int kCaptureSeconds = 60;
+
+void ReleaseBlock(app::App& app) {
+  app.live.block.clear();
+  app.live.block.shrink_to_fit();
+  app.live.headerA = {};
+  app.live.headerB = {};
+}
+
+std::int64_t BytesPerSecond(const app::App& app) {
+  const auto& f = app.live.format;
+  return static_cast<std::int64_t>(f.sampleRate) * f.BytesPerFrame();
+}
+
+}  // namespace
+
+bool AllocateCapture(app::App& app) {
+  const app::CurrentParameters& p = app.params;
+  const int channels = p.typeId == app::ID_TYPE_STEREO ? 2 : 1;
+  const int bytes = p.resolutionId == app::ID_BITS_24 ? 3 : 2;
+  std::uint64_t size = static_cast<std::uint64_t>(kCaptureSeconds) * static_cast<std::uint64_t>(p.sampleRateHz) *
+                       static_cast<std::uint64_t>(bytes * channels);
+  size = (size + 11) / 12 * 12;
+  try {
+    app.capture.ring.assign(static_cast<std::size_t>(size), 0);
+  } catch (const std::bad_alloc&) {
+    app.capture = app::CaptureBuffer{};
+    return false;
+  }
+  app.capture.exists = true;
+  app.capture.closed = false;
+  app.capture.writePos = 0;
+  app.capture.total = 0;
+  return true;
+}
+
+void ReleaseCapture(app::App& app) { app.capture = app::CaptureBuffer{}; }
+
+bool OpenAndStartInput(app::App& app) {
+  app::LiveInput& live = app.live;
+  const app::CurrentParameters& p = app.params;
+  const auto fail = [&](const char* text, platform::BoxIcon icon) {
+    live.device.reset();
+    ReleaseBlock(app);
+    ReleaseCapture(app);
+    if (text != nullptr) app.prompts.MessageBox(text, "Sonavue", icon, platform::BoxButtons::Ok);
+    return false;
+  };
+  live.format.sampleRate = static_cast<std::uint32_t>(p.sampleRateHz);
+  live.format.channels = static_cast<std::uint16_t>(p.typeId == app::ID_TYPE_STEREO ? 2 : 1);
+  live.format.bitsPerSample = static_cast<std::uint16_t>(p.resolutionId == app::ID_BITS_24 ? 24 : 16);
+  live.spanS = p.sampleRateHz > 48000 ? 2 : 4;
+  live.samplesPerBuffer = live.spanS * p.sampleRateHz;
+  live.bufferBytes = static_cast<std::int32_t>(live.samplesPerBuffer * live.format.BytesPerFrame());
+  try {
+    live.block.assign(kWorkingHeaderBytes + 2 * static_cast<std::size_t>(live.bufferBytes), 0);
+  } catch (const std::bad_alloc&) {
+    return fail("Not enough memory", platform::BoxIcon::Warning);
+  }
+  WriteWorkingHeader(std::span<std::uint8_t, kWorkingHeaderBytes>(live.block.data(), kWorkingHeaderBytes),
+                     live.format.channels, p.sampleRateHz, live.format.bitsPerSample, 0);
+  if (app.devices == nullptr) return fail("Cannot Open Audio Device", platform::BoxIcon::Error);
+  live.device = app.devices->MakeInput(app.pump);
+  if (!live.device || live.device->Open(live.format) != platform::WaveResult::Ok) {
+    return fail("Cannot Open Audio Device", platform::BoxIcon::Error);
+  }
+  const auto length = static_cast<std::size_t>(live.bufferBytes);
+  live.headerA = {std::span<std::uint8_t>(live.BufferA(), length), 0, 0};
+  live.headerB = {std::span<std::uint8_t>(live.BufferB(), length), 0, 1};
+  if (live.device->AddBuffer(live.headerA) != platform::WaveResult::Ok ||
+      live.device->AddBuffer(live.headerB) != platform::WaveResult::Ok) {
+    live.device->Close();
+    return fail(nullptr, platform::BoxIcon::None);
+  }
+  live.completions = 0;
+  live.fillingB = false;
+  app.frame.stopRequest = false;
+  live.bufferStartMs = app.clock.NowMs();
+  if (live.device->Start() != platform::WaveResult::Ok) {
+    live.device->Close();
+    return fail(nullptr, platform::BoxIcon::None);
+  }
+  app.frame.inputOpen = true;
+  return true;
+}
+
+void HandleWaveInData(app::App& app, int bufferIndex) {
+  app::LiveInput& live = app.live;
+  if (live.block.empty()) return;
+  platform::WaveBuffer& completed = bufferIndex == 0 ? live.headerA : live.headerB;
+  // Completions alternate A, B, A, B as the device fills its queue in turn.
+  live.completions += 1;
+  bool pendingFillingB = true;
+  if (live.completions != 1) {
+    pendingFillingB = false;
+    live.completions = 0;
+  }
+
+  app::CaptureBuffer& capture = app.capture;
+  if (capture.exists && !capture.closed && !capture.ring.empty()) {
+    std::size_t bytes = completed.bytesRecorded;
+    if (app.frame.stopRequest) {
+      const double ms = static_cast<double>(app.clock.NowMs() - live.bufferStartMs);
+      const auto due = static_cast<std::size_t>(ms / 1000.0 * static_cast<double>(BytesPerSecond(app)));
+      bytes = std::min({bytes, due - due % 12, completed.data.size()});
+      capture.closed = true;
+    }
+    const std::size_t size = capture.ring.size();
+    for (std::size_t done = 0; done < bytes;) {
+      const std::size_t chunk = std::min(bytes - done, size - capture.writePos);
+      std::memcpy(capture.ring.data() + capture.writePos, completed.data.data() + done, chunk);
+      capture.writePos = (capture.writePos + chunk) % size;
+      done += chunk;
+    }
+    capture.total += bytes;
+  }
+
+  if (app.frame.stopRequest) {
+    if (live.device) {
+      live.device->Reset();
+      live.device->Stop();
+      live.device->Close();
+    }
+    return;
+  }
+  if (live.device) live.device->AddBuffer(completed);
+  live.bufferStartMs = app.clock.NowMs();
+  live.fillingB = pendingFillingB;
+}
+
+void HandleWaveInClose(app::App& app) {
+  app.frame.inputOpen = false;
+  app.live.device.reset();
+  ReleaseBlock(app);
+}
+
+double WriteCaptureFile(app::App& app, double startMs, double endMs) {
+  app::CaptureBuffer& capture = app.capture;
+  if (!capture.exists || capture.ring.empty()) return -1.0;
+  const double perSecond = static_cast<double>(BytesPerSecond(app));
+  // Never past what was captured: the clock may run ahead of the device.
+  const double endByte = std::min(endMs * perSecond / 1000.0, static_cast<double>(capture.total));
+  const double startByte = std::max(0.0, startMs * perSecond / 1000.0);
+  const std::uint64_t size = capture.ring.size();
+  auto length = static_cast<std::uint64_t>(std::max(0.0, endByte - startByte));
+  length -= length % 12;
+  length = std::min(length, size);
+  auto ringEnd = static_cast<std::uint64_t>(std::fmod(endByte, static_cast<double>(size)));
+  ringEnd -= ringEnd % 12;
+
+  std::array<std::uint8_t, kWorkingHeaderBytes> header{};
+  const auto& f = app.live.format;
+  WriteWorkingHeader(header, f.channels, static_cast<std::int32_t>(f.sampleRate), f.bitsPerSample,
+                     static_cast<std::uint32_t>(length));
+  const auto path = app::WorkingFilePath(app, "temp.wav");
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return -1.0;
+  out.write(reinterpret_cast<const char*>(header.data()), header.size());
+  const char* ring = reinterpret_cast<const char*>(capture.ring.data());
+  if (ringEnd >= length) {
+    out.write(ring + (ringEnd - length), static_cast<std::streamsize>(length));
+  } else {
+    out.write(ring + (size + ringEnd - length), static_cast<std::streamsize>(length - ringEnd));
+    out.write(ring, static_cast<std::streamsize>(ringEnd));
+  }
+  out.close();
+  if (out.fail()) return -1.0;
+  return static_cast<double>(length) * 1000.0 / perSecond;
+}
+
+}  // namespace sonavue::audio

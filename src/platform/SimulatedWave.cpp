@@ -1,0 +1,223 @@
+#include "platform/SimulatedWave.h"
+
+#include <atomic>
+#include <cmath>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "platform/MessagePump.h"
+
+namespace sonavue::platform {
+
+class SimulatedInput;
+
+struct SimulatedDevices::Shared {
+  Clock& clock;
+  VirtualClock* virtualClock = nullptr;
+  SignalSource source;
+  std::mutex mutex;
+  SimulatedInput* active = nullptr;  // the input now running, if any
+  explicit Shared(Clock& c) : clock(c) {}
+};
+
+class SimulatedInput final : public WaveInput {
+ public:
+  SimulatedInput(MessagePump& pump, std::shared_ptr<SimulatedDevices::Shared> shared, bool refuse)
+      : pump_(pump), shared_(std::move(shared)), refuse_(refuse) {}
+  ~SimulatedInput() override { Close(); }
+
+  WaveResult Open(const WaveFormat& format) override {
+    if (open_) return WaveResult::Failed;
+    if (refuse_ || (format.bitsPerSample != 16 && format.bitsPerSample != 24) ||
+        (format.channels != 1 && format.channels != 2) || format.sampleRate == 0) {
+      return WaveResult::BadFormat;
+    }
+    format_ = format;
+    open_ = true;
+    return WaveResult::Ok;
+  }
+
+  WaveResult AddBuffer(WaveBuffer& buffer) override {
+    if (!open_) return WaveResult::NotOpen;
+    std::lock_guard lock(shared_->mutex);
+    buffer.bytesRecorded = 0;
+    queue_.push_back(&buffer);
+    return WaveResult::Ok;
+  }
+
+  WaveResult Start() override {
+    if (!open_) return WaveResult::NotOpen;
+    {
+      std::lock_guard lock(shared_->mutex);
+      startMs_ = shared_->clock.NowMs();
+      producedFrames_ = 0;
+      running_ = true;
+      shared_->active = this;
+    }
+    if (shared_->virtualClock == nullptr) {
+      stopThread_ = false;
+      thread_ = std::thread([this] {
+        while (!stopThread_) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          Produce();
+        }
+      });
+    }
+    return WaveResult::Ok;
+  }
+
+  WaveResult Stop() override {
+    if (!open_) return WaveResult::NotOpen;
+    Produce();
+    Halt();
+    return WaveResult::Ok;
+  }
+
+  WaveResult Reset() override {
+    if (!open_) return WaveResult::NotOpen;
+    Produce();
+    Halt();
+    std::deque<WaveBuffer*> returned;
+    {
+      std::lock_guard lock(shared_->mutex);
+      returned.swap(queue_);
+    }
+    for (WaveBuffer* buffer : returned) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+    return WaveResult::Ok;
+  }
+
+  WaveResult Close() override {
+    if (!open_) return WaveResult::NotOpen;
+    Halt();
+    {
+      std::lock_guard lock(shared_->mutex);
+      queue_.clear();
+    }
+    open_ = false;
+    pump_.Post({MessageKind::WaveInClose, 0, 0});
+    return WaveResult::Ok;
+  }
+
+  bool IsOpen() const override { return open_; }
+
+  // Fills queued buffers with what the clock says has been heard by now.
+  void Produce() {
+    std::lock_guard lock(shared_->mutex);
+    if (!running_) return;
+    const std::uint32_t elapsed = shared_->clock.NowMs() - startMs_;
+    const std::uint64_t due = static_cast<std::uint64_t>(elapsed) * format_.sampleRate / 1000;
+    const std::uint32_t frameBytes = format_.BytesPerFrame();
+    while (producedFrames_ < due && !queue_.empty()) {
+      WaveBuffer* buffer = queue_.front();
+      const std::size_t roomFrames = (buffer->data.size() - buffer->bytesRecorded) / frameBytes;
+      const std::uint64_t frames = std::min<std::uint64_t>(roomFrames, due - producedFrames_);
+      std::uint8_t* out = buffer->data.data() + buffer->bytesRecorded;
+      for (std::uint64_t f = 0; f < frames; ++f) {
+        WriteFrame(out, producedFrames_ + f);
+        out += frameBytes;
+      }
+      producedFrames_ += frames;
+      buffer->bytesRecorded += static_cast<std::size_t>(frames) * frameBytes;
+      if (buffer->data.size() - buffer->bytesRecorded < frameBytes) {
+        queue_.pop_front();
+        pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+      }
+    }
+    // With no buffer queued the device drops what it hears, as a real one does.
+    if (queue_.empty()) producedFrames_ = due;
+  }
+
+ private:
+  void Halt() {
+    if (thread_.joinable()) {
+      stopThread_ = true;
+      thread_.join();
+    }
+    std::lock_guard lock(shared_->mutex);
+    running_ = false;
+    if (shared_->active == this) shared_->active = nullptr;
+  }
+
+  void WriteFrame(std::uint8_t* out, std::uint64_t frame) {
+    const SignalSource& s = shared_->source;
+    for (int c = 0; c < format_.channels; ++c) {
+      double v = 0.0;
+      const double amplitude = c == 1 && s.rightAmplitude >= 0.0 ? s.rightAmplitude : s.amplitude;
+      switch (s.kind) {
+        case SignalSource::Kind::Silence: break;
+        case SignalSource::Kind::Tone:
+          v = amplitude * std::sin(2.0 * M_PI * s.frequencyHz * static_cast<double>(frame) /
+                                   format_.sampleRate);
+          break;
+        case SignalSource::Kind::Noise:
+          noise_ = noise_ * 1664525u + 1013904223u;
+          v = amplitude * ((static_cast<double>(noise_ >> 8) / 8388608.0) - 1.0);
+          break;
+        case SignalSource::Kind::Samples:
+          if (!s.samples.empty()) v = s.samples[frame % s.samples.size()] * (amplitude / 32767.0);
+          break;
+      }
+      if (format_.bitsPerSample == 16) {
+        const auto x = static_cast<std::int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
+        out[0] = static_cast<std::uint8_t>(x);
+        out[1] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(x) >> 8);
+        out += 2;
+      } else {
+        const auto x = static_cast<std::int32_t>(std::lround(std::clamp(v * 256.0, -8388608.0, 8388607.0)));
+        out[0] = static_cast<std::uint8_t>(x);
+        out[1] = static_cast<std::uint8_t>(x >> 8);
+        out[2] = static_cast<std::uint8_t>(x >> 16);
+        out += 3;
+      }
+    }
+  }
+
+  MessagePump& pump_;
+  std::shared_ptr<SimulatedDevices::Shared> shared_;
+  bool refuse_;
+  bool open_ = false;
+  bool running_ = false;
+  WaveFormat format_;
+  std::deque<WaveBuffer*> queue_;
+  std::uint32_t startMs_ = 0;
+  std::uint64_t producedFrames_ = 0;
+  std::uint32_t noise_ = 12345;
+  std::thread thread_;
+  std::atomic<bool> stopThread_{false};
+};
+
+SimulatedDevices::SimulatedDevices(Clock& clock, VirtualClock* virtualClock)
+    : shared_(std::make_shared<Shared>(clock)) {
+  shared_->virtualClock = virtualClock;
+  if (virtualClock != nullptr) {
+    virtualClock->SetListener(
+        [](void* context, std::uint32_t) {
+          auto* shared = static_cast<Shared*>(context);
+          SimulatedInput* input = nullptr;
+          {
+            std::lock_guard lock(shared->mutex);
+            input = shared->active;
+          }
+          if (input != nullptr) input->Produce();
+        },
+        shared_.get());
+  }
+}
+
+SimulatedDevices::~SimulatedDevices() {
+  if (shared_->virtualClock != nullptr) shared_->virtualClock->SetListener(nullptr, nullptr);
+}
+
+void SimulatedDevices::SetSource(SignalSource source) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->source = std::move(source);
+}
+
+std::unique_ptr<WaveInput> SimulatedDevices::MakeInput(MessagePump& pump) {
+  return std::make_unique<SimulatedInput>(pump, shared_, refuse_);
+}
+
+std::unique_ptr<WaveOutput> SimulatedDevices::MakeOutput(MessagePump&) { return nullptr; }
+
+}  // namespace sonavue::platform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/WaveIo.h"
+
+namespace sonavue::platform {
+
+// What a simulated input device "hears".
+struct SignalSource {
+  enum class Kind { Silence, Tone, Noise, Samples };
+  Kind kind = Kind::Silence;
+  double frequencyHz = 1000.0;
+  double amplitude = 10000.0;        // in 16-bit units (24-bit devices scale by 256)
+  double rightAmplitude = -1.0;      // the right channel's; < 0 = same as left
+  std::vector<std::int16_t> samples; // Kind::Samples: mono 16-bit samples, looped
+};
+
+// Sound-card devices for tests: an input that fills its queued buffers from
+// a signal source exactly as fast as the clock says time passes, and hands
+// them back (the last one partly filled on a reset) through the message
+// pump, as the real device does. Driven by a virtual clock (it fills when
+// the clock moves) or, with the real clock, by a thread of its own.
+class SimulatedDevices final : public WaveDevices {
+ public:
+  SimulatedDevices(Clock& clock, VirtualClock* virtualClock);
+  ~SimulatedDevices() override;
+
+  void SetSource(SignalSource source);
+  // A device that refuses every format, as one in use by another program.
+  void RefuseFormats(bool refuse) { refuse_ = refuse; }
+
+  std::unique_ptr<WaveInput> MakeInput(MessagePump& pump) override;
+  std::unique_ptr<WaveOutput> MakeOutput(MessagePump& pump) override;
+
+  struct Shared;
+
+ private:
+  std::shared_ptr<Shared> shared_;
+  bool refuse_ = false;
+};
+
+}  // namespace sonavue::platform
