@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,18 @@ class App {
   AnalysisRecord analysis;
   LiveInput live;
   CaptureBuffer capture;
+  float scanColumnMs = 10.0F;
+  // The parameters of the last live scan, for its resume with Space.
+  std::optional<CurrentParameters> pausedScan;  // column step of the last live sonogram (for its static picture)
+  // How the last live run kept pace: frames drawn, columns analysed and
+  // repeated without analysis, and its length.
+  struct ScanStats {
+    std::int64_t frames = 0;
+    std::int64_t analysed = 0;
+    std::int64_t repeated = 0;
+    std::int64_t columnsShown = 0;
+    std::uint32_t lastMs = 0;
+  } scanStats;
 
   int exitCode = 0;
   bool quitPosted = false;

@@ -6,6 +6,7 @@
 #include "app/ParameterCommands.h"
 #include "audio/StopAllAudio.h"
 #include "engines/AnalyzeFile.h"
+#include "engines/ScanInput.h"
 
 namespace sonavue::app {
 namespace {
@@ -55,6 +56,7 @@ bool SendCommand(App& app, int id, int reason) {
   switch (id) {
     case IDM_SCAN_INPUT:
       if (reason == kReasonUser) app.frame.spaceLatch = false;
+      engines::ScanInputCommand(app, reason);
       return true;
     case IDM_ANALYZE_FILE:
       engines::AnalyzeFileCommand(app, reason);

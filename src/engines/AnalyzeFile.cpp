@@ -244,13 +244,22 @@ void AnalyzeFileCommand(App& app, int kind) {
   const double bytesPerSecond = static_cast<double>(fs) * channels * info.bytesPerSample;
   const bool newFile = kind != kAnalyzeAgain;
   if (newFile) {
-    p.lowBandHz = 0;
-    p.highBandHz = fs / 2;
+    if (kind != kAnalyzeCapture) {
+      p.lowBandHz = 0;
+      p.highBandHz = fs / 2;
+    }
     p.beginS = 0.0F;
     p.endS = static_cast<float>(info.dataLength / bytesPerSecond);
   }
 
   float stepMs = p.displayWidthS * (dual ? 2000.0F : 1000.0F) / static_cast<float>(plotWidth);
+  if (kind == kAnalyzeCapture) {
+    // The picture of a stopped scan keeps the scan's column step; its width
+    // in whole tenths of a second.
+    stepMs = app.scanColumnMs;
+    const double width = stepMs * (dual ? plotWidth / 2.0 : static_cast<double>(plotWidth)) / 1000.0;
+    p.displayWidthS = static_cast<float>(std::clamp(std::floor(width * 10.0) / 10.0, 0.1, 60.0));
+  }
   if (commandLineRun) {
     const app::CommandLineRequest check = app.commandLine;
     p.lowBandHz = check.lowHz;
@@ -395,6 +404,7 @@ void AnalyzeFileCommand(App& app, int kind) {
   app.frame.fileName = path.string();
   app.frame.displayIsScan = false;
   p.scanFlag = 0;
+  if (p.IsScrollDisplay()) p.wayOfWorking = p.displayId == app::ID_DISPLAY_SCROLL2 ? 2 : 1;
   if (opened->ultrasound) p.frequencyMultiplier = opened->multiplier;
 
   render::DisplayView& view = app.render.view;

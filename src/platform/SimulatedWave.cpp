@@ -18,6 +18,7 @@ struct SimulatedDevices::Shared {
   SignalSource source;
   std::mutex mutex;
   SimulatedInput* active = nullptr;  // the input now running, if any
+  std::function<void(std::uint32_t)> tickHook;
   explicit Shared(Clock& c) : clock(c) {}
 };
 
@@ -192,8 +193,9 @@ SimulatedDevices::SimulatedDevices(Clock& clock, VirtualClock* virtualClock)
   shared_->virtualClock = virtualClock;
   if (virtualClock != nullptr) {
     virtualClock->SetListener(
-        [](void* context, std::uint32_t) {
+        [](void* context, std::uint32_t now) {
           auto* shared = static_cast<Shared*>(context);
+          if (shared->tickHook) shared->tickHook(now);
           SimulatedInput* input = nullptr;
           {
             std::lock_guard lock(shared->mutex);
@@ -207,6 +209,10 @@ SimulatedDevices::SimulatedDevices(Clock& clock, VirtualClock* virtualClock)
 
 SimulatedDevices::~SimulatedDevices() {
   if (shared_->virtualClock != nullptr) shared_->virtualClock->SetListener(nullptr, nullptr);
+}
+
+void SimulatedDevices::SetTickHook(std::function<void(std::uint32_t)> hook) {
+  shared_->tickHook = std::move(hook);
 }
 
 void SimulatedDevices::SetSource(SignalSource source) {

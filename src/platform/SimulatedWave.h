@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ class SimulatedDevices final : public WaveDevices {
   ~SimulatedDevices() override;
 
   void SetSource(SignalSource source);
+  // Called on the GUI thread each time the virtual clock moves (tests use it
+  // to press buttons at given times).
+  void SetTickHook(std::function<void(std::uint32_t nowMs)> hook);
   // A device that refuses every format, as one in use by another program.
   void RefuseFormats(bool refuse) { refuse_ = refuse; }
 

@@ -1,0 +1,513 @@
+#include "engines/ScanInput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "app/App.h"
+#include "app/CommandIds.h"
+#include "app/Layout.h"
+#include "app/Menu.h"
+#include "app/Settings.h"
+#include "audio/Capture.h"
+#include "audio/StopAllAudio.h"
+#include "audio/WaveFormat.h"
+#include "dsp/LevelSpectrum.h"
+#include "dsp/ParameterRules.h"
+#include "engines/AnalysisPlan.h"
+#include "engines/AnalyzeFile.h"
+#include "render/Axes.h"
+#include "render/Palette.h"
+#include "render/Panels.h"
+
+namespace sonavue::engines {
+namespace {
+
+using app::App;
+
+constexpr const char* kCaption = "Sonavue";
+constexpr std::int64_t kCaptureLatencyMs = 120;
+constexpr std::uint32_t kLiveLimitMs = 14'400'000;
+
+void Warn(App& app, const char* text) {
+  app.prompts.MessageBox(text, kCaption, platform::BoxIcon::Warning, platform::BoxButtons::Ok);
+}
+
+std::int64_t RoundHalfAway(double x) { return static_cast<std::int64_t>(x < 0 ? x - 0.5 : x + 0.5); }
+
+// Everything fixed when a live run starts.
+struct LiveRun {
+  bool scope = false;
+  bool dual = false;
+  int channels = 1;
+  int bytesPerSample = 2;
+  int fftSize = 1024;
+  std::int32_t rate = 48000;
+  float stepMs = 10.0F;        // display time step
+  int margin = 0;
+  int columns = 0;             // per plot
+  int rows = 0;
+  int strip = 0;               // Hw of "Scroll 2"
+  int bottom = 0;              // Hb
+  int height = 0;              // picture height
+  int halfWidth = 0;
+  std::uint32_t firstFrameDelayMs = 0;
+};
+
+// Draws one sonogram column (codes per channel) at x of each plot.
+void DrawColumn(App& app, const LiveRun& run, int x, const std::vector<std::int16_t>* codes,
+                const float* high, const float* low) {
+  platform::DisplayBitmap& image = app.display;
+  const int minDb = app.params.sonogramLevelMin;
+  const int maxDb = app.params.sonogramLevelMax;
+  const int plots = run.dual ? 2 : 1;
+  for (int plot = 0; plot < plots; ++plot) {
+    const int channel = run.dual ? plot : (app.params.channelsId == app::ID_CHANNELS_RIGHT && run.channels == 2 ? 1 : 0);
+    const int px = x + (plot == 1 ? run.halfWidth : 0);
+    const auto& c = codes[channel];
+    for (int m = 0; m < run.rows; ++m) {
+      const int index = render::ClampToScale(render::LevelToColorIndex(c[static_cast<std::size_t>(m)], minDb, maxDb));
+      image.SetPixel(px, run.height - run.bottom - m - 1, app.colors[static_cast<std::size_t>(index)]);
+    }
+    if (run.strip > 0) {
+      const int hw = run.strip;
+      image.FillRectIndex({px, 0, 1, hw}, render::kBackgroundIndex);
+      const int yHigh = hw / 2 - static_cast<int>(high[channel] * hw / 65500.0F) + 1;
+      const int yLow = hw / 2 - static_cast<int>(low[channel] * hw / 65500.0F);
+      image.Line({px, std::min(yHigh, yLow)}, {px, std::max(yHigh, yLow)}, app.colors[render::kSignal1Index]);
+      image.SetPixelIndex(px, hw / 2, render::kSignal1Index);
+      image.SetPixelIndex(px, hw, render::kSignal2Index);
+    }
+  }
+}
+
+// Draws the scope curves: one line (Scope 1) or bars (Scope 2) per channel.
+void DrawScopeFrame(App& app, const LiveRun& run, const std::vector<std::int16_t>* codes) {
+  platform::DisplayBitmap& image = app.display;
+  const app::LayoutValues& v = app.layout;
+  const int left = std::max((v.clientWidth - 2 * run.rows) / 2, v.charWidth * 9 / 2);
+  const int base = v.displayHeight - 2 * v.charHeight;
+  const double scale = std::max(1, (v.displayHeight - 4 * v.charHeight)) / 240.0;
+  const double range = std::max(1, app.params.scopeLevelMax - app.params.scopeLevelMin);
+  image.FillRectIndex({0, 0, image.Width(), base + 1}, render::kBackgroundIndex);
+  const bool bars = app.params.displayId == app::ID_DISPLAY_SCOPE2;
+  const int plots = run.channels == 2 && run.dual ? 2 : 1;
+  for (int c = 0; c < plots; ++c) {
+    const int channel = plots == 2 ? c : (app.params.channelsId == app::ID_CHANNELS_RIGHT && run.channels == 2 ? 1 : 0);
+    const int color = c == 0 ? render::kSignal1Index : render::kSignal2Index;
+    platform::Point previous{};
+    for (int i = 0; i < run.rows; ++i) {
+      double h = (codes[channel][static_cast<std::size_t>(i)] - app.params.scopeLevelMin * 4.0) * (60.0 / range) * scale;
+      h = std::clamp(h, 0.0, 240.0 * scale);
+      const platform::Point p{left + 2 * i, base - static_cast<int>(h)};
+      if (bars) {
+        image.LineIndex({p.x, base}, p, color);
+      } else if (i > 0) {
+        image.LineIndex(previous, p, color);
+      }
+      previous = p;
+      if (app.frame.peakHold && static_cast<std::size_t>(i) < app.peakHold.size()) {
+        auto& peak = app.peakHold[static_cast<std::size_t>(i)];
+        peak = std::max<std::int16_t>(peak, static_cast<std::int16_t>(h));
+        image.SetPixelIndex(p.x, base - peak, render::kFreqMarkIndex);
+      }
+    }
+  }
+}
+
+// The other buffer, from the engine's point of view.
+void Buffers(App& app, const std::uint8_t*& filling, const std::uint8_t*& previous) {
+  app::LiveInput& live = app.live;
+  filling = live.fillingB ? live.BufferB() : live.BufferA();
+  previous = live.fillingB ? live.BufferA() : live.BufferB();
+}
+
+// Fills per-channel frames from interleaved bytes.
+void SplitFrames(const std::vector<std::uint8_t>& bytes, const LiveRun& run, float gain,
+                 std::vector<float>* frames) {
+  for (int c = 0; c < run.channels; ++c) {
+    FillFrame(bytes, run.bytesPerSample, run.channels, c, 0, gain, frames[c]);
+  }
+}
+
+void RunEngine(App& app, const LiveRun& run) {
+  app::CurrentParameters& p = app.params;
+  dsp::LevelRunSettings settings;
+  settings.fftSize = run.fftSize;
+  settings.sampleRateHz = static_cast<float>(run.rate);
+  settings.resolutionHz = p.resolutionHz;
+  settings.lowHz = static_cast<float>(p.lowBandHz);
+  settings.highHz = static_cast<float>(p.highBandHz);
+  settings.rows = run.rows;
+  settings.scale = p.frequencyScaleId == app::ID_SCALE_LINEAR ? dsp::FrequencyScale::Linear
+                   : p.frequencyScaleId == app::ID_SCALE_LOG   ? dsp::FrequencyScale::Log
+                                                               : dsp::FrequencyScale::Oct3;
+  if (!run.scope && settings.scale == dsp::FrequencyScale::Oct3) settings.scale = dsp::FrequencyScale::Log;
+  settings.channels = run.channels;
+  settings.columnStepMs = run.stepMs;
+  settings.averagingMs = p.averagingId == app::ID_AVERAGING_OFF
+                             ? 0.0F
+                             : static_cast<float>(run.scope ? p.averagingScopeMs : p.averagingScrollMs);
+  settings.splCalibrated = p.splCalibrated;
+  settings.monoResponse = p.responseMono;
+  settings.stereoResponse = p.responseStereo;
+  dsp::LevelSpectrum levels;
+  if (!levels.Create(settings)) return;
+
+  const int frameBytes = run.channels * run.bytesPerSample;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(run.fftSize * frameBytes));
+  std::vector<float> frames[2] = {std::vector<float>(static_cast<std::size_t>(run.fftSize)),
+                                  std::vector<float>(static_cast<std::size_t>(run.fftSize))};
+  std::vector<std::int16_t> codes[2] = {std::vector<std::int16_t>(static_cast<std::size_t>(run.rows)),
+                                        std::vector<std::int16_t>(static_cast<std::size_t>(run.rows))};
+  float high[2] = {0, 0};
+  float low[2] = {0, 0};
+  const float gain = audio::GainFactor(p.gainDb);
+  const double half = std::min<double>(run.fftSize, run.rate / std::max(1.0F, p.resolutionHz)) / 2.0;
+  const double reach = std::max(1.0, run.rate * run.stepMs / 1000.0);
+
+  const std::uint32_t start = app.clock.NowMs();
+  std::int64_t frameCount = 0;
+  std::int64_t drawnColumn = 0;
+  int column = 0;
+  int phase = 0;
+  int behindPasses = 0;
+  std::uint32_t lastScope = start;
+  bool previousWasStraddling = false;
+  app.scanStats = {};
+
+  while (!app.frame.stopRequest) {
+    app.pump.DispatchOne();
+    if (app.frame.stopRequest) break;
+    const std::uint32_t now = app.clock.NowMs();
+    const std::uint32_t sinceStart = now - start;
+    if (sinceStart > kLiveLimitMs) {
+      app.frame.restartRequest = true;
+      audio::StopAllAudio(app, true);
+      break;
+    }
+    if (sinceStart < run.firstFrameDelayMs) {
+      app.clock.SleepMs(10);
+      continue;
+    }
+    bool analyse = true;
+    bool draw = true;
+    if (!run.scope) {
+      const std::int64_t expected = RoundHalfAway(static_cast<double>(sinceStart) / run.stepMs);
+      if (drawnColumn + 1 < expected) {
+        if (++behindPasses >= 2) drawnColumn = expected - 1;
+        analyse = false;
+      } else {
+        behindPasses = 0;
+        if (expected < drawnColumn - 1) draw = false;
+      }
+    } else if (now - lastScope < 20) {
+      const std::uint32_t wait = 20 - (now - lastScope);
+      if (wait >= 1 && wait <= 99) app.clock.SleepMs(wait);
+    }
+
+    if (analyse) {
+      const std::uint32_t at = app.clock.NowMs();
+      const FrameLocation where = LocateFrame(static_cast<std::int64_t>(at - app.live.bufferStartMs),
+                                              kCaptureLatencyMs, run.rate, run.fftSize,
+                                              app.live.samplesPerBuffer);
+      if (!where.ready) {
+        if (where.d >= app.live.samplesPerBuffer - run.fftSize) continue;  // not yet delivered
+        app.clock.SleepMs(1);
+        continue;
+      }
+      const std::uint8_t* filling = nullptr;
+      const std::uint8_t* previous = nullptr;
+      Buffers(app, filling, previous);
+      AssembleFrameBytes(previous, filling, app.live.samplesPerBuffer, where.d, run.fftSize, frameBytes, bytes);
+      previousWasStraddling = where.d < 0;
+      SplitFrames(bytes, run, gain, frames);
+      for (int c = 0; c < run.channels; ++c) {
+        auto& frame = frames[c];
+        if (run.strip > 0) {
+          float hi = 0.0F;
+          float lo = 0.0F;
+          const int first = std::max(0, static_cast<int>(std::floor(half - reach)) + 1);
+          const int last = std::min(run.fftSize - 1, static_cast<int>(std::ceil(half + reach)) - 1);
+          for (int j = first; j <= last; ++j) {
+            hi = std::max(hi, std::round(frame[static_cast<std::size_t>(j)]));
+            lo = std::min(lo, std::round(frame[static_cast<std::size_t>(j)]));
+          }
+          const float limit = c == 0 ? 32750.0F : 32760.0F;
+          high[c] = std::min(hi, limit);
+          low[c] = std::max(lo, -limit);
+        }
+        const auto total = levels.ProcessFrame(c, frame, codes[c]);
+        if (total) app.render.view.frameTotalLevelDb = *total;
+      }
+      app.scanStats.analysed += 1;
+    } else {
+      app.scanStats.repeated += 1;
+    }
+    (void)previousWasStraddling;
+
+    if (!draw) {
+      app.clock.SleepMs(10);
+      continue;
+    }
+    if (run.scope) {
+      lastScope = app.clock.NowMs();
+      DrawScopeFrame(app, run, codes);
+      render::BlitDisplay(app);
+    } else {
+      const bool full = column >= run.columns;
+      const int x = full ? run.margin + run.columns - 4 + phase : run.margin + column;
+      DrawColumn(app, run, x, codes, high, low);
+      if (phase == 3) {
+        if (full) {
+          const int plots = run.dual ? 2 : 1;
+          for (int plot = 0; plot < plots; ++plot) {
+            const int left = run.margin + (plot == 1 ? run.halfWidth : 0);
+            app.display.Scroll({left, 0, run.columns, run.height - run.bottom}, -4, 0);
+          }
+        }
+        render::BlitDisplay(app);
+      }
+      if (!full) ++column;
+      phase = (phase + 1) % 4;
+      ++drawnColumn;
+    }
+    ++frameCount;
+    app.scanStats.frames = frameCount;
+    app.scanStats.lastMs = app.clock.NowMs() - start;
+  }
+  app.scanStats.columnsShown = std::min<std::int64_t>(frameCount, run.columns);
+  levels.Release();
+}
+
+}  // namespace
+
+FrameLocation LocateFrame(std::int64_t elapsedMs, std::int64_t latencyMs, std::int32_t rate, int fftSize,
+                          std::int32_t samplesPerBuffer) {
+  FrameLocation location;
+  const std::int64_t position = (elapsedMs - latencyMs) * rate / 1000;
+  location.d = position - fftSize;
+  location.ready = location.d > -samplesPerBuffer && location.d < samplesPerBuffer - fftSize;
+  return location;
+}
+
+void AssembleFrameBytes(const std::uint8_t* previous, const std::uint8_t* filling,
+                        std::int32_t samplesPerBuffer, std::int64_t d, int fftSize, int frameBytes,
+                        std::span<std::uint8_t> out) {
+  const auto bytes = static_cast<std::size_t>(frameBytes);
+  if (d >= 0) {
+    std::memcpy(out.data(), filling + static_cast<std::size_t>(d) * bytes, static_cast<std::size_t>(fftSize) * bytes);
+    return;
+  }
+  // Starts in the previous buffer at sample S + d.
+  const std::int64_t fromPrevious = std::min<std::int64_t>(-d, fftSize);
+  std::memcpy(out.data(), previous + static_cast<std::size_t>(samplesPerBuffer + d) * bytes,
+              static_cast<std::size_t>(fromPrevious) * bytes);
+  const std::int64_t fromFilling = fftSize - fromPrevious;
+  if (fromFilling > 0) {
+    std::memcpy(out.data() + static_cast<std::size_t>(fromPrevious) * bytes, filling,
+                static_cast<std::size_t>(fromFilling) * bytes);
+  }
+}
+
+void ScanInputCommand(App& app, int reason) {
+  if (app.frame.engineLoop || app.frame.running || app.window == nullptr) return;
+  app::CurrentParameters& p = app.params;
+  if (reason == kScanResume && app.pausedScan) {
+    const app::CurrentParameters paused = *app.pausedScan;
+    p.displayId = paused.displayId;
+    p.typeId = paused.typeId;
+    p.channelsId = paused.channelsId;
+    p.plotTypeId = paused.plotTypeId;
+    p.resolutionId = paused.resolutionId;
+    p.frequencyScaleId = paused.frequencyScaleId;
+    p.paletteId = paused.paletteId;
+    p.sonogramLevelMin = paused.sonogramLevelMin;
+    p.sonogramLevelMax = paused.sonogramLevelMax;
+    p.scopeLevelMin = paused.scopeLevelMin;
+    p.scopeLevelMax = paused.scopeLevelMax;
+    p.gainDb = paused.gainDb;
+    p.lowBandHz = paused.lowBandHz;
+    p.highBandHz = paused.highBandHz;
+    p.fftSize = paused.fftSize;
+    p.resolutionHz = paused.resolutionHz;
+    p.displayWidthS = paused.displayWidthS;
+    p.averagingId = paused.averagingId;
+    p.sampleRateHz = paused.sampleRateHz;
+    p.sampleRateId = paused.sampleRateId;
+    p.wayOfWorking = paused.wayOfWorking;
+    render::SelectPaletteColors(app, p.paletteId);
+  } else if (reason == kScanMenu) {
+    app.pausedScan.reset();
+  }
+  const app::CurrentParameters previous = p;
+  if (p.analysisControls == app::IDM_CONTROLS_ULTRASOUND) {
+    Warn(app, "Ultrasound Controls only available for 'Analyze File'.\rConverting to Automatic Controls.");
+    p.analysisControls = app::IDM_CONTROLS_AUTOMATIC;
+    p.frequencyMultiplier = 1;
+    app::SetMenuCheckMarks(app);
+  }
+  p.recordingId = app::ID_RECORDING_OFF;
+  if (p.sampleRateHz != 22050 && p.sampleRateHz != 44100 && p.sampleRateHz != 48000 && p.sampleRateHz != 96000) {
+    p.sampleRateHz = 48000;
+    p.sampleRateId = app::ID_RATE_48K;
+  }
+  if (p.wayOfWorking < 7) p.wayOfWorking = p.IsScopeDisplay() ? 9 : 7;
+  const bool scope = p.IsScopeDisplay();
+  const app::LayoutValues& v = app.layout;
+  const bool dual = p.typeId == app::ID_TYPE_STEREO && p.channelsId == app::ID_CHANNELS_DUAL;
+  const int margin = v.leftMargin;
+  const int plotWidth = dual ? v.displayWidth / 2 - margin : v.displayWidth - margin;
+
+  if (app.commandLine.started) {
+    app.commandLine.started = false;
+    p.lowBandHz = app.commandLine.lowHz;
+    p.highBandHz = app.commandLine.highHz;
+    if (p.highBandHz > 24000) {
+      p.highBandHz = 24000;
+      Warn(app, "Highest Frequency Limited to 24 kHz");
+    }
+    if (p.highBandHz - p.lowBandHz < 10) {
+      Warn(app, "Improper Frequency Limits");
+      p = previous;
+      return;
+    }
+    if (app.commandLine.spanS < 1.0F) {
+      Warn(app, "Improper Time Span");
+      p = previous;
+      return;
+    }
+    p.displayWidthS = app.commandLine.spanS;
+    p.resolutionId = app::ID_BITS_16;
+    p.typeId = app::ID_TYPE_MONO;
+    const float step = p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth));
+    const int points = scope ? v.scopePoints : std::max(1, v.displayHeight - 2 * v.charHeight);
+    p.resolutionHz = dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz),
+                                              static_cast<float>(p.sampleRateHz), step,
+                                              scope ? dsp::DisplayKind::Scope : dsp::DisplayKind::Sonogram,
+                                              points, dsp::FrequencyScale::Linear);
+    p.fftSize = dsp::FftSizeForResolution(static_cast<float>(p.sampleRateHz), p.resolutionHz);
+  }
+  if (p.highBandHz > p.sampleRateHz / 2) p.highBandHz = p.sampleRateHz / 2;
+  if (p.lowBandHz >= p.highBandHz) p.lowBandHz = 0;
+  if (!dsp::ResolutionIsValid(static_cast<float>(p.sampleRateHz), p.fftSize, p.resolutionHz)) {
+    const int points = scope ? v.scopePoints : std::max(1, v.displayHeight - 2 * v.charHeight);
+    const float step = p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth));
+    p.resolutionHz = dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz),
+                                              static_cast<float>(p.sampleRateHz), step,
+                                              scope ? dsp::DisplayKind::Scope : dsp::DisplayKind::Sonogram,
+                                              points, dsp::FrequencyScale::Linear);
+    p.fftSize = dsp::FftSizeForResolution(static_cast<float>(p.sampleRateHz), p.resolutionHz);
+  }
+
+  LiveRun run;
+  run.scope = scope;
+  run.dual = dual;
+  run.channels = p.typeId == app::ID_TYPE_STEREO ? 2 : 1;
+  run.bytesPerSample = p.resolutionId == app::ID_BITS_24 ? 3 : 2;
+  run.fftSize = p.fftSize;
+  run.rate = p.sampleRateHz;
+  run.margin = margin;
+  run.columns = plotWidth;
+  run.halfWidth = v.displayWidth / 2;
+  run.height = v.displayHeight;
+  run.bottom = 2 * v.charHeight;
+  const int plotHeight = run.height - run.bottom;
+  run.strip = !scope && p.displayId == app::ID_DISPLAY_SCROLL2 ? plotHeight / 8 : 0;
+  run.rows = scope ? std::max(1, v.scopePoints) : plotHeight - run.strip;
+  run.stepMs = scope ? 10.0F : p.displayWidthS * (dual ? 2000.0F : 1000.0F) / static_cast<float>(std::max(1, dual ? v.displayWidth - 2 * margin : plotWidth));
+  run.firstFrameDelayMs = static_cast<std::uint32_t>(std::max<double>(0.0, 1000.0 / p.resolutionHz + kCaptureLatencyMs));
+  p.timePerColumnMs = run.stepMs;
+  if (plotWidth <= 4 || run.rows < 1) return;
+
+  app.window->SetCaption(kCaption);
+  app.display.Release();
+  app.analysis = app::AnalysisRecord{};
+  app.frame.fileName.clear();
+  if (!app.display.Allocate((v.displayWidth + 3) / 4 * 4, run.height)) {
+    Warn(app, "Not enough memory");
+    return;
+  }
+  app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()}, render::kBackgroundIndex);
+  render::DisplayView& view = app.render.view;
+  view = render::DisplayView{};
+  view.channelCount = run.channels;
+  view.analysisRateHz = run.rate;
+  view.sourceBits = run.bytesPerSample * 8;
+  app.frame.displayIsScan = true;
+  if (!scope) render::DrawAxes(app, app.display, {});
+  app.window->SetCaption("Scan Input");
+
+  const double captureSpanMs = scope ? 10000.0 : static_cast<double>(run.columns) * run.stepMs;
+  if (captureSpanMs <= 60000.0 && !audio::AllocateCapture(app)) {
+    Warn(app, "Not enough memory");
+    app::RestoreAfterFailure(app);
+    return;
+  }
+  if (captureSpanMs > 60000.0) audio::ReleaseCapture(app);
+  if (!audio::OpenAndStartInput(app)) {
+    app.display.Release();
+    app.frame.displayIsScan = false;
+    app::EnterScanIdleMenuState(app);
+    app.window->Invalidate();
+    return;
+  }
+  app::EnterRunningMenuState(app);
+  app.window->EnableButton(app::IDC_STOP, true);
+  app.window->EnableButton(app::IDC_GRID, scope);
+  app.window->EnableButton(app::IDC_PEAK_HOLD, scope && (run.channels == 1 || !dual));
+  app.window->Invalidate();
+
+  app.frame.engineLoop = true;
+  const std::uint32_t started = app.clock.NowMs();
+  RunEngine(app, run);
+  const std::uint32_t ended = app.clock.NowMs();
+  app.frame.engineLoop = false;
+  if (!app.frame.stopRequest) audio::StopAllAudio(app, false);
+  // The device closes through its notifications; wait for them briefly.
+  for (int i = 0; i < 200 && app.frame.inputOpen; ++i) {
+    app.pump.DispatchAll();
+    if (app.frame.inputOpen) app.clock.SleepMs(5);
+  }
+  if (app.live.device) {
+    app.live.device->Close();
+    app.pump.DispatchAll();
+  }
+
+  app.window->SetCaption("Scan Input");
+  app.window->EnableButton(app::IDC_GRID, true);
+  app.window->EnableButton(app::IDC_PLAY, false);
+  app.window->EnableButton(app::IDC_PLAY_WINDOW, false);
+  app::EnterScanIdleMenuState(app);
+  if (app.frame.restartRequest) {
+    app.frame.restartRequest = false;
+    app.window->Invalidate();
+    ScanInputCommand(app, kScanRestart);
+    return;
+  }
+  if (!scope) {
+    if (!app.capture.exists) {
+      app.prompts.MessageBox(
+          "       Signal capture for analysis and playback\n  is limited to time span of less than 60 seconds",
+          kCaption, platform::BoxIcon::None, platform::BoxButtons::Ok);
+      return;
+    }
+    // The span the display showed when it stopped becomes temp.wav.
+    const double endMs = static_cast<double>(ended - started) - kCaptureLatencyMs;
+    const double startMs = app.scanStats.frames > run.columns ? endMs - run.columns * run.stepMs : 0.0;
+    if (audio::WriteCaptureFile(app, startMs, endMs) > 0.0) {
+      app.frame.capturedSignal = true;
+      app.scanColumnMs = run.stepMs;
+      const app::CurrentParameters scanned = p;
+      AnalyzeFileCommand(app, kAnalyzeCapture);
+      app.pausedScan = scanned;
+    }
+  } else if (app.capture.exists) {
+    const double endMs = static_cast<double>(ended - started);
+    if (audio::WriteCaptureFile(app, std::max(0.0, endMs - 10000.0), endMs) > 0.0) app.frame.capturedSignal = true;
+    app.window->Invalidate();
+  }
+}
+
+}  // namespace sonavue::engines

@@ -1,0 +1,166 @@
+#include "engines/ScanInput.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "render/Palette.h"
+#include "support/AppFixture.h"
+#include "support/WavBuilder.h"
+
+namespace sonavue::engines {
+namespace {
+
+TEST(LiveFrameTest, FramesAreLocatedByTheClockBehindTheLatency) {
+  // 48 kHz, N = 1024, 4-s buffers: 192000 samples each.
+  // 100 ms into the buffer, 120 ms of latency: the frame starts in the
+  // previous buffer, 20 ms + 1024 samples before the buffer began.
+  FrameLocation f = LocateFrame(100, 120, 48000, 1024, 192000);
+  EXPECT_TRUE(f.ready);
+  EXPECT_EQ(f.d, -960 - 1024);
+  f = LocateFrame(1000, 120, 48000, 1024, 192000);
+  EXPECT_EQ(f.d, 42240 - 1024);
+  // Past the end of the buffer being filled: not delivered yet.
+  EXPECT_FALSE(LocateFrame(4200, 120, 48000, 1024, 192000).ready);
+  // More than a whole buffer back: gone.
+  EXPECT_FALSE(LocateFrame(-4000, 120, 48000, 1024, 192000).ready);
+}
+
+TEST(LiveFrameTest, AStraddlingFrameJoinsBothBuffersWithoutAGap) {
+  // Sample k of the stream holds k; buffer "previous" has samples 0 … 9,
+  // "filling" 10 … 19 (mono 16-bit, 10 samples per buffer).
+  std::vector<std::uint8_t> previous(20);
+  std::vector<std::uint8_t> filling(20);
+  for (int k = 0; k < 10; ++k) {
+    previous[2 * k] = static_cast<std::uint8_t>(k);
+    filling[2 * k] = static_cast<std::uint8_t>(10 + k);
+  }
+  std::vector<std::uint8_t> out(8);
+  AssembleFrameBytes(previous.data(), filling.data(), 10, -2, 4, 2, out);
+  EXPECT_EQ(out, (std::vector<std::uint8_t>{8, 0, 9, 0, 10, 0, 11, 0}));
+  AssembleFrameBytes(previous.data(), filling.data(), 10, 3, 4, 2, out);
+  EXPECT_EQ(out, (std::vector<std::uint8_t>{13, 0, 14, 0, 15, 0, 16, 0}));
+  AssembleFrameBytes(previous.data(), filling.data(), 10, -6, 4, 2, out);
+  EXPECT_EQ(out, (std::vector<std::uint8_t>{4, 0, 5, 0, 6, 0, 7, 0}));
+}
+
+class ScanInputTest : public sonavue::testing::AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    Start();
+    Resize(900, 600);
+    auto& p = App().params;
+    p.displayId = app::ID_DISPLAY_SCROLL1;
+    p.displayWidthS = 2.0F;
+    p.lowBandHz = 0;
+    p.highBandHz = 8000;
+    p.sampleRateHz = 48000;
+    p.fftSize = 1024;
+    p.resolutionHz = 100.0F;
+  }
+  // Presses STOP (through the message queue, as the button does) once the
+  // clock passes stopMs.
+  void StopAt(std::uint32_t stopMs) {
+    auto pressed = std::make_shared<bool>(false);
+    devices_.SetTickHook([this, stopMs, pressed](std::uint32_t now) {
+      if (!*pressed && now >= stopMs) {
+        *pressed = true;
+        app::PostCommand(App(), app::IDC_STOP);
+      }
+    });
+  }
+};
+
+TEST_F(ScanInputTest, AToneScrollsAndTheStoppedScanBecomesAStaticPicture) {
+  devices_.SetSource({platform::SignalSource::Kind::Tone, 2000.0, 10000.0, -1.0, {}});
+  StopAt(5000);
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+
+  const app::App::ScanStats& stats = App().scanStats;
+  EXPECT_GT(stats.frames, 100);
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_FALSE(App().frame.running);
+  // The display showed 2 s when it stopped: temp.wav holds that span, and it
+  // is analysed as a static picture.
+  const auto temp = App().workingFolder / "temp.wav";
+  ASSERT_TRUE(std::filesystem::exists(temp));
+  const auto bytes = std::filesystem::file_size(temp) - 68;
+  EXPECT_NEAR(static_cast<double>(bytes) / 96000.0, 2.0, 0.05);
+  ASSERT_TRUE(App().analysis.valid);
+  EXPECT_EQ(App().frame.fileName, temp.string());
+  EXPECT_FLOAT_EQ(App().analysis.columnMs, App().scanColumnMs);
+  EXPECT_EQ(App().analysis.highHz, 8000);  // the scan's band is kept
+  // 2000 Hz of 0 … 8000 Hz: a quarter of the way up.
+  const auto& a = App().analysis;
+  const int y = App().display.Height() - a.bottomStrip - a.rows / 4 - 1;
+  EXPECT_NE(App().display.Pixel(a.leftMargin + 30, y), App().colors[render::kBackgroundIndex]);
+  EXPECT_EQ(App().display.Pixel(a.leftMargin + 30, App().display.Height() - a.bottomStrip - 3 * a.rows / 4),
+            App().colors[render::kBackgroundIndex]);
+  // Total level of a 10000 sine: 20 log10(7071) ≈ 77 dB.
+  ASSERT_FALSE(a.totalLevels[0].empty());
+  EXPECT_NEAR(a.totalLevels[0][a.totalLevels[0].size() / 2], 76.99F, 0.2F);
+  EXPECT_TRUE(App().pausedScan.has_value());
+}
+
+TEST_F(ScanInputTest, TheLiveSonogramKeepsPaceWithTheClock) {
+  // 10 ms per column.
+  App().params.displayWidthS =
+      static_cast<float>(App().layout.displayWidth - App().layout.leftMargin) * 0.01F;
+  devices_.SetSource({platform::SignalSource::Kind::Noise, 0.0, 3000.0, -1.0, {}});
+  StopAt(6000);
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  const auto& stats = App().scanStats;
+  // One column per display step after the first frame's delay.
+  const double expected = (stats.lastMs - 130.0) / App().params.timePerColumnMs;
+  EXPECT_NEAR(static_cast<double>(stats.frames), expected, expected * 0.02 + 3);
+  // The columns of the first frame's delay are drawn as repeats; after that
+  // the analysis keeps up.
+  EXPECT_LE(stats.repeated, 14 + stats.frames / 100);
+}
+
+TEST_F(ScanInputTest, ADeviceThatRefusesTheFormatSaysSo) {
+  devices_.RefuseFormats(true);
+  SendCommand(app::IDM_SCAN_INPUT);
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Cannot Open Audio Device");
+  EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Error);
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_TRUE(MenuEnabled(app::IDM_SCAN_INPUT));
+}
+
+TEST_F(ScanInputTest, ScopeScanKeepsTheLastTenSeconds) {
+  App().params.displayId = app::ID_DISPLAY_SCOPE1;
+  devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
+  StopAt(14000);
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  const auto temp = App().workingFolder / "temp.wav";
+  ASSERT_TRUE(std::filesystem::exists(temp));
+  EXPECT_NEAR(static_cast<double>(std::filesystem::file_size(temp) - 68) / 96000.0, 10.0, 0.1);
+  EXPECT_FALSE(App().analysis.valid);  // a scope keeps its last plot
+  EXPECT_GT(App().scanStats.frames, 100);
+}
+
+TEST_F(ScanInputTest, UltrasoundControlsAreTurnedIntoAutomatic) {
+  App().params.analysisControls = app::IDM_CONTROLS_ULTRASOUND;
+  App().params.frequencyMultiplier = 8;
+  devices_.RefuseFormats(true);
+  SendCommand(app::IDM_SCAN_INPUT);
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 2U);
+  EXPECT_EQ(boxes[0].text,
+            "Ultrasound Controls only available for 'Analyze File'.\rConverting to Automatic Controls.");
+  EXPECT_EQ(App().params.analysisControls, app::IDM_CONTROLS_AUTOMATIC);
+  EXPECT_EQ(App().params.frequencyMultiplier, 1);
+  EXPECT_TRUE(MenuChecked(app::IDM_CONTROLS_AUTOMATIC));
+}
+
+}  // namespace
+}  // namespace sonavue::engines
