@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DSONAVUE_TESTS=OFF >/dev/null
+  -DSONAVUE_TESTS=OFF -DSONAVUE_BENCHMARKS=ON >/dev/null
 cmake --build build/release -j2 --target sonavue sonavue-help
 if [[ $# -eq 0 ]]; then
   # With nothing to open, show the example recording as a sonogram: way 2
