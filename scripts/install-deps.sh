@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libjpeg62-turbo-dev
           fonts-liberation)
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev)
+  packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev pulseaudio pulseaudio-utils
+             libasound2-plugins python3)
 fi
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang-14 libclang-rt-14-dev)

@@ -39,15 +39,20 @@ App::App(AppServices services, AppEnvironment env)
       devices(services.devices),
       printer(services.printer),
       environment(std::move(env)),
-      pump(platform::ProcessWindowEvents, [this] { wake_->Wake(); }),
+      pump(platform::ProcessWindowEvents, [this] {
+        if (wake_) wake_->Wake();
+      }),
       wake_(std::make_unique<platform::GuiWaker>([this] { pump.DispatchAll(); })) {
   display.BindColors(&colors);
 }
 
 App::~App() {
+  // A device still open is closed while the queue it reports to exists.
+  live.device.reset();
   // The window reports nothing while it is torn down.
   window.reset();
   procedure.reset();
+  wake_.reset();
 }
 
 }  // namespace sonavue::app

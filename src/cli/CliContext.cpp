@@ -3,18 +3,28 @@
 #include <cstdio>
 
 #include "app/WorkingFiles.h"
+#include "audio/Capture.h"
 
 namespace sonavue::cli {
 
-CliContext::CliContext() : clock_(platform::MakeRealClock()) {
+CliContext::CliContext(platform::WaveDevices* devices) : clock_(platform::MakeRealClock()) {
   prompts_.SetBoxObserver([this](const platform::ShownBox& box) {
     std::fprintf(stderr, "%s\n", box.text.c_str());
     refused_ = true;
   });
   prompts_.SetUnexpectedHandler(
       [](const std::string& what) { std::fprintf(stderr, "sonavue-cli: %s\n", what.c_str()); });
-  app_ = std::make_unique<app::App>(app::AppServices{*clock_, prompts_},
+  app_ = std::make_unique<app::App>(app::AppServices{*clock_, prompts_, devices},
                                     app::AppEnvironment::FromSystem());
+  // Without a window, only the sound card's notifications come through the queue.
+  app::App& app = *app_;
+  app_->pump.SetHandler([&app](const platform::Message& message) {
+    if (message.kind == platform::MessageKind::WaveInData) {
+      audio::HandleWaveInData(app, static_cast<int>(message.param));
+    } else if (message.kind == platform::MessageKind::WaveInClose) {
+      audio::HandleWaveInClose(app);
+    }
+  });
   const auto& env = app_->environment;
   app_->workingFolder =
       app::ChooseWorkingFolder({env.tempFolder, env.cacheFolder, env.lastResortFolder}).folder;

@@ -12,7 +12,7 @@ namespace sonavue::cli {
 // standard error.
 class CliContext {
  public:
-  CliContext();
+  explicit CliContext(platform::WaveDevices* devices = nullptr);
   app::App& App() { return *app_; }
   // Whether a message box was shown (the command was refused).
   bool Refused() const { return refused_; }

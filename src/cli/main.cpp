@@ -11,6 +11,7 @@
 #include "audio/WaveOpen.h"
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"
+#include "cli/ListenCommand.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ int Usage() {
                "       sonavue-cli levels FILE [--rows R] [--low HZ] [--high HZ]\n"
                "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
-               "                   [--resolution HZ] [--fft N]\n");
+               "                   [--resolution HZ] [--fft N]\n"
+               "       sonavue-cli listen SECONDS [--rate HZ]\n");
   return 2;
 }
 
@@ -51,6 +53,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() < 2) return Usage();
   if (args[0] == "info" && args.size() == 2) return Info(args[1]);
+  if (args[0] == "listen") {
+    return sonavue::cli::RunListen(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
   if (args[0] == "levels") {
     return sonavue::cli::RunLevels(std::vector<std::string>(args.begin() + 1, args.end()));
   }

@@ -1,0 +1,89 @@
+#include "cli/ListenCommand.h"
+
+#include <QCoreApplication>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/App.h"
+#include "audio/Capture.h"
+#include "audio/StopAllAudio.h"
+#include "audio/WaveFormat.h"
+#include "cli/CliContext.h"
+#include "dsp/SpectralFrame.h"
+#include "platform/PortAudioWave.h"
+
+namespace sonavue::cli {
+
+int RunListen(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    std::fprintf(stderr, "usage: sonavue-cli listen SECONDS [--rate HZ]\n");
+    return 2;
+  }
+  const int seconds = std::atoi(args[0].c_str());
+  int rate = 48000;
+  if (args.size() == 3 && args[1] == "--rate") rate = std::atoi(args[2].c_str());
+  if (seconds < 1 || seconds > 60 || (rate != 22050 && rate != 44100 && rate != 48000 && rate != 96000)) {
+    std::fprintf(stderr, "sonavue-cli listen: bad SECONDS (1 … 60) or --rate\n");
+    return 2;
+  }
+  int argc = 1;
+  char name[] = "sonavue-cli";
+  char* argv[] = {name, nullptr};
+  QCoreApplication application(argc, argv);
+
+  const auto devices = platform::MakePortAudioDevices();
+  CliContext context(devices.get());
+  app::App& app = context.App();
+  app.params.sampleRateHz = rate;
+  app.params.typeId = app::ID_TYPE_MONO;
+  app.params.resolutionId = app::ID_BITS_16;
+  if (!audio::AllocateCapture(app)) {
+    std::fprintf(stderr, "Not enough memory\n");
+    return 1;
+  }
+  if (!audio::OpenAndStartInput(app)) return 1;
+  const std::uint32_t start = app.clock.NowMs();
+  while (app.clock.NowMs() - start < static_cast<std::uint32_t>(seconds) * 1000U) {
+    app.pump.DispatchAll();
+    app.clock.SleepMs(10);
+  }
+  const std::uint32_t heard = app.clock.NowMs() - start;
+  audio::StopAllAudio(app, false);
+  for (int i = 0; i < 100 && app.frame.inputOpen; ++i) {
+    app.pump.DispatchAll();
+    app.clock.SleepMs(10);
+  }
+
+  // The strongest frequency of the last captured second.
+  const std::uint64_t total = app.capture.total;
+  constexpr int kN = 16384;
+  if (total < static_cast<std::uint64_t>(kN) * 2) {
+    std::fprintf(stderr, "sonavue-cli listen: nothing was captured in %u ms\n", heard);
+    return 1;
+  }
+  const std::size_t size = app.capture.ring.size();
+  const std::size_t end = static_cast<std::size_t>(total % size);
+  std::vector<float> frame(kN);
+  for (int i = 0; i < kN; ++i) {
+    const std::size_t at = (end + size - 2 * static_cast<std::size_t>(kN - i)) % size;
+    const auto v = static_cast<std::int16_t>(app.capture.ring[at] | (app.capture.ring[at + 1] << 8));
+    frame[static_cast<std::size_t>(i)] = audio::Sample16ToNumber(v, 1.0F);
+  }
+  double sum = 0.0;
+  for (float x : frame) sum += static_cast<double>(x) * x;
+  dsp::SpectralFrame spectral;
+  if (!spectral.Create(kN, rate, -1.0F)) return 1;
+  spectral.MagnitudeSpectrum(frame);
+  int peak = 1;
+  for (int k = 1; k < kN / 2 - 1; ++k) {
+    if (frame[static_cast<std::size_t>(k)] > frame[static_cast<std::size_t>(peak)]) peak = k;
+  }
+  std::printf("captured_ms=%u\n", heard);
+  std::printf("peak_hz=%.1f\n", static_cast<double>(peak) * rate / kN);
+  std::printf("level_db=%.2f\n", sum > 0.0 ? 20.0 * std::log10(std::sqrt(sum / kN)) : -1.0);
+  return 0;
+}
+
+}  // namespace sonavue::cli
