@@ -5,6 +5,7 @@
 
 #include "platform/DisplayBitmap.h"
 #include "render/PaletteDefaults.h"
+#include "render/ScopeState.h"
 
 namespace sonavue::render {
 
@@ -56,6 +57,7 @@ struct RenderState {
   platform::DisplayBitmap cursorStrip;
   DisplayView view;
   ReadoutRecord readout;
+  ScopeState scope;  // the scope picture's data, peak-hold gain and reference spectrum
 };
 
 }  // namespace sonavue::render
