@@ -7,6 +7,7 @@
 #include "audio/StopAllAudio.h"
 #include "engines/AnalyzeFile.h"
 #include "engines/ScanInput.h"
+#include "render/Scope.h"
 
 namespace sonavue::app {
 namespace {
@@ -39,6 +40,9 @@ bool ButtonHonoured(App& app, int id) {
 void ToggleGrid(App& app) {
   app.frame.grid = !app.frame.grid;
   app.window->SetButtonChecked(IDC_GRID, app.frame.grid);
+  if (!app.frame.grid && app.params.IsScopeDisplay() && !app.render.scope.reference.exists) {
+    render::ClearScopePlot(app);
+  }
   app.window->Invalidate();
 }
 
@@ -46,6 +50,7 @@ void TogglePeakHold(App& app) {
   app.frame.peakHold = !app.frame.peakHold;
   app.window->SetButtonChecked(IDC_PEAK_HOLD, app.frame.peakHold);
   if (app.frame.peakHold) app.peakHold.assign(app.peakHold.size(), -10000);
+  if (app.params.IsScopeDisplay()) render::ClearScopePlot(app);
   app.window->Invalidate();
 }
 
@@ -109,7 +114,16 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_PLAY:
     case IDC_PLAY_WINDOW:
-      ButtonHonoured(app, id);
+      // While a scope scans, the pair captures and clears the reference
+      // spectrum; playback comes with the players.
+      if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
+          app.params.recordingId == ID_RECORDING_OFF) {
+        if (id == IDC_PLAY) {
+          render::RequestReferenceCapture(app);
+        } else {
+          render::ClearReference(app);
+        }
+      }
       return true;
     case IDC_STOP:
       if (ButtonHonoured(app, id) && app.frame.calibration == CalibrationState::None) {

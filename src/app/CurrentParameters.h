@@ -114,6 +114,9 @@ struct CurrentParameters {
   ScanParameterSet scan;
   std::array<std::string, 3> lastFolders;  // WAV files, images, data logs
   std::int32_t scanFlag = 0;
+  // Recording trigger level in the internal scale (30 … 120); kept for the
+  // run of the program only.
+  std::int32_t triggerLevel = 90;
 
   bool IsScopeDisplay() const {
     return displayId == ID_DISPLAY_SCOPE1 || displayId == ID_DISPLAY_SCOPE2;

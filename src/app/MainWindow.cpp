@@ -15,6 +15,8 @@
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
+#include "render/Scope.h"
+#include "render/SonogramGrid.h"
 #include "platform/KeyCodes.h"
 
 namespace sonavue::app {
@@ -264,6 +266,13 @@ void PaintWindow(App& app) {
   if (!app.display.IsNull() && app.analysis.valid && !app.frame.displayIsScan &&
       app.analysis.horizontalScroll > 0) {
     render::DrawAxes(app, surface, {});
+  }
+  if (app.frame.grid && !app.display.IsNull() && !app.frame.analysisPending) {
+    if (app.params.IsScopeDisplay()) {
+      render::DrawScopeGrid(app, surface);
+    } else {
+      render::DrawSonogramGrid(app, surface, {});
+    }
   }
 }
 

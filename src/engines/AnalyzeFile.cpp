@@ -12,6 +12,7 @@
 #include "app/Menu.h"
 #include "app/WorkingFiles.h"
 #include "audio/WaveOpen.h"
+#include "dialogs/ParameterDialog.h"
 #include "dsp/LevelSpectrum.h"
 #include "dsp/ParameterRules.h"
 #include "engines/AnalysisPlan.h"
@@ -287,6 +288,17 @@ void AnalyzeFileCommand(App& app, int kind) {
       p.fftSize = PowerOfTwoSize(fs * 12.0 * stepMs / 1000.0);
     }
   }
+  if (opened->ultrasound) p.frequencyMultiplier = opened->multiplier;
+  // The Analyze dialog chosen by the analysis controls, unless the run
+  // repeats an analysis, comes from the command line, or Variables is Freeze.
+  if (kind == kAnalyzeMenu && p.variables != app::IDM_VARIABLES_FREEZE) {
+    const dialogs::FileDialogInput input{fs, channels, p.beginS, p.endS, p.frequencyMultiplier};
+    if (!dialogs::RunAnalyzeDialog(app, input)) {
+      p = previous;
+      return ended();
+    }
+    stepMs = p.displayWidthS * (dual ? 2000.0F : 1000.0F) / static_cast<float>(plotWidth);
+  }
   if (stepMs <= 0.0F) stepMs = 10.0F;
   if (!dsp::ResolutionIsValid(static_cast<float>(fs), p.fftSize, p.resolutionHz)) {
     const int rowsGuess = std::max(1, v.displayHeight - 2 * v.charHeight);
@@ -405,7 +417,6 @@ void AnalyzeFileCommand(App& app, int kind) {
   app.frame.displayIsScan = false;
   p.scanFlag = 0;
   if (p.IsScrollDisplay()) p.wayOfWorking = p.displayId == app::ID_DISPLAY_SCROLL2 ? 2 : 1;
-  if (opened->ultrasound) p.frequencyMultiplier = opened->multiplier;
 
   render::DisplayView& view = app.render.view;
   view = render::DisplayView{};

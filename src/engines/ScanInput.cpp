@@ -13,6 +13,7 @@
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
+#include "dialogs/ParameterDialog.h"
 #include "dsp/LevelSpectrum.h"
 #include "dsp/ParameterRules.h"
 #include "engines/AnalysisPlan.h"
@@ -20,6 +21,7 @@
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
+#include "render/Scope.h"
 
 namespace sonavue::engines {
 namespace {
@@ -78,40 +80,6 @@ void DrawColumn(App& app, const LiveRun& run, int x, const std::vector<std::int1
       image.Line({px, std::min(yHigh, yLow)}, {px, std::max(yHigh, yLow)}, app.colors[render::kSignal1Index]);
       image.SetPixelIndex(px, hw / 2, render::kSignal1Index);
       image.SetPixelIndex(px, hw, render::kSignal2Index);
-    }
-  }
-}
-
-// Draws the scope curves: one line (Scope 1) or bars (Scope 2) per channel.
-void DrawScopeFrame(App& app, const LiveRun& run, const std::vector<std::int16_t>* codes) {
-  platform::DisplayBitmap& image = app.display;
-  const app::LayoutValues& v = app.layout;
-  const int left = std::max((v.clientWidth - 2 * run.rows) / 2, v.charWidth * 9 / 2);
-  const int base = v.displayHeight - 2 * v.charHeight;
-  const double scale = std::max(1, (v.displayHeight - 4 * v.charHeight)) / 240.0;
-  const double range = std::max(1, app.params.scopeLevelMax - app.params.scopeLevelMin);
-  image.FillRectIndex({0, 0, image.Width(), base + 1}, render::kBackgroundIndex);
-  const bool bars = app.params.displayId == app::ID_DISPLAY_SCOPE2;
-  const int plots = run.channels == 2 && run.dual ? 2 : 1;
-  for (int c = 0; c < plots; ++c) {
-    const int channel = plots == 2 ? c : (app.params.channelsId == app::ID_CHANNELS_RIGHT && run.channels == 2 ? 1 : 0);
-    const int color = c == 0 ? render::kSignal1Index : render::kSignal2Index;
-    platform::Point previous{};
-    for (int i = 0; i < run.rows; ++i) {
-      double h = (codes[channel][static_cast<std::size_t>(i)] - app.params.scopeLevelMin * 4.0) * (60.0 / range) * scale;
-      h = std::clamp(h, 0.0, 240.0 * scale);
-      const platform::Point p{left + 2 * i, base - static_cast<int>(h)};
-      if (bars) {
-        image.LineIndex({p.x, base}, p, color);
-      } else if (i > 0) {
-        image.LineIndex(previous, p, color);
-      }
-      previous = p;
-      if (app.frame.peakHold && static_cast<std::size_t>(i) < app.peakHold.size()) {
-        auto& peak = app.peakHold[static_cast<std::size_t>(i)];
-        peak = std::max<std::int16_t>(peak, static_cast<std::int16_t>(h));
-        image.SetPixelIndex(p.x, base - peak, render::kFreqMarkIndex);
-      }
     }
   }
 }
@@ -253,8 +221,12 @@ void RunEngine(App& app, const LiveRun& run) {
     }
     if (run.scope) {
       lastScope = app.clock.NowMs();
-      DrawScopeFrame(app, run, codes);
+      render::StoreScopeFrame(app, codes[0],
+                              run.channels == 2 ? std::span<const std::int16_t>(codes[1])
+                                                : std::span<const std::int16_t>());
+      render::DrawScopeFrame(app);
       render::BlitDisplay(app);
+      if (app.frame.grid) render::DrawScopeGrid(app, app.window->Surface());
     } else {
       const bool full = column >= run.columns;
       const int x = full ? run.margin + run.columns - 4 + phase : run.margin + column;
@@ -349,6 +321,15 @@ void ScanInputCommand(App& app, int reason) {
     app::SetMenuCheckMarks(app);
   }
   p.recordingId = app::ID_RECORDING_OFF;
+  if (reason == kScanMenu && !app.commandLine.started && p.variables != app::IDM_VARIABLES_FREEZE) {
+    if (!dialogs::RunScanInputDialog(app, p.triggerLevel)) {
+      p.recordingId = previous.recordingId;
+      return;
+    }
+    p.recordingId = app::ID_RECORDING_OFF;  // recording comes with the recording feature
+    p.wayOfWorking = p.IsScopeDisplay() ? (p.displayId == app::ID_DISPLAY_SCOPE2 ? 10 : 9)
+                                        : (p.displayId == app::ID_DISPLAY_SCROLL2 ? 8 : 7);
+  }
   if (p.sampleRateHz != 22050 && p.sampleRateHz != 44100 && p.sampleRateHz != 48000 && p.sampleRateHz != 96000) {
     p.sampleRateHz = 48000;
     p.sampleRateId = app::ID_RATE_48K;
@@ -436,7 +417,13 @@ void ScanInputCommand(App& app, int reason) {
   view.analysisRateHz = run.rate;
   view.sourceBits = run.bytesPerSample * 8;
   app.frame.displayIsScan = true;
-  if (!scope) render::DrawAxes(app, app.display, {});
+  if (scope) {
+    render::BeginScopeRun(app);
+    render::DrawScopeAxes(app, app.display);
+  } else {
+    render::DrawAxes(app, app.display, {});
+  }
+  render::BlitDisplay(app);
   app.window->SetCaption("Scan Input");
 
   const double captureSpanMs = scope ? 10000.0 : static_cast<double>(run.columns) * run.stepMs;
@@ -476,6 +463,7 @@ void ScanInputCommand(App& app, int reason) {
   }
 
   app.window->SetCaption("Scan Input");
+  if (scope) render::DrawScope(app);
   app.window->EnableButton(app::IDC_GRID, true);
   app.window->EnableButton(app::IDC_PLAY, false);
   app.window->EnableButton(app::IDC_PLAY_WINDOW, false);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::app {
@@ -48,14 +49,28 @@ TEST(CommandLineParseTest, NumericFormSwapsLimitsAndReadsNumbersAsAtolDoes) {
 class CommandLineTest : public sonavue::testing::AppFixture {};
 
 TEST_F(CommandLineTest, ScanInputWaysChooseTheirDisplayAndRate) {
+  // The live scope runs until STOP, pressed half a second in.
+  bool pressed = false;
+  devices_.SetTickHook([this, &pressed](std::uint32_t now) {
+    if (!pressed && now >= 500) {
+      pressed = true;
+      PostCommand(App(), IDC_STOP);
+    }
+  });
   Start({"9", "0", "30000", "5"});
+  devices_.SetTickHook({});
+  EXPECT_TRUE(pressed);
   EXPECT_EQ(App().params.wayOfWorking, 9);
   EXPECT_EQ(App().params.displayId, ID_DISPLAY_SCOPE1);
   EXPECT_EQ(App().params.scopeLevelMin, -60);
   EXPECT_EQ(App().params.scopeLevelMax, 120);
   EXPECT_EQ(App().params.sampleRateHz, 48000);
-  EXPECT_TRUE(App().commandLine.started);
-  EXPECT_EQ(App().commandLine.highHz, 30000);
+  EXPECT_FALSE(App().commandLine.started);  // the engine took it
+  EXPECT_EQ(App().params.highBandHz, 24000);
+  EXPECT_FLOAT_EQ(App().params.displayWidthS, 5.0F);
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Highest Frequency Limited to 24 kHz");
 }
 
 TEST_F(CommandLineTest, AWayOutsideTheTableStartsNothing) {

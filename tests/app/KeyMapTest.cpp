@@ -34,8 +34,10 @@ TEST_F(KeyMapTest, FunctionKeysAreIgnoredWhileAudioRuns) {
   SendKey(Qt::Key_F1);
   EXPECT_TRUE(App().frame.spaceLatch);
   EnterScanIdleMenuState(App());
+  prompts_.QueueDialog([](platform::ModalDialog&) { return false; });  // its dialog: Cancel
   SendKey(Qt::Key_F1);
   EXPECT_FALSE(App().frame.spaceLatch);
+  EXPECT_EQ(prompts_.Dialogs().size(), 1U);
 }
 
 TEST_F(KeyMapTest, GridKeyActsOnlyWhileTheGridButtonIsEnabled) {

@@ -35,6 +35,8 @@ class AnalyzeFileTest : public sonavue::testing::AppFixture {
     Resize(900, 600);
     App().params.displayWidthS = 2.0F;
     App().params.displayId = app::ID_DISPLAY_SCROLL1;
+    // The parameters come from the test, not from a dialog.
+    App().params.variables = app::IDM_VARIABLES_FREEZE;
   }
   std::filesystem::path Make(const std::string& name, int rate, int channels, double seconds,
                              double freqHz = 3000.0) {
@@ -182,6 +184,39 @@ TEST_F(AnalyzeFileTest, AResizeAnalysesTheSameFileAgain) {
   ASSERT_TRUE(App().analysis.valid);
   EXPECT_NE(App().analysis.columns, before);  // a wider plot, a finer step
   EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
+}
+
+}  // namespace
+}  // namespace sonavue::engines
+
+namespace sonavue::engines {
+namespace {
+
+class AnalyzeDialogTest : public sonavue::testing::AppFixture {};
+
+TEST_F(AnalyzeDialogTest, TheMenuShowsTheDialogOfTheAnalysisControlsAndCancelEndsTheCommand) {
+  Start();
+  const auto path = *folders_ / "d.wav";
+  WavBuilder().Format(1, 1, 16000, 16).Data(std::vector<std::uint8_t>(64000, 0)).Write(path);
+  App().params.analysisControls = app::IDM_CONTROLS_MANUAL;
+  prompts_.QueueFile({path.string()});
+  prompts_.QueueDialog([](platform::ModalDialog& dialog) {
+    EXPECT_EQ(dialog.ResourceId(), 102);
+    return false;  // Cancel
+  });
+  SendCommand(app::IDM_ANALYZE_FILE);
+  EXPECT_FALSE(App().analysis.valid);
+  EXPECT_FALSE(App().frame.analysisPending);
+
+  // OK runs the analysis with what the dialog holds.
+  prompts_.QueueFile({path.string()});
+  prompts_.QueueDialog([](platform::ModalDialog& dialog) {
+    EXPECT_EQ(dialog.ResourceId(), 102);
+    return true;
+  });
+  SendCommand(app::IDM_ANALYZE_FILE);
+  EXPECT_TRUE(App().analysis.valid);
+  EXPECT_EQ(prompts_.Dialogs(), (std::vector<int>{102, 102}));
 }
 
 }  // namespace

@@ -61,6 +61,8 @@ class ScanInputTest : public sonavue::testing::AppFixture {
     p.sampleRateHz = 48000;
     p.fftSize = 1024;
     p.resolutionHz = 100.0F;
+    // The parameters come from the test, not from a dialog.
+    App().params.variables = app::IDM_VARIABLES_FREEZE;
   }
   // Presses STOP (through the message queue, as the button does) once the
   // clock passes stopMs.
