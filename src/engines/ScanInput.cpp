@@ -177,9 +177,20 @@ void RunEngine(App& app, const LiveRun& run) {
 
     if (analyse) {
       const std::uint32_t at = app.clock.NowMs();
-      const FrameLocation where = LocateFrame(static_cast<std::int64_t>(at - app.live.bufferStartMs),
-                                              kCaptureLatencyMs, run.rate, run.fftSize,
-                                              app.live.samplesPerBuffer);
+      FrameLocation where = LocateFrame(static_cast<std::int64_t>(at - app.live.bufferStartMs),
+                                        kCaptureLatencyMs, run.rate, run.fftSize,
+                                        app.live.samplesPerBuffer);
+      // A device that delivers later than the clock says (a sound server with
+      // a long buffer) would leave the newest frame unwritten: take the
+      // newest frame it has delivered instead, never samples not yet heard.
+      if (app.live.device) {
+        const auto delivered = static_cast<std::int64_t>(app.live.device->BytesInFillingBuffer() /
+                                                         static_cast<std::size_t>(frameBytes));
+        if (where.d + run.fftSize > delivered) {
+          where.d = delivered - run.fftSize;
+          where.ready = where.d > -app.live.samplesPerBuffer;
+        }
+      }
       if (!where.ready) {
         if (where.d >= app.live.samplesPerBuffer - run.fftSize) continue;  // not yet delivered
         app.clock.SleepMs(1);

@@ -124,6 +124,11 @@ class PortAudioInput final : public WaveInput {
 
   bool IsOpen() const override { return stream_ != nullptr; }
 
+  std::size_t BytesInFillingBuffer() const override {
+    std::lock_guard lock(mutex_);
+    return queue_.empty() ? 0 : queue_.front()->bytesRecorded;
+  }
+
  private:
   WaveResult Fail(WaveResult result) {
     PortAudioLibrary::Release();
@@ -160,7 +165,7 @@ class PortAudioInput final : public WaveInput {
   PaStream* stream_ = nullptr;
   bool library_ = false;
   WaveFormat format_;
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::deque<WaveBuffer*> queue_;
 };
 

@@ -102,6 +102,11 @@ class SimulatedInput final : public WaveInput {
 
   bool IsOpen() const override { return open_; }
 
+  std::size_t BytesInFillingBuffer() const override {
+    std::lock_guard lock(shared_->mutex);
+    return queue_.empty() ? 0 : queue_.front()->bytesRecorded;
+  }
+
   // Fills queued buffers with what the clock says has been heard by now.
   void Produce() {
     std::lock_guard lock(shared_->mutex);

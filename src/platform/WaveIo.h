@@ -43,6 +43,9 @@ class WaveInput {
   virtual WaveResult Reset() = 0;
   virtual WaveResult Close() = 0;
   virtual bool IsOpen() const = 0;
+  // Bytes the device has written so far into the buffer it is filling
+  // (thread-safe; 0 when none is queued).
+  virtual std::size_t BytesInFillingBuffer() const = 0;
 };
 
 // The sound card's output: a buffer played a number of times in a loop,
