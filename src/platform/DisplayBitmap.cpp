@@ -1,4 +1,5 @@
 #include "platform/DisplayBitmap.h"
+#include "platform/QtFont.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -15,14 +16,6 @@ struct DisplayBitmap::Impl {
 
 namespace {
 
-QFont ToQFont(const FontSpec& spec) {
-  QFont font(QString::fromStdString(spec.family));
-  font.setPixelSize(std::max(1, spec.pixelHeight));
-  font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-  font.setStyleStrategy(QFont::PreferQuality);
-  return font;
-}
-
 QColor ToQColor(Rgb color) { return QColor(color.r, color.g, color.b); }
 
 // Intersects rect with the image area.
@@ -31,6 +24,14 @@ QRect Clip(const QImage& image, const Rect& rect) {
 }
 
 }  // namespace
+
+QFont ToQFont(const FontSpec& font) {
+  QFont qfont(QString::fromStdString(font.family));
+  qfont.setPixelSize(std::max(1, font.pixelHeight));
+  qfont.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);
+  qfont.setStyleStrategy(QFont::PreferQuality);
+  return qfont;
+}
 
 FontMetrics MeasureFont(const FontSpec& font) {
   const QFontMetrics metrics(ToQFont(font));

@@ -17,19 +17,9 @@
 #include <map>
 
 #include "platform/KeyCodes.h"
+#include "platform/QtFont.h"
 
 namespace sonavue::platform {
-namespace {
-
-QFont ToQFont(const FontSpec& spec) {
-  QFont font(QString::fromStdString(spec.family));
-  font.setPixelSize(std::max(1, spec.pixelHeight));
-  font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-  return font;
-}
-
-}  // namespace
-
 // The client area: shows the backing image and reports input.
 class ClientArea final : public QWidget {
  public:
@@ -289,17 +279,17 @@ void NativeWindow::Destroy() {
 }
 bool NativeWindow::IsDestroyed() const { return impl_->destroyed; }
 
-void NativeWindow::SetMenu(const MenuBarSpec& spec) {
+void NativeWindow::SetMenu(const MenuBarSpec& menu) {
   QMenuBar* bar = impl_->frame->menuBar();
   bar->clear();
   impl_->actions.clear();
   impl_->checked.clear();
   impl_->popupItems.clear();
   impl_->commandOrder.clear();
-  for (const MenuItemSpec& popup : spec) {
-    QMenu* menu = bar->addMenu(QString::fromStdString(popup.text));
-    impl_->AddItems(menu, popup.children);
-    const QList<QAction*> items = menu->actions();
+  for (const MenuItemSpec& popup : menu) {
+    QMenu* popupMenu = bar->addMenu(QString::fromStdString(popup.text));
+    impl_->AddItems(popupMenu, popup.children);
+    const QList<QAction*> items = popupMenu->actions();
     impl_->popupItems.emplace_back(items.begin(), items.end());
   }
 }

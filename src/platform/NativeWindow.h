@@ -84,7 +84,7 @@ class NativeWindow {
   bool IsDestroyed() const;
 
   // Menu.
-  void SetMenu(const MenuBarSpec& spec);
+  void SetMenu(const MenuBarSpec& menu);
   void EnableMenuItem(int id, bool enabled);
   bool IsMenuItemEnabled(int id) const;
   void CheckMenuItem(int id, bool checked);
