@@ -209,6 +209,8 @@ void HandleSize(App& app) {
     w.Invalidate();
     return;
   }
+  // A live scan restarts in the new size once it has stopped.
+  if (app.frame.engineLoop && app.frame.inputOpen) app.frame.restartRequest = true;
   audio::StopAllAudio(app, true);
   app.frame.segmentSpectrumShown = false;
   app.frame.snapshotIndex = -1;

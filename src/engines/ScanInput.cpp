@@ -1,6 +1,7 @@
 #include "engines/ScanInput.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -130,6 +131,7 @@ void RunEngine(App& app, const LiveRun& run) {
   std::vector<std::int16_t> codes[2] = {std::vector<std::int16_t>(static_cast<std::size_t>(run.rows)),
                                         std::vector<std::int16_t>(static_cast<std::size_t>(run.rows))};
   float high[2] = {0, 0};
+  double frameLevel[2] = {0.0, 0.0};
   float low[2] = {0, 0};
   const float gain = audio::GainFactor(p.gainDb);
   const double half = std::min<double>(run.fftSize, run.rate / std::max(1.0F, p.resolutionHz)) / 2.0;
@@ -142,6 +144,8 @@ void RunEngine(App& app, const LiveRun& run) {
   int phase = 0;
   int behindPasses = 0;
   std::uint32_t lastScope = start;
+  // The shown level is the mean of the last 20 frames' total levels.
+  std::array<double, 20> levelHistory{};
   bool previousWasStraddling = false;
   app.scanStats = {};
 
@@ -218,8 +222,16 @@ void RunEngine(App& app, const LiveRun& run) {
           low[c] = std::max(lo, -limit);
         }
         const auto total = levels.ProcessFrame(c, frame, codes[c]);
-        if (total) app.render.view.frameTotalLevelDb = *total;
+        if (total) frameLevel[c] = *total;
       }
+      const int shownChannel = run.channels == 2 && app.params.channelsId == app::ID_CHANNELS_RIGHT ? 1 : 0;
+      const double shown = run.dual ? 20.0 * std::log10((std::pow(10.0, frameLevel[0] / 20.0) +
+                                                         std::pow(10.0, frameLevel[1] / 20.0)) / 2.0)
+                                    : frameLevel[shownChannel];
+      levelHistory[static_cast<std::size_t>(frameCount % 20)] = shown;
+      double sum = 0.0;
+      for (double level : levelHistory) sum += level;
+      app.render.view.frameTotalLevelDb = static_cast<float>(sum / 20.0);
       app.scanStats.analysed += 1;
     } else {
       app.scanStats.repeated += 1;

@@ -166,3 +166,36 @@ TEST_F(ScanInputTest, UltrasoundControlsAreTurnedIntoAutomatic) {
 
 }  // namespace
 }  // namespace sonavue::engines
+
+namespace sonavue::engines {
+namespace {
+
+class ScanRestartTest : public ScanInputTest {};
+
+TEST_F(ScanRestartTest, AResizeDuringALiveScanRestartsItInTheNewSize) {
+  devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
+  // Half a second in, the window is made wider; a second later STOP.
+  int step = 0;
+  devices_.SetTickHook([this, &step](std::uint32_t now) {
+    if (step == 0 && now >= 500) {
+      step = 1;
+      const platform::Rect r = Window().WindowRect();
+      Window().SetWindowRect({r.x, r.y, r.w + 100, r.h});
+    } else if (step == 1 && now >= 1500) {
+      step = 2;
+      app::PostCommand(App(), app::IDC_STOP);
+    }
+  });
+  const int widthBefore = App().layout.displayWidth;
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  EXPECT_EQ(step, 2);
+  EXPECT_GT(App().layout.displayWidth, widthBefore);
+  // The run that ended last was the restarted one, in the new size.
+  EXPECT_EQ(App().display.Width() % 4, 0);
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_FALSE(App().frame.restartRequest);
+}
+
+}  // namespace
+}  // namespace sonavue::engines
