@@ -55,6 +55,12 @@ class WindowProcedure final : public platform::WindowEvents {
   void OnKeyDown(int virtualKey) override { HandleKeyDown(app_, virtualKey); }
   void OnCommand(int id) override { SendCommand(app_, id, kReasonUser); }
   void OnMouse(const platform::MouseEvent& event) override {
+    // A right click pauses a live sonogram and resumes it from its picture.
+    if (event.action == platform::MouseAction::RightDown && app_.params.IsScrollDisplay() &&
+        app_.frame.calibration == CalibrationState::None) {
+      PauseOrResumeScan(app_);
+      return;
+    }
     if (event.action != platform::MouseAction::Move) return;
     app_.lastCursorPoint = event.position;
     if (app_.display.IsNull() || app_.frame.analysisPending) return;
@@ -297,6 +303,18 @@ void HandleClose(App& app) {
   platform::QuitMessageLoop(0);
 }
 
+void PauseOrResumeScan(App& app) {
+  FrameState& f = app.frame;
+  if (f.inputOpen && app.params.recordingId == ID_RECORDING_OFF && !f.spaceLatch) {
+    audio::StopAllAudio(app, false);
+    f.spaceLatch = true;
+  }
+  if (!f.inputOpen && (app.params.wayOfWorking == 1 || app.params.wayOfWorking == 2) &&
+      !f.engineLoop && f.spaceLatch) {
+    SendCommand(app, IDM_SCAN_INPUT, kReasonSpaceResume);
+  }
+}
+
 void HandleKeyDown(App& app, int key) {
   using namespace platform;
   if (app.frame.calibration != CalibrationState::None) return;
@@ -312,16 +330,7 @@ void HandleKeyDown(App& app, int key) {
   if (key == 'A' && f.inputOpen) SendCommand(app, IDC_PLAY);
   if (key == 'T' && f.inputOpen) SendCommand(app, IDC_PLAY_WINDOW);
   if (key == 'G') SendCommand(app, IDC_GRID);
-  if (key == VK_SPACE_KEY) {
-    if (f.inputOpen && app.params.recordingId == ID_RECORDING_OFF && !f.spaceLatch) {
-      audio::StopAllAudio(app, false);
-      f.spaceLatch = true;
-    }
-    if (!f.inputOpen && (app.params.wayOfWorking == 1 || app.params.wayOfWorking == 2) &&
-        !f.engineLoop && f.spaceLatch) {
-      SendCommand(app, IDM_SCAN_INPUT, kReasonSpaceResume);
-    }
-  }
+  if (key == VK_SPACE_KEY) PauseOrResumeScan(app);
   if (key >= VK_F1_KEY && key <= VK_F1_KEY + 5 && f.functionKeysEnabled) {
     static constexpr int kFunctionCommands[] = {IDM_SCAN_INPUT,        IDM_SCAN_FILE,
                                                 IDM_ANALYZE_FILE,      IDM_ANALYZE_BATCH,

@@ -21,6 +21,9 @@ void HandleSize(App& app);
 void HandleMove(App& app);
 void HandleClose(App& app);
 void HandleKeyDown(App& app, int virtualKey);
+// Space, or a right click on a sonogram: pauses a live scan (recording Off),
+// or resumes the paused scan from its static picture.
+void PauseOrResumeScan(App& app);
 void HandleNonClientMouseMove(App& app);
 void PaintWindow(App& app);
 

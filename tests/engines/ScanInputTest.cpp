@@ -199,3 +199,42 @@ TEST_F(ScanRestartTest, AResizeDuringALiveScanRestartsItInTheNewSize) {
 
 }  // namespace
 }  // namespace sonavue::engines
+
+namespace sonavue::engines {
+namespace {
+
+class ScanPauseTest : public ScanInputTest {};
+
+TEST_F(ScanPauseTest, ARightClickPausesAndTheNextResumesWithTheSameParameters) {
+  devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
+  bool paused = false;
+  devices_.SetTickHook([this, &paused](std::uint32_t now) {
+    if (!paused && now >= 1500) {
+      paused = true;
+      Window().SendMouse(platform::MouseAction::RightDown, {200, 200});
+    }
+  });
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  ASSERT_TRUE(paused);
+  EXPECT_TRUE(App().frame.spaceLatch);
+  ASSERT_TRUE(App().analysis.valid);  // the paused scan is a static picture
+  EXPECT_EQ(App().params.wayOfWorking, 1);
+
+  // The picture's parameters may differ; the resume puts the scan's back.
+  App().params.highBandHz = 3000;
+  std::uint32_t resumedAt = 0;
+  devices_.SetTickHook([this, &resumedAt](std::uint32_t now) {
+    if (resumedAt == 0) resumedAt = now;
+    if (now >= resumedAt + 1000 && App().frame.inputOpen) app::PostCommand(App(), app::IDC_STOP);
+  });
+  SendMouse(platform::MouseAction::RightDown, {200, 200});
+  devices_.SetTickHook({});
+  EXPECT_NE(resumedAt, 0U);
+  EXPECT_EQ(App().params.highBandHz, 8000);
+  EXPECT_GT(App().scanStats.frames, 10);
+  EXPECT_FALSE(App().frame.inputOpen);
+}
+
+}  // namespace
+}  // namespace sonavue::engines
