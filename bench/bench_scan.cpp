@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
 
   auto& p = app.params;
+  p.variables = sonavue::app::IDM_VARIABLES_FREEZE;  // no dialog: the parameters below
   p.displayId = sonavue::app::ID_DISPLAY_SCROLL1;
   p.sampleRateHz = 48000;
   p.fftSize = 16384;

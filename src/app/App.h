@@ -159,6 +159,7 @@ class App {
     std::int64_t repeated = 0;
     std::int64_t columnsShown = 0;
     std::uint32_t lastMs = 0;
+    float measuredColumnMs = 0.0F;
   } scanStats;
 
   int exitCode = 0;

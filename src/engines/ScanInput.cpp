@@ -144,6 +144,12 @@ void RunEngine(App& app, const LiveRun& run) {
   int phase = 0;
   int behindPasses = 0;
   std::uint32_t lastScope = start;
+  // Clock reading of every drawn column (a ring, 0 = empty), for the
+  // measured time per column; and when the picture first filled.
+  std::vector<std::uint32_t> stamps(static_cast<std::size_t>(std::max(1, run.columns)), 0);
+  std::uint32_t filledAt = 0;
+  bool filled = false;
+  float stepMs = run.stepMs;
   // The shown level is the mean of the last 20 frames' total levels.
   std::array<double, 20> levelHistory{};
   bool previousWasStraddling = false;
@@ -166,7 +172,7 @@ void RunEngine(App& app, const LiveRun& run) {
     bool analyse = true;
     bool draw = true;
     if (!run.scope) {
-      const std::int64_t expected = RoundHalfAway(static_cast<double>(sinceStart) / run.stepMs);
+      const std::int64_t expected = RoundHalfAway(static_cast<double>(sinceStart) / stepMs);
       if (drawnColumn + 1 < expected) {
         if (++behindPasses >= 2) drawnColumn = expected - 1;
         analyse = false;
@@ -267,12 +273,37 @@ void RunEngine(App& app, const LiveRun& run) {
       if (!full) ++column;
       phase = (phase + 1) % 4;
       ++drawnColumn;
+
+      // The measured time per column and the time axis that scrolls with
+      // the picture once it has filled.
+      const std::uint32_t stampNow = app.clock.NowMs();
+      stamps[static_cast<std::size_t>(frameCount % static_cast<std::int64_t>(stamps.size()))] = stampNow;
+      std::uint32_t oldest = stampNow;
+      for (std::uint32_t stamp : stamps) {
+        if (stamp != 0 && stamp - start < oldest - start) oldest = stamp;
+      }
+      const std::int64_t counted = std::min<std::int64_t>(frameCount + 1, static_cast<std::int64_t>(stamps.size()));
+      const float measured = counted > 1 ? static_cast<float>(stampNow - oldest) / static_cast<float>(counted - 1) : stepMs;
+      app.render.view.measuredColumnMs = measured;
+      if (frameCount + 1 == 2 * static_cast<std::int64_t>(app.layout.clientWidth) && measured > 0.0F) {
+        stepMs = measured;
+        drawnColumn = RoundHalfAway(static_cast<double>(stampNow - start) / stepMs);
+      }
+      if (column >= run.columns && !filled) {
+        filled = true;
+        filledAt = stampNow;
+      }
+      if (phase == 0 && filled) {
+        app.render.view.scrollTimeMs = static_cast<double>(stampNow - filledAt);
+        render::DrawAxes(app, app.display, {});
+      }
     }
     ++frameCount;
     app.scanStats.frames = frameCount;
     app.scanStats.lastMs = app.clock.NowMs() - start;
   }
   app.scanStats.columnsShown = std::min<std::int64_t>(frameCount, run.columns);
+  app.scanStats.measuredColumnMs = app.render.view.measuredColumnMs;
   levels.Release();
 }
 

@@ -124,6 +124,8 @@ TEST_F(ScanInputTest, TheLiveSonogramKeepsPaceWithTheClock) {
   // The columns of the first frame's delay are drawn as repeats; after that
   // the analysis keeps up.
   EXPECT_LE(stats.repeated, 14 + stats.frames / 100);
+  // The measured time per column matches the set one.
+  EXPECT_NEAR(stats.measuredColumnMs, App().params.timePerColumnMs, 0.5);
 }
 
 TEST_F(ScanInputTest, ADeviceThatRefusesTheFormatSaysSo) {
