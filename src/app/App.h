@@ -160,6 +160,7 @@ class App {
     std::int64_t columnsShown = 0;
     std::uint32_t lastMs = 0;
     float measuredColumnMs = 0.0F;
+    std::int64_t drawnColumn = 0;  // the column clock's position at the end
   } scanStats;
 
   int exitCode = 0;

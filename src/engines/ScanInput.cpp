@@ -299,11 +299,17 @@ void RunEngine(App& app, const LiveRun& run) {
       }
     }
     ++frameCount;
+    app.render.view.elapsedMs = app.clock.NowMs() - start;
+    if (frameCount % 8 == 0) {
+      render::UpdateReadouts(app, app.lastCursorPoint, false);
+      app.window->Present();
+    }
     app.scanStats.frames = frameCount;
     app.scanStats.lastMs = app.clock.NowMs() - start;
   }
   app.scanStats.columnsShown = std::min<std::int64_t>(frameCount, run.columns);
   app.scanStats.measuredColumnMs = app.render.view.measuredColumnMs;
+  app.scanStats.drawnColumn = drawnColumn;
   levels.Release();
 }
 

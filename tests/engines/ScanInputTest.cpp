@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <numeric>
 
 #include "app/CommandIds.h"
@@ -10,6 +11,7 @@
 #include "render/Palette.h"
 #include "support/AppFixture.h"
 #include "support/WavBuilder.h"
+#include "audio/WaveSignal.h"
 
 namespace sonavue::engines {
 namespace {
@@ -107,6 +109,13 @@ TEST_F(ScanInputTest, AToneScrollsAndTheStoppedScanBecomesAStaticPicture) {
   ASSERT_FALSE(a.totalLevels[0].empty());
   EXPECT_NEAR(a.totalLevels[0][a.totalLevels[0].size() / 2], 76.99F, 0.2F);
   EXPECT_TRUE(App().pausedScan.has_value());
+  // Stopped while buffer B was filling (4 … 8 s): the capture holds buffer A
+  // whole and B up to the stop, and the device is closed.
+  const double captured = static_cast<double>(App().capture.total) / 96000.0;
+  EXPECT_GT(captured, 4.5);
+  EXPECT_LE(captured, 5.05);
+  EXPECT_FALSE(App().live.device);
+  EXPECT_TRUE(App().live.block.empty());
 }
 
 TEST_F(ScanInputTest, TheLiveSonogramKeepsPaceWithTheClock) {
@@ -150,6 +159,12 @@ TEST_F(ScanInputTest, ScopeScanKeepsTheLastTenSeconds) {
   EXPECT_NEAR(static_cast<double>(std::filesystem::file_size(temp) - 68) / 96000.0, 10.0, 0.1);
   EXPECT_FALSE(App().analysis.valid);  // a scope keeps its last plot
   EXPECT_GT(App().scanStats.frames, 100);
+  // The tone's point: 1000 Hz of 0 … 8000 Hz across the points.
+  const auto& left = App().render.scope.left;
+  ASSERT_FALSE(left.empty());
+  const auto peak = std::max_element(left.begin(), left.end()) - left.begin();
+  const double expected = 1000.0 / 8000.0 * static_cast<double>(left.size());
+  EXPECT_NEAR(static_cast<double>(peak), expected, 2.0);
 }
 
 TEST_F(ScanInputTest, UltrasoundControlsAreTurnedIntoAutomatic) {
@@ -236,6 +251,74 @@ TEST_F(ScanPauseTest, ARightClickPausesAndTheNextResumesWithTheSameParameters) {
   EXPECT_EQ(App().params.highBandHz, 8000);
   EXPECT_GT(App().scanStats.frames, 10);
   EXPECT_FALSE(App().frame.inputOpen);
+}
+
+}  // namespace
+}  // namespace sonavue::engines
+
+namespace sonavue::engines {
+namespace {
+
+class ScanFromFileTest : public ScanInputTest {};
+
+TEST_F(ScanFromFileTest, TheSimulatedInputPlaysAWaveFile) {
+  const auto path = *folders_ / "hum.wav";
+  std::vector<std::int16_t> samples(48000);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    samples[i] = static_cast<std::int16_t>(std::lround(9000.0 * std::sin(2 * M_PI * 3000.0 * static_cast<double>(i) / 48000.0)));
+  }
+  sonavue::testing::WavBuilder().Format(1, 1, 48000, 16).Data(sonavue::testing::WavBuilder::Pcm16(samples)).Write(path);
+  const auto source = audio::SignalFromWaveFile(path);
+  ASSERT_TRUE(source.has_value());
+  EXPECT_EQ(source->samples.size(), 48000U);
+  EXPECT_FALSE(audio::SignalFromWaveFile(*folders_ / "missing.wav").has_value());
+  devices_.SetSource(*source);
+  StopAt(3000);
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  ASSERT_TRUE(App().analysis.valid);
+  // 3000 Hz of 0 … 8000 Hz.
+  const auto& a = App().analysis;
+  const int row = static_cast<int>(std::lround(3000.0 / 8000.0 * a.rows));
+  EXPECT_NE(App().display.Pixel(a.leftMargin + 10, App().display.Height() - a.bottomStrip - row - 1),
+            App().colors[render::kBackgroundIndex]);
+}
+
+}  // namespace
+}  // namespace sonavue::engines
+
+namespace sonavue::engines {
+namespace {
+
+class ScanBehindTest : public ScanInputTest {};
+
+TEST_F(ScanBehindTest, WhenTheClockRunsAheadOfTheAnalysisColumnsRepeatAndKeepPace) {
+  App().params.displayWidthS =
+      static_cast<float>(App().layout.displayWidth - App().layout.leftMargin) * 0.01F;  // 10 ms
+  devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
+  // Every wait of the engine costs three times as long as it asked for, as
+  // on a machine too slow for the display step.
+  bool inHook = false;
+  bool stopped = false;
+  devices_.SetTickHook([&](std::uint32_t now) {
+    if (inHook) return;
+    inHook = true;
+    clock_.Advance(20);
+    inHook = false;
+    if (!stopped && now >= 4000) {
+      stopped = true;
+      app::PostCommand(App(), app::IDC_STOP);
+    }
+  });
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  const auto& stats = App().scanStats;
+  // Behind the clock the display repeats a column, then jumps to where the
+  // clock says it should be: it keeps pace instead of falling behind.
+  EXPECT_GE(stats.repeated, 1);
+  const double expected = stats.lastMs / App().params.timePerColumnMs;
+  EXPECT_NEAR(static_cast<double>(stats.drawnColumn), expected, 6.0);
+  EXPECT_LT(static_cast<double>(stats.frames), expected);
 }
 
 }  // namespace
