@@ -1,44 +1,7 @@
-// The float conversion of a file into a temporary folder: whatever the
-// input, the conversion either writes a whole readable file or fails and
-// leaves nothing behind.
+// The 32-bit float conversion of a fuzzed file.
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
-#include "audio/WaveConversion.h"
+#include "ConvertTarget.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace sonavue::audio;
-  namespace fs = std::filesystem;
-  static const fs::path folder = [] {
-    fs::path p = fs::temp_directory_path() / ("sonavue-fuzz-convert-" + std::to_string(getpid()));
-    fs::create_directories(p);
-    return p;
-  }();
-  const fs::path source = folder / "in.wav";
-  const fs::path target = folder / "mod.wav";
-  if (FILE* file = std::fopen(source.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  }
-  std::error_code error;
-  fs::remove(target, error);
-  if (ConvertFloatTo24(source, target)) {
-    WaveFileInfo info;
-    ChunkLayout layout;
-    // The conversion's own output reads back, and its data chunk is exactly
-    // what follows the header.
-    if (ReadHeaderBlock(target, info, layout) != WaveError::None) std::abort();
-    if (info.firstSampleOffset != kWorkingHeaderBytes ||
-        fs::file_size(target) != kWorkingHeaderBytes + std::uint64_t{info.dataLength}) {
-      std::abort();
-    }
-  } else if (fs::exists(fs::path(target).concat(".new"))) {
-    std::abort();  // a failed conversion left its partial file behind
-  }
-  return 0;
+  return sonavue::fuzz::RunConversion(sonavue::audio::ConvertFloatTo24, data, size);
 }
