@@ -12,8 +12,8 @@
 #include <fstream>
 #include <vector>
 
-#include "app/App.h"
-#include "app/CommandIds.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "platform/Clock.h"

@@ -13,8 +13,8 @@
 
 #include "platform/GuiWaker.h"
 
-#include "app/App.h"
-#include "app/CommandIds.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "platform/Clock.h"

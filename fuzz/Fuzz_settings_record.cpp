@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "app/SettingsRecord.h"
+#include "context/SettingsRecord.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace sonavue::app;

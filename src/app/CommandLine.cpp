@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/App.h"
-#include "app/CommandIds.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
 #include "app/CommandTable.h"
 
 namespace sonavue::app {

@@ -1,7 +1,7 @@
 #include "app/CommandTable.h"
 
-#include "app/App.h"
-#include "app/CommandIds.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
 #include "audio/StopAllAudio.h"

@@ -2,14 +2,14 @@
 
 #include <QApplication>
 
-#include "app/App.h"
-#include "app/CommandIds.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
 #include "app/CommandLine.h"
 #include "app/CommandTable.h"
-#include "app/Layout.h"
-#include "app/Menu.h"
-#include "app/Settings.h"
-#include "app/WorkingFiles.h"
+#include "context/Layout.h"
+#include "context/Menu.h"
+#include "context/Settings.h"
+#include "context/WorkingFiles.h"
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
 #include "render/Axes.h"

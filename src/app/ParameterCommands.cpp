@@ -1,8 +1,8 @@
 #include "app/ParameterCommands.h"
 
-#include "app/App.h"
-#include "app/CommandIds.h"
-#include "app/Menu.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
+#include "context/Menu.h"
 
 namespace sonavue::app {
 namespace {

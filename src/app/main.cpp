@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "app/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/PortAudioWave.h"

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <new>
 
-#include "app/App.h"
-#include "app/WorkingFiles.h"
+#include "context/App.h"
+#include "context/WorkingFiles.h"
 #include "audio/WaveFormat.h"
 
 namespace sonavue::audio {

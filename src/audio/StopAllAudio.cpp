@@ -1,7 +1,7 @@
 #include "audio/StopAllAudio.h"
 
-#include "app/App.h"
-#include "app/CommandIds.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
 
 namespace sonavue::audio {
 

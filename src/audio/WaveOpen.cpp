@@ -1,7 +1,7 @@
 #include "audio/WaveOpen.h"
 
-#include "app/App.h"
-#include "app/CommandIds.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
 #include "audio/WaveConversion.h"
 
 namespace sonavue::audio {

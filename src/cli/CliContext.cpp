@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/WorkingFiles.h"
+#include "context/WorkingFiles.h"
 #include "audio/Capture.h"
 
 namespace sonavue::cli {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "platform/ScriptedPrompts.h"
 
 namespace sonavue::cli {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "audio/WaveOpen.h"
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "app/CurrentParameters.h"
+#include "context/CurrentParameters.h"
 
 // Control identifiers and captions of the parameter dialogs. Radio buttons
 // whose identifier is also the stored value (rates, displays, scales …) use

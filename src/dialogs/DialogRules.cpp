@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/CurrentParameters.h"
+#include "context/CurrentParameters.h"
 #include "dialogs/DialogControls.h"
 #include "dsp/Rounding.h"
 

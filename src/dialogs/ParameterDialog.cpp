@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "dialogs/ParameterDialogView.h"
 #include "render/Palette.h"
 

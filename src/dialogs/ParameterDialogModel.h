@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "app/CurrentParameters.h"
+#include "context/CurrentParameters.h"
 #include "dialogs/DialogControls.h"
 #include "dialogs/DialogRules.h"
 

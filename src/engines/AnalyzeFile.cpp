@@ -5,12 +5,12 @@
 #include <fstream>
 #include <new>
 
-#include "app/App.h"
-#include "app/CommandIds.h"
-#include "app/FileChoosers.h"
-#include "app/Layout.h"
-#include "app/Menu.h"
-#include "app/WorkingFiles.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
+#include "context/FileChoosers.h"
+#include "context/Layout.h"
+#include "context/Menu.h"
+#include "context/WorkingFiles.h"
 #include "audio/WaveOpen.h"
 #include "dialogs/ParameterDialog.h"
 #include "dsp/LevelSpectrum.h"

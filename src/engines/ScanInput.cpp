@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/App.h"
-#include "app/CommandIds.h"
-#include "app/Layout.h"
-#include "app/Menu.h"
-#include "app/Settings.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
+#include "context/Layout.h"
+#include "context/Menu.h"
+#include "context/Settings.h"
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"

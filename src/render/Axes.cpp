@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "render/AxisTicks.h"
 #include "render/Palette.h"
 #include "render/RenderMath.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/App.h"
-#include "app/CurrentParameters.h"
+#include "context/App.h"
+#include "context/CurrentParameters.h"
 #include "render/RenderMath.h"
 
 namespace sonavue::render {

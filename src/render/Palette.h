@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/DisplayBitmap.h"
-#include "render/PaletteDefaults.h"
+#include "context/PaletteDefaults.h"
 
 namespace sonavue::app {
 class App;

@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Pens.h"

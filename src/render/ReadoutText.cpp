@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CurrentParameters.h"
+#include "context/CurrentParameters.h"
 #include "render/Palette.h"
 #include "render/RenderMath.h"
 

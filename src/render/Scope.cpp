@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
 #include "render/Pens.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/App.h"
+#include "context/App.h"
 
 namespace sonavue::render {
 

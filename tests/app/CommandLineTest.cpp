@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "app/CommandTable.h"
 #include "support/AppFixture.h"
 

@@ -2,9 +2,9 @@
 
 #include <Qt>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "app/MainWindow.h"
-#include "app/Menu.h"
+#include "context/Menu.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::app {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <fstream>
 
-#include "app/CommandIds.h"
-#include "app/Layout.h"
-#include "app/Menu.h"
+#include "context/CommandIds.h"
+#include "context/Layout.h"
+#include "context/Menu.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::app {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/CommandIds.h"
-#include "app/FileChoosers.h"
+#include "context/CommandIds.h"
+#include "context/FileChoosers.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::app {

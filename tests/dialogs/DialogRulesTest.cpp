@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/CurrentParameters.h"
+#include "context/CurrentParameters.h"
 #include "dialogs/DialogControls.h"
 
 namespace sonavue::dialogs {

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "render/Palette.h"
-#include "render/PaletteDefaults.h"
+#include "context/PaletteDefaults.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::dialogs {

@@ -11,7 +11,7 @@
 #include <QScreen>
 #include <QScrollBar>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "dialogs/ParameterDialog.h"
 #include "support/AppFixture.h"
 

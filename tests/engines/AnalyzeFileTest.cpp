@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "app/CommandTable.h"
 #include "engines/AnalysisPlan.h"
 #include "render/Palette.h"

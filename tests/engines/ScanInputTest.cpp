@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "app/CommandTable.h"
 #include "render/Palette.h"
 #include "support/AppFixture.h"

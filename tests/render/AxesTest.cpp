@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "render/Palette.h"
 #include "support/AppFixture.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "render/Pens.h"
 #include "support/AppFixture.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/CurrentParameters.h"
+#include "context/CurrentParameters.h"
 #include "render/Palette.h"
 
 namespace sonavue::render {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "render/Palette.h"
 #include "support/AppFixture.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "platform/Clock.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/SimulatedWave.h"

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "platform/DisplayBitmap.h"
-#include "render/PaletteDefaults.h"
+#include "context/PaletteDefaults.h"
 
 namespace sonavue::app {
 

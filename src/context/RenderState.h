@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/DisplayBitmap.h"
-#include "render/PaletteDefaults.h"
-#include "render/ScopeState.h"
+#include "context/PaletteDefaults.h"
+#include "context/ScopeState.h"
 
 namespace sonavue::render {
 

@@ -1,4 +1,4 @@
-#include "app/SettingsRecord.h"
+#include "context/SettingsRecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "app/WorkingFiles.h"
+#include "context/WorkingFiles.h"
 
 #include <fstream>
 
-#include "app/App.h"
+#include "context/App.h"
 
 namespace sonavue::app {
 

@@ -1,13 +1,13 @@
-#include "app/Settings.h"
+#include "context/Settings.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "app/CommandIds.h"
-#include "app/FileChoosers.h"
-#include "app/Menu.h"
+#include "context/CommandIds.h"
+#include "context/FileChoosers.h"
+#include "context/Menu.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::app {

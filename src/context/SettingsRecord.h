@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "app/CurrentParameters.h"
+#include "context/CurrentParameters.h"
 #include "platform/Geometry.h"
 
 namespace sonavue::app {

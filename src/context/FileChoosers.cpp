@@ -1,8 +1,8 @@
-#include "app/FileChoosers.h"
+#include "context/FileChoosers.h"
 
 #include <filesystem>
 
-#include "app/App.h"
+#include "context/App.h"
 
 namespace sonavue::app {
 

@@ -1,4 +1,4 @@
-#include "app/Layout.h"
+#include "context/Layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "app/Menu.h"
+#include "context/Menu.h"
 
 #include <gtest/gtest.h>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::app {

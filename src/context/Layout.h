@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/App.h"
+#include "context/App.h"
 #include "platform/Geometry.h"
 
 namespace sonavue::app {

@@ -1,4 +1,4 @@
-#include "app/WorkingFiles.h"
+#include "context/WorkingFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "app/Menu.h"
+#include "context/Menu.h"
 
-#include "app/App.h"
-#include "app/CommandIds.h"
-#include "app/Layout.h"
+#include "context/App.h"
+#include "context/CommandIds.h"
+#include "context/Layout.h"
 
 namespace sonavue::app {
 

@@ -1,12 +1,12 @@
-#include "app/Settings.h"
+#include "context/Settings.h"
 
 #include <fstream>
 #include <iterator>
 #include <optional>
 
-#include "app/App.h"
-#include "app/Menu.h"
-#include "app/SettingsRecord.h"
+#include "context/App.h"
+#include "context/Menu.h"
+#include "context/SettingsRecord.h"
 
 namespace sonavue::app {
 namespace {

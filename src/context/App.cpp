@@ -1,4 +1,4 @@
-#include "app/App.h"
+#include "context/App.h"
 
 #include <cstdlib>
 

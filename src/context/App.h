@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/AnalysisRecord.h"
-#include "app/CurrentParameters.h"
-#include "app/LiveInput.h"
-#include "app/SettingsRecord.h"
+#include "context/AnalysisRecord.h"
+#include "context/CurrentParameters.h"
+#include "context/LiveInput.h"
+#include "context/SettingsRecord.h"
 #include "platform/Clock.h"
 #include "platform/DisplayBitmap.h"
 #include "platform/GuiWaker.h"
@@ -18,7 +18,7 @@
 #include "platform/Printer.h"
 #include "platform/Prompts.h"
 #include "platform/WaveIo.h"
-#include "render/RenderState.h"
+#include "context/RenderState.h"
 
 namespace sonavue::app {
 

@@ -1,8 +1,8 @@
-#include "app/Layout.h"
+#include "context/Layout.h"
 
 #include <algorithm>
 
-#include "app/CommandIds.h"
+#include "context/CommandIds.h"
 
 namespace sonavue::app {
 
