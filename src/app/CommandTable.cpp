@@ -1,18 +1,17 @@
 #include "app/CommandTable.h"
 
+#include "context/Boxes.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
+#include "app/WayCommands.h"
 #include "audio/StopAllAudio.h"
-#include "engines/AnalyzeFile.h"
-#include "engines/ScanInput.h"
 #include "render/Scope.h"
 
 namespace sonavue::app {
 namespace {
 
-constexpr const char* kCaption = "Sonavue";
 constexpr const char* kHelpCaption = "TARN";
 
 void OpenHelp(App& app, const char* file, const char* failure) {
@@ -61,10 +60,10 @@ bool SendCommand(App& app, int id, int reason) {
   switch (id) {
     case IDM_SCAN_INPUT:
       if (reason == kReasonUser) app.frame.spaceLatch = false;
-      engines::ScanInputCommand(app, reason);
+      ScanInputCommand(app, reason);
       return true;
     case IDM_ANALYZE_FILE:
-      engines::AnalyzeFileCommand(app, reason);
+      AnalyzeFileCommand(app, reason);
       return true;
     case IDM_SCAN_FILE:
     case IDM_ANALYZE_BATCH:

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "context/Boxes.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
 #include "app/CommandLine.h"
@@ -27,9 +28,7 @@ using platform::Rgb;
 
 namespace {
 
-constexpr const char* kCaption = "Sonavue";
 constexpr const char* kRunningCaption = "Sonavue 16";
-constexpr std::uint32_t kScanTimeLimitMs = 14'400'000;
 constexpr int kBackgroundIndex = 4;
 
 // System colours of the panels.
@@ -85,8 +84,6 @@ class WindowProcedure final : public platform::WindowEvents {
   App& app_;
 };
 
-bool IsScanning(const App& app) { return app.frame.inputOpen || app.frame.scanFileRunning; }
-
 // A finished Analyze File display is on screen.
 bool AnalysisShown(const App& app) {
   return !app.frame.engineLoop && !app.frame.displayIsScan && !app.frame.fileName.empty();
@@ -97,7 +94,6 @@ void CreateWindowContents(App& app) {
   NativeWindow& w = *app.window;
   if (app.frame.created) return;
   w.SetCaption(kCaption);
-  app.frame.scanTimeLimitMs = kScanTimeLimitMs;
   app.calibrationSoundPath = app.environment.executableFolder / "cal.wav";
 
   const WorkingFolderChoice working = ChooseWorkingFolder(
@@ -319,7 +315,7 @@ void HandleKeyDown(App& app, int key) {
   using namespace platform;
   if (app.frame.calibration != CalibrationState::None) return;
   FrameState& f = app.frame;
-  const bool scanning = IsScanning(app);
+  const bool scanning = app.frame.IsScanning();
 
   if (key == VK_ESCAPE_KEY || key == 'S') audio::StopAllAudio(app, false);
   if (key == 'P' && !scanning) SendCommand(app, IDC_PLAY);

@@ -1,5 +1,6 @@
 #include "app/ParameterCommands.h"
 
+#include "context/Boxes.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
 #include "context/Menu.h"
@@ -7,7 +8,6 @@
 namespace sonavue::app {
 namespace {
 
-constexpr const char* kCaption = "Sonavue";
 
 void SetGainScrollBar(App& app) {
   app.window->SetScrollPosition(platform::ScrollBarId::Vertical, app.params.gainDb + 30);
@@ -61,8 +61,7 @@ bool RunParameterCommand(App& app, int id) {
       p.analysisControls = id;
       SetMenuCheckMarks(app);
       if (p.splCalibrated) {
-        app.prompts.MessageBox("SPL Calibration turned off for Ultrasound.", kCaption,
-                               platform::BoxIcon::Warning, platform::BoxButtons::Ok);
+        Warn(app, "SPL Calibration turned off for Ultrasound.");
         ClearSplCalibration(app);
       }
       return true;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <new>
 
+#include "context/Boxes.h"
 #include "context/App.h"
 #include "context/WorkingFiles.h"
 #include "audio/WaveFormat.h"
@@ -58,7 +59,7 @@ bool OpenAndStartInput(app::App& app) {
     live.device.reset();
     ReleaseBlock(app);
     ReleaseCapture(app);
-    if (text != nullptr) app.prompts.MessageBox(text, "Sonavue", icon, platform::BoxButtons::Ok);
+    if (text != nullptr) app.prompts.MessageBox(text, app::kCaption, icon, platform::BoxButtons::Ok);
     return false;
   };
   live.format.sampleRate = static_cast<std::uint32_t>(p.sampleRateHz);

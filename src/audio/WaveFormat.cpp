@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <limits>
+
+#include "dsp/Rounding.h"
 
 namespace sonavue::audio {
 namespace {
@@ -27,7 +30,8 @@ bool LooksLikeChunkId(const std::uint8_t* p) {
 }
 
 std::int32_t RoundHalfAway(float x) {
-  return static_cast<std::int32_t>(x < 0.0F ? x - 0.5F : x + 0.5F);
+  return dsp::RoundHalfAway(static_cast<double>(x), std::numeric_limits<std::int32_t>::min(),
+                            std::numeric_limits<std::int32_t>::max());
 }
 
 }  // namespace

@@ -1,18 +1,16 @@
 #include "audio/WaveOpen.h"
 
-#include "context/App.h"
-#include "context/CommandIds.h"
+#include <fstream>
+
 #include "audio/WaveConversion.h"
+#include "context/App.h"
+#include "context/Boxes.h"
+#include "context/CommandIds.h"
 
 namespace sonavue::audio {
 namespace {
 
-constexpr const char* kCaption = "Sonavue";
-
-void Warn(app::App& app, std::string_view text) {
-  app.prompts.MessageBox(std::string(text), kCaption, platform::BoxIcon::Warning,
-                         platform::BoxButtons::Ok);
-}
+using app::Warn;
 
 void ChooseUltrasoundControls(app::App& app) {
   app.params.analysisControls = app::IDM_CONTROLS_ULTRASOUND;
@@ -75,6 +73,27 @@ std::optional<OpenedWave> OpenWaveFile(app::App& app, const std::filesystem::pat
     if (firstAnalysis) ChooseUltrasoundControls(app);
   }
   return opened;
+}
+
+}  // namespace sonavue::audio
+
+namespace sonavue::audio {
+
+std::uint32_t AvailableDataBytes(const OpenedWave& wave) {
+  std::error_code error;
+  const auto fileSize = std::filesystem::file_size(wave.path, error);
+  const std::uint32_t claimed = wave.info.dataLength;
+  const std::uint64_t first = wave.info.firstSampleOffset;
+  if (error || fileSize >= first + claimed) return claimed;
+  return fileSize > first ? static_cast<std::uint32_t>(fileSize - first) : 0U;
+}
+
+bool ReadDataBytes(const OpenedWave& wave, std::uint32_t beginByte, std::span<std::uint8_t> out) {
+  std::ifstream file(wave.path, std::ios::binary);
+  if (!file) return false;
+  if (!file.seekg(static_cast<std::streamoff>(wave.info.firstSampleOffset) + beginByte)) return false;
+  file.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  return file.gcount() == static_cast<std::streamsize>(out.size());
 }
 
 }  // namespace sonavue::audio

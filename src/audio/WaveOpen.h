@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 
 #include "audio/WaveFormat.h"
 
@@ -29,6 +30,14 @@ struct OpenedWave {
 // notice on a first analysis, unless Ultrasound Controls are chosen, and the
 // switch to Ultrasound Controls). Every refusal is shown as a warning box
 // with the command's message; nothing is returned then.
+// The bytes of the data chunk the file really holds: a data chunk that
+// claims more than the file has is analysed as far as it goes.
+std::uint32_t AvailableDataBytes(const OpenedWave& wave);
+
+// Reads the data bytes [beginByte, beginByte + out.size()) into out.
+// False when the file cannot be opened or ends early.
+bool ReadDataBytes(const OpenedWave& wave, std::uint32_t beginByte, std::span<std::uint8_t> out);
+
 std::optional<OpenedWave> OpenWaveFile(app::App& app, const std::filesystem::path& path,
                                        WaveCommand command, bool firstAnalysis);
 

@@ -12,7 +12,9 @@
 #include "cli/CliContext.h"
 #include "dsp/LevelSpectrum.h"
 #include "dsp/ParameterRules.h"
-#include "engines/AnalysisPlan.h"
+#include "context/CurrentParameters.h"
+#include "engines/ColumnAnalysis.h"
+#include "engines/StaticAnalysis.h"
 
 namespace sonavue::cli {
 namespace {
@@ -115,16 +117,6 @@ bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
   return true;
 }
 
-// Reads the bytes [begin, end) of the data chunk.
-bool ReadSegment(const audio::OpenedWave& wave, std::uint32_t begin, std::uint32_t end,
-                 std::vector<std::uint8_t>& data) {
-  std::ifstream file(wave.path, std::ios::binary);
-  if (!file.seekg(static_cast<std::streamoff>(wave.info.firstSampleOffset) + begin)) return false;
-  data.resize(end - begin);
-  file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  return file.gcount() == static_cast<std::streamsize>(data.size());
-}
-
 }  // namespace
 
 int RunLevels(const std::vector<std::string>& args) {
@@ -132,98 +124,81 @@ int RunLevels(const std::vector<std::string>& args) {
   if (!ParseOptions(args, o)) return 2;
 
   CliContext context;
-  const auto wave = audio::OpenWaveFile(context.App(), o.file, audio::WaveCommand::AnalyzeFile, true);
+  app::App& app = context.App();
+  const auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
   if (!wave) return 1;
   const audio::WaveFileInfo& info = wave->info;
   const float fs = static_cast<float>(wave->analysisRate);
   const int channels = info.channels;
-  const int bytesPerSample = static_cast<int>(info.bytesPerSample);
-  if (o.channel >= channels) o.channel = 0;
+  const std::uint32_t available = audio::AvailableDataBytes(*wave);
 
-  // A data chunk longer than the file holds is analysed as far as it goes.
-  std::error_code error;
-  const auto fileSize = std::filesystem::file_size(wave->path, error);
-  std::uint32_t available = info.dataLength;
-  if (!error && fileSize < static_cast<std::uint64_t>(info.firstSampleOffset) + available) {
-    available = fileSize > info.firstSampleOffset
-                    ? static_cast<std::uint32_t>(fileSize - info.firstSampleOffset)
-                    : 0U;
-  }
-  // Times run on the analysis rate, so an ultrasound file's whole length
-  // is its expanded length.
-  const double bytesPerSecond = static_cast<double>(fs) * channels * bytesPerSample;
-  const float beginS = o.beginS.value_or(0.0F);
-  const float endS = o.endS.value_or(static_cast<float>(available / bytesPerSecond));
-  const engines::SegmentBytes segment =
-      engines::SegmentForSpan(wave->analysisRate, channels, info.bitsPerSample, beginS, endS, available);
-  if (!segment.ok) {
-    std::fprintf(stderr, "Improper Begin or End\n");
-    return 1;
-  }
-
-  const float lowHz = o.lowHz.value_or(0.0F);
-  const float highHz = o.highHz.value_or(fs / 2.0F);
-  if (highHz - lowHz < 10.0F) {
+  // The options become the current parameters of a static analysis, which
+  // then runs exactly as Analyze File's does. Times run on the analysis
+  // rate, so an ultrasound file's whole length is its expanded length.
+  app::CurrentParameters& p = app.params;
+  const double bytesPerSecond = static_cast<double>(fs) * channels * info.bytesPerSample;
+  p.beginS = o.beginS.value_or(0.0F);
+  p.endS = o.endS.value_or(static_cast<float>(available / bytesPerSecond));
+  p.lowBandHz = static_cast<std::int32_t>(o.lowHz.value_or(0.0F));
+  p.highBandHz = static_cast<std::int32_t>(o.highHz.value_or(fs / 2.0F));
+  p.frequencyScaleId = o.scale == dsp::FrequencyScale::Linear ? app::ID_SCALE_LINEAR
+                       : o.scale == dsp::FrequencyScale::Log  ? app::ID_SCALE_LOG
+                                                              : app::ID_SCALE_OCT3;
+  p.averagingId = o.averagingMs > 0.0F ? app::ID_AVERAGING_MSEC : app::ID_AVERAGING_OFF;
+  p.averagingScrollMs = static_cast<std::int32_t>(o.averagingMs);
+  p.gainDb = o.gainDb;
+  if (p.highBandHz - p.lowBandHz < 10) {
     std::fprintf(stderr, "Improper Frequency Limits\n");
     return 1;
   }
-  const float resolution =
-      o.resolutionHz.value_or(dsp::AutomaticResolution(lowHz, highHz, fs, o.stepMs,
-                                                       dsp::DisplayKind::Sonogram, o.rows, o.scale));
-  const int fftSize = o.fftSize.value_or(dsp::FftSizeForResolution(fs, resolution));
+  p.resolutionHz = o.resolutionHz.value_or(
+      dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz), fs, o.stepMs,
+                               dsp::DisplayKind::Sonogram, o.rows,
+                               engines::AnalysisScale(p.frequencyScaleId, false)));
+  p.fftSize = o.fftSize.value_or(dsp::FftSizeForResolution(fs, p.resolutionHz));
 
-  std::vector<std::uint8_t> data;
-  if (!ReadSegment(*wave, segment.beginByte, segment.endByte, data)) {
+  engines::StaticAnalysisInput input;
+  input.rateHz = wave->analysisRate;
+  input.channels = channels;
+  input.bitsPerSample = info.bitsPerSample;
+  input.availableBytes = available;
+  input.columnStepMs = o.stepMs;
+  input.sonogramHeight = o.rows;
+  input.rows = o.rows;
+  input.onlyChannel = o.channel < channels ? o.channel : 0;
+  const engines::StaticAnalysis plan = engines::PlanStaticAnalysis(p, input);
+  if (!plan.Ok()) {
+    std::fprintf(stderr, "%s\n", engines::RefusalText(plan.refusal));
+    return 1;
+  }
+  std::vector<std::uint8_t> data(plan.segment.endByte - plan.segment.beginByte);
+  if (!audio::ReadDataBytes(*wave, plan.segment.beginByte, data)) {
     std::fprintf(stderr, "Cannot Read Wave File\n");
     return 1;
   }
-  const std::int64_t samples = static_cast<std::int64_t>(data.size()) / bytesPerSample;
-  const engines::FramePlan plan = engines::PlanFrames(channels, o.stepMs, wave->analysisRate, samples, fftSize);
-  if (!plan.Valid()) {
-    std::fprintf(stderr, "Time Scale Too Small\n");
-    return 1;
-  }
-
-  dsp::LevelRunSettings settings;
-  settings.fftSize = fftSize;
-  settings.sampleRateHz = fs;
-  settings.resolutionHz = resolution;
-  settings.lowHz = lowHz;
-  settings.highHz = highHz;
-  settings.rows = o.rows;
-  settings.scale = o.scale;
-  settings.channels = 1;  // only the chosen channel is reported; each channel averages alone
-  settings.columnStepMs = o.stepMs;
-  settings.averagingMs = o.averagingMs;
-  dsp::LevelSpectrum levels;
-  if (!levels.Create(settings)) {
+  engines::ColumnAnalysis analysis;
+  if (!analysis.Start(plan.columns)) {
     std::fprintf(stderr, "Not enough memory\n");
     return 1;
   }
 
-  std::vector<float> frame(static_cast<std::size_t>(fftSize));
-  std::vector<std::int16_t> codes(static_cast<std::size_t>(o.rows));
-  const float gain = audio::GainFactor(o.gainDb);
-  const double beginMs = std::round(static_cast<double>(beginS) * 1000.0);
-
+  const double beginMs = std::round(static_cast<double>(p.beginS) * 1000.0);
   std::string line = "column,time_ms,total_db";
   for (int r = 0; r < o.rows; ++r) line += ",r" + std::to_string(r);
   std::fputs(line.c_str(), stdout);
   std::fputc('\n', stdout);
   char number[64];
-  for (std::int64_t i = 0; i < plan.columns; ++i) {
-    const std::int64_t start = engines::FrameStart(i, plan.hop, channels);
-    engines::FillFrame(data, bytesPerSample, channels, o.channel, start, gain, frame);
-    const std::optional<float> total = levels.ProcessFrame(0, frame, codes);
+  for (std::int64_t i = 0; i < plan.columns.frames.columns; ++i) {
+    analysis.Analyse(data, i);
     line.clear();
     std::snprintf(number, sizeof number, "%lld,%.3f,", static_cast<long long>(i),
                   beginMs + static_cast<double>(i) * o.stepMs);
     line += number;
-    if (total) {
+    if (const auto total = analysis.TotalDb(0)) {
       std::snprintf(number, sizeof number, "%.3f", static_cast<double>(*total));
       line += number;
     }
-    for (std::int16_t code : codes) {
+    for (std::int16_t code : analysis.Codes(0)) {
       line += ',';
       line += std::to_string(code);
     }

@@ -46,6 +46,10 @@ struct AppServices {
 
 enum class CalibrationState { None, Spl, Response };
 
+// A live scan stops and starts again after this long (4 hours), so that
+// its 32-bit millisecond clock differences never wrap.
+inline constexpr std::uint32_t kLiveScanLimitMs = 4U * 60U * 60U * 1000U;
+
 // Flags of the main window and its operations.
 struct FrameState {
   bool created = false;
@@ -74,7 +78,10 @@ struct FrameState {
   bool segmentSpectrumShown = false;
   bool capturedSignal = false;  // a captured signal is held (Save Wave)
   std::string fileName;         // the file of the current analysis; empty when none
-  std::uint32_t scanTimeLimitMs = 0;
+  std::uint32_t scanTimeLimitMs = kLiveScanLimitMs;
+
+  // A scan engine has the sound card: Scan Input's input or Scan File's output.
+  bool IsScanning() const { return inputOpen || scanFileRunning; }
 };
 
 // What a numeric command line asked for; the engine that starts reads it

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace sonavue::dsp {
 
@@ -10,6 +12,14 @@ inline int RoundHalfAway(double x, int lo, int hi) {
   if (!(x >= lo)) return lo;
   if (x >= hi) return hi;
   return static_cast<int>(std::round(x));
+}
+
+// Rounds half away from zero to a 64-bit count (positions, columns,
+// sample indices); limited to ±2^62, a NaN gives 0.
+inline std::int64_t RoundHalfAway(double x) {
+  constexpr double kLimit = 4.611686018427387904e18;  // 2^62
+  if (!(x == x)) return 0;
+  return static_cast<std::int64_t>(std::round(std::clamp(x, -kLimit, kLimit)));
 }
 
 // Rounds half up (floor(x + ½), the rule of the band tables) in single

@@ -3,15 +3,10 @@
 #include <cmath>
 
 #include "audio/WaveFormat.h"
+#include "dsp/Rounding.h"
 
 namespace sonavue::engines {
-namespace {
-
-std::int64_t RoundHalfAway(double x) {
-  return static_cast<std::int64_t>(x < 0.0 ? x - 0.5 : x + 0.5);
-}
-
-}  // namespace
+using dsp::RoundHalfAway;
 
 FramePlan PlanFrames(int channels, float columnStepMs, std::int32_t sampleRate,
                      std::int64_t segmentSamples, int fftSize) {

@@ -6,19 +6,22 @@
 #include <cstring>
 #include <vector>
 
+#include "context/Boxes.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
 #include "context/Layout.h"
 #include "context/Menu.h"
+#include "context/ParameterGuard.h"
 #include "context/Settings.h"
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
-#include "dialogs/ParameterDialog.h"
 #include "dsp/LevelSpectrum.h"
 #include "dsp/ParameterRules.h"
+#include "dsp/Rounding.h"
 #include "engines/AnalysisPlan.h"
 #include "engines/AnalyzeFile.h"
+#include "engines/ColumnAnalysis.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -29,15 +32,15 @@ namespace {
 
 using app::App;
 
-constexpr const char* kCaption = "Sonavue";
 constexpr std::int64_t kCaptureLatencyMs = 120;
-constexpr std::uint32_t kLiveLimitMs = 14'400'000;
+// A scope keeps its last 10 s for Save Wave; a sonogram the span it shows,
+// when that fits the capture ring's 60 s.
+constexpr double kScopeCaptureMs = 10000.0;
+constexpr double kCaptureLimitMs = 60000.0;
 
-void Warn(App& app, const char* text) {
-  app.prompts.MessageBox(text, kCaption, platform::BoxIcon::Warning, platform::BoxButtons::Ok);
-}
+using app::Warn;
+using dsp::RoundHalfAway;
 
-std::int64_t RoundHalfAway(double x) { return static_cast<std::int64_t>(x < 0 ? x - 0.5 : x + 0.5); }
 
 // Everything fixed when a live run starts.
 struct LiveRun {
@@ -76,8 +79,8 @@ void DrawColumn(App& app, const LiveRun& run, int x, const std::vector<std::int1
     if (run.strip > 0) {
       const int hw = run.strip;
       image.FillRectIndex({px, 0, 1, hw}, render::kBackgroundIndex);
-      const int yHigh = hw / 2 - static_cast<int>(high[channel] * hw / 65500.0F) + 1;
-      const int yLow = hw / 2 - static_cast<int>(low[channel] * hw / 65500.0F);
+      const int yHigh = hw / 2 - StripOffset(high[channel], hw) + 1;
+      const int yLow = hw / 2 - StripOffset(low[channel], hw);
       image.Line({px, std::min(yHigh, yLow)}, {px, std::max(yHigh, yLow)}, app.colors[render::kSignal1Index]);
       image.SetPixelIndex(px, hw / 2, render::kSignal1Index);
       image.SetPixelIndex(px, hw, render::kSignal2Index);
@@ -102,25 +105,8 @@ void SplitFrames(const std::vector<std::uint8_t>& bytes, const LiveRun& run, flo
 
 void RunEngine(App& app, const LiveRun& run) {
   app::CurrentParameters& p = app.params;
-  dsp::LevelRunSettings settings;
-  settings.fftSize = run.fftSize;
-  settings.sampleRateHz = static_cast<float>(run.rate);
-  settings.resolutionHz = p.resolutionHz;
-  settings.lowHz = static_cast<float>(p.lowBandHz);
-  settings.highHz = static_cast<float>(p.highBandHz);
-  settings.rows = run.rows;
-  settings.scale = p.frequencyScaleId == app::ID_SCALE_LINEAR ? dsp::FrequencyScale::Linear
-                   : p.frequencyScaleId == app::ID_SCALE_LOG   ? dsp::FrequencyScale::Log
-                                                               : dsp::FrequencyScale::Oct3;
-  if (!run.scope && settings.scale == dsp::FrequencyScale::Oct3) settings.scale = dsp::FrequencyScale::Log;
-  settings.channels = run.channels;
-  settings.columnStepMs = run.stepMs;
-  settings.averagingMs = p.averagingId == app::ID_AVERAGING_OFF
-                             ? 0.0F
-                             : static_cast<float>(run.scope ? p.averagingScopeMs : p.averagingScrollMs);
-  settings.splCalibrated = p.splCalibrated;
-  settings.monoResponse = p.responseMono;
-  settings.stereoResponse = p.responseStereo;
+  const dsp::LevelRunSettings settings =
+      LevelRunFor(p, run.rate, run.fftSize, run.rows, run.channels, run.stepMs, run.scope);
   dsp::LevelSpectrum levels;
   if (!levels.Create(settings)) return;
 
@@ -134,8 +120,7 @@ void RunEngine(App& app, const LiveRun& run) {
   double frameLevel[2] = {0.0, 0.0};
   float low[2] = {0, 0};
   const float gain = audio::GainFactor(p.gainDb);
-  const double half = std::min<double>(run.fftSize, run.rate / std::max(1.0F, p.resolutionHz)) / 2.0;
-  const double reach = std::max(1.0, run.rate * run.stepMs / 1000.0);
+  const StripWindow stripWindow = StripWindowFor(run.fftSize, run.rate, p.resolutionHz, run.stepMs);
 
   const std::uint32_t start = app.clock.NowMs();
   std::int64_t frameCount = 0;
@@ -160,7 +145,7 @@ void RunEngine(App& app, const LiveRun& run) {
     if (app.frame.stopRequest) break;
     const std::uint32_t now = app.clock.NowMs();
     const std::uint32_t sinceStart = now - start;
-    if (sinceStart > kLiveLimitMs) {
+    if (sinceStart > app.frame.scanTimeLimitMs) {
       app.frame.restartRequest = true;
       audio::StopAllAudio(app, true);
       break;
@@ -215,17 +200,9 @@ void RunEngine(App& app, const LiveRun& run) {
       for (int c = 0; c < run.channels; ++c) {
         auto& frame = frames[c];
         if (run.strip > 0) {
-          float hi = 0.0F;
-          float lo = 0.0F;
-          const int first = std::max(0, static_cast<int>(std::floor(half - reach)) + 1);
-          const int last = std::min(run.fftSize - 1, static_cast<int>(std::ceil(half + reach)) - 1);
-          for (int j = first; j <= last; ++j) {
-            hi = std::max(hi, std::round(frame[static_cast<std::size_t>(j)]));
-            lo = std::min(lo, std::round(frame[static_cast<std::size_t>(j)]));
-          }
-          const float limit = c == 0 ? 32750.0F : 32760.0F;
-          high[c] = std::min(hi, limit);
-          low[c] = std::max(lo, -limit);
+          const StripPeaks peaks = PeaksAroundCentre(frame, stripWindow, c);
+          high[c] = peaks.high;
+          low[c] = peaks.low;
         }
         const auto total = levels.ProcessFrame(c, frame, codes[c]);
         if (total) frameLevel[c] = *total;
@@ -343,8 +320,7 @@ void AssembleFrameBytes(const std::uint8_t* previous, const std::uint8_t* fillin
   }
 }
 
-void ScanInputCommand(App& app, int reason) {
-  if (app.frame.engineLoop || app.frame.running || app.window == nullptr) return;
+void BeginScanInput(App& app, int reason) {
   app::CurrentParameters& p = app.params;
   if (reason == kScanResume && app.pausedScan) {
     const app::CurrentParameters paused = *app.pausedScan;
@@ -373,102 +349,114 @@ void ScanInputCommand(App& app, int reason) {
   } else if (reason == kScanMenu) {
     app.pausedScan.reset();
   }
-  const app::CurrentParameters previous = p;
   if (p.analysisControls == app::IDM_CONTROLS_ULTRASOUND) {
     Warn(app, "Ultrasound Controls only available for 'Analyze File'.\rConverting to Automatic Controls.");
     p.analysisControls = app::IDM_CONTROLS_AUTOMATIC;
     p.frequencyMultiplier = 1;
     app::SetMenuCheckMarks(app);
   }
-  p.recordingId = app::ID_RECORDING_OFF;
-  if (reason == kScanMenu && !app.commandLine.started && p.variables != app::IDM_VARIABLES_FREEZE) {
-    if (!dialogs::RunScanInputDialog(app, p.triggerLevel)) {
-      p.recordingId = previous.recordingId;
-      return;
-    }
-    p.recordingId = app::ID_RECORDING_OFF;  // recording comes with the recording feature
-    p.wayOfWorking = p.IsScopeDisplay() ? (p.displayId == app::ID_DISPLAY_SCOPE2 ? 10 : 9)
-                                        : (p.displayId == app::ID_DISPLAY_SCROLL2 ? 8 : 7);
-  }
-  if (p.sampleRateHz != 22050 && p.sampleRateHz != 44100 && p.sampleRateHz != 48000 && p.sampleRateHz != 96000) {
-    p.sampleRateHz = 48000;
-    p.sampleRateId = app::ID_RATE_48K;
-  }
-  if (p.wayOfWorking < 7) p.wayOfWorking = p.IsScopeDisplay() ? 9 : 7;
-  const bool scope = p.IsScopeDisplay();
+}
+
+bool ScanShowsDialog(const App& app, int reason) {
+  return reason == kScanMenu && !app.commandLine.started && app.params.variables != app::IDM_VARIABLES_FREEZE;
+}
+
+void ChooseWayFromDisplay(app::CurrentParameters& p) {
+  p.wayOfWorking = p.IsScopeDisplay() ? (p.displayId == app::ID_DISPLAY_SCOPE2 ? 10 : 9)
+                                      : (p.displayId == app::ID_DISPLAY_SCROLL2 ? 8 : 7);
+}
+
+namespace {
+
+// Plot width of a live display: the display less the margin; in "Dual" view
+// half the display less the margin.
+int LivePlotWidth(const App& app, bool dual) {
   const app::LayoutValues& v = app.layout;
-  const bool dual = p.typeId == app::ID_TYPE_STEREO && p.channelsId == app::ID_CHANNELS_DUAL;
-  const int margin = v.leftMargin;
-  const int plotWidth = dual ? v.displayWidth / 2 - margin : v.displayWidth - margin;
+  return dual ? v.displayWidth / 2 - v.leftMargin : v.displayWidth - v.leftMargin;
+}
 
-  if (app.commandLine.started) {
-    app.commandLine.started = false;
-    p.lowBandHz = app.commandLine.lowHz;
-    p.highBandHz = app.commandLine.highHz;
-    if (p.highBandHz > 24000) {
-      p.highBandHz = 24000;
-      Warn(app, "Highest Frequency Limited to 24 kHz");
-    }
-    if (p.highBandHz - p.lowBandHz < 10) {
-      Warn(app, "Improper Frequency Limits");
-      p = previous;
-      return;
-    }
-    if (app.commandLine.spanS < 1.0F) {
-      Warn(app, "Improper Time Span");
-      p = previous;
-      return;
-    }
-    p.displayWidthS = app.commandLine.spanS;
-    p.resolutionId = app::ID_BITS_16;
-    p.typeId = app::ID_TYPE_MONO;
-    const float step = p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth));
-    const int points = scope ? v.scopePoints : std::max(1, v.displayHeight - 2 * v.charHeight);
-    p.resolutionHz = dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz),
-                                              static_cast<float>(p.sampleRateHz), step,
-                                              scope ? dsp::DisplayKind::Scope : dsp::DisplayKind::Sonogram,
-                                              points, dsp::FrequencyScale::Linear);
-    p.fftSize = dsp::FftSizeForResolution(static_cast<float>(p.sampleRateHz), p.resolutionHz);
-  }
-  if (p.highBandHz > p.sampleRateHz / 2) p.highBandHz = p.sampleRateHz / 2;
-  if (p.lowBandHz >= p.highBandHz) p.lowBandHz = 0;
-  if (!dsp::ResolutionIsValid(static_cast<float>(p.sampleRateHz), p.fftSize, p.resolutionHz)) {
-    const int points = scope ? v.scopePoints : std::max(1, v.displayHeight - 2 * v.charHeight);
-    const float step = p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth));
-    p.resolutionHz = dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz),
-                                              static_cast<float>(p.sampleRateHz), step,
-                                              scope ? dsp::DisplayKind::Scope : dsp::DisplayKind::Sonogram,
-                                              points, dsp::FrequencyScale::Linear);
-    p.fftSize = dsp::FftSizeForResolution(static_cast<float>(p.sampleRateHz), p.resolutionHz);
-  }
+// Rows of a live sonogram (its plot height, strip included) or scope points.
+int ResolutionPoints(const App& app, bool scope) {
+  const app::LayoutValues& v = app.layout;
+  return scope ? v.scopePoints : std::max(1, v.displayHeight - 2 * v.charHeight);
+}
 
+// The automatic resolution of the current band and scale, and the FFT size
+// for it.
+void ChooseAutomaticResolution(App& app, bool scope, float stepMs) {
+  app::CurrentParameters& p = app.params;
+  p.resolutionHz = dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz),
+                                            static_cast<float>(p.sampleRateHz), stepMs,
+                                            scope ? dsp::DisplayKind::Scope : dsp::DisplayKind::Sonogram,
+                                            ResolutionPoints(app, scope), AnalysisScale(p.frequencyScaleId, scope));
+  p.fftSize = dsp::FftSizeForResolution(static_cast<float>(p.sampleRateHz), p.resolutionHz);
+}
+
+// The command line's rules for a live run: band at most 24 kHz and at least
+// 10 Hz wide, a span of at least 1 s, mono 16-bit, automatic resolution.
+bool SettleCommandLine(App& app, bool scope, int plotWidth) {
+  app::CurrentParameters& p = app.params;
+  const app::CommandLineRequest request = app.commandLine;
+  app.commandLine.started = false;
+  p.lowBandHz = request.lowHz;
+  p.highBandHz = request.highHz;
+  if (p.highBandHz > 24000) {
+    p.highBandHz = 24000;
+    Warn(app, "Highest Frequency Limited to 24 kHz");
+  }
+  if (p.highBandHz - p.lowBandHz < 10) {
+    Warn(app, "Improper Frequency Limits");
+    return false;
+  }
+  if (request.spanS < 1.0F) {
+    Warn(app, "Improper Time Span");
+    return false;
+  }
+  p.displayWidthS = request.spanS;
+  p.resolutionId = app::ID_BITS_16;
+  p.typeId = app::ID_TYPE_MONO;
+  ChooseAutomaticResolution(app, scope, p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth)));
+  return true;
+}
+
+// Pure: the live run the settled parameters and the layout describe.
+LiveRun PlanLiveRun(const app::CurrentParameters& p, const app::LayoutValues& v) {
   LiveRun run;
-  run.scope = scope;
-  run.dual = dual;
+  run.scope = p.IsScopeDisplay();
+  run.dual = p.typeId == app::ID_TYPE_STEREO && p.channelsId == app::ID_CHANNELS_DUAL;
+  const int plotWidth = run.dual ? v.displayWidth / 2 - v.leftMargin : v.displayWidth - v.leftMargin;
   run.channels = p.typeId == app::ID_TYPE_STEREO ? 2 : 1;
   run.bytesPerSample = p.resolutionId == app::ID_BITS_24 ? 3 : 2;
   run.fftSize = p.fftSize;
   run.rate = p.sampleRateHz;
-  run.margin = margin;
+  run.margin = v.leftMargin;
   run.columns = plotWidth;
   run.halfWidth = v.displayWidth / 2;
   run.height = v.displayHeight;
   run.bottom = 2 * v.charHeight;
   const int plotHeight = run.height - run.bottom;
-  run.strip = !scope && p.displayId == app::ID_DISPLAY_SCROLL2 ? plotHeight / 8 : 0;
-  run.rows = scope ? std::max(1, v.scopePoints) : plotHeight - run.strip;
-  run.stepMs = scope ? 10.0F : p.displayWidthS * (dual ? 2000.0F : 1000.0F) / static_cast<float>(std::max(1, dual ? v.displayWidth - 2 * margin : plotWidth));
-  run.firstFrameDelayMs = static_cast<std::uint32_t>(std::max<double>(0.0, 1000.0 / p.resolutionHz + kCaptureLatencyMs));
-  p.timePerColumnMs = run.stepMs;
-  if (plotWidth <= 4 || run.rows < 1) return;
+  run.strip = !run.scope && p.displayId == app::ID_DISPLAY_SCROLL2 ? WaveformStripHeight(plotHeight) : 0;
+  run.rows = run.scope ? std::max(1, v.scopePoints) : plotHeight - run.strip;
+  // The live scope draws every 20 ms; its frames step 10 ms for averaging.
+  const int stepWidth = run.dual ? v.displayWidth - 2 * v.leftMargin : plotWidth;
+  run.stepMs = run.scope ? 10.0F
+                         : p.displayWidthS * (run.dual ? 2000.0F : 1000.0F) / static_cast<float>(std::max(1, stepWidth));
+  run.firstFrameDelayMs =
+      static_cast<std::uint32_t>(std::max<double>(0.0, 1000.0 / p.resolutionHz + kCaptureLatencyMs));
+  return run;
+}
 
-  app.window->SetCaption(kCaption);
+// Opens the display, the capture and the input for a run. False when the
+// run cannot start (after its message).
+bool StartLive(App& app, const LiveRun& run) {
+  const app::LayoutValues& v = app.layout;
+  app.window->SetCaption(app::kCaption);
   app.display.Release();
   app.analysis = app::AnalysisRecord{};
   app.frame.fileName.clear();
-  if (!app.display.Allocate((v.displayWidth + 3) / 4 * 4, run.height)) {
+  if (!app.display.Allocate(platform::RoundUpImageWidth(v.displayWidth), run.height)) {
     Warn(app, "Not enough memory");
-    return;
+    return false;
   }
   app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()}, render::kBackgroundIndex);
   render::DisplayView& view = app.render.view;
@@ -477,7 +465,7 @@ void ScanInputCommand(App& app, int reason) {
   view.analysisRateHz = run.rate;
   view.sourceBits = run.bytesPerSample * 8;
   app.frame.displayIsScan = true;
-  if (scope) {
+  if (run.scope) {
     render::BeginScopeRun(app);
     render::DrawScopeAxes(app, app.display);
   } else {
@@ -486,31 +474,32 @@ void ScanInputCommand(App& app, int reason) {
   render::BlitDisplay(app);
   app.window->SetCaption("Scan Input");
 
-  const double captureSpanMs = scope ? 10000.0 : static_cast<double>(run.columns) * run.stepMs;
-  if (captureSpanMs <= 60000.0 && !audio::AllocateCapture(app)) {
+  const double captureSpanMs = run.scope ? kScopeCaptureMs : static_cast<double>(run.columns) * run.stepMs;
+  if (captureSpanMs <= kCaptureLimitMs && !audio::AllocateCapture(app)) {
     Warn(app, "Not enough memory");
     app::RestoreAfterFailure(app);
-    return;
+    return false;
   }
-  if (captureSpanMs > 60000.0) audio::ReleaseCapture(app);
+  if (captureSpanMs > kCaptureLimitMs) audio::ReleaseCapture(app);
   if (!audio::OpenAndStartInput(app)) {
     app.display.Release();
     app.frame.displayIsScan = false;
     app::EnterScanIdleMenuState(app);
     app.window->Invalidate();
-    return;
+    return false;
   }
   app::EnterRunningMenuState(app);
   app.window->EnableButton(app::IDC_STOP, true);
-  app.window->EnableButton(app::IDC_GRID, scope);
-  app.window->EnableButton(app::IDC_PEAK_HOLD, scope && (run.channels == 1 || !dual));
+  app.window->EnableButton(app::IDC_GRID, run.scope);
+  app.window->EnableButton(app::IDC_PEAK_HOLD, run.scope && (run.channels == 1 || !run.dual));
   app.window->Invalidate();
+  return true;
+}
 
-  app.frame.engineLoop = true;
-  const std::uint32_t started = app.clock.NowMs();
-  RunEngine(app, run);
-  const std::uint32_t ended = app.clock.NowMs();
-  app.frame.engineLoop = false;
+// After the engine: the device closed, the buttons and menu of the idle
+// scan, and the stopped picture (a sonogram's captured span becomes a
+// static analysis; a scope's last seconds become temp.wav).
+void FinishLive(App& app, const LiveRun& run, std::uint32_t started, std::uint32_t ended) {
   if (!app.frame.stopRequest) audio::StopAllAudio(app, false);
   // The device closes through its notifications; wait for them briefly.
   for (int i = 0; i < 200 && app.frame.inputOpen; ++i) {
@@ -521,24 +510,16 @@ void ScanInputCommand(App& app, int reason) {
     app.live.device->Close();
     app.pump.DispatchAll();
   }
-
   app.window->SetCaption("Scan Input");
-  if (scope) render::DrawScope(app);
+  if (run.scope) render::DrawScope(app);
   app.window->EnableButton(app::IDC_GRID, true);
   app.window->EnableButton(app::IDC_PLAY, false);
   app.window->EnableButton(app::IDC_PLAY_WINDOW, false);
   app::EnterScanIdleMenuState(app);
-  if (app.frame.restartRequest) {
-    app.frame.restartRequest = false;
-    app.window->Invalidate();
-    ScanInputCommand(app, kScanRestart);
-    return;
-  }
-  if (!scope) {
+  if (app.frame.restartRequest) return;
+  if (!run.scope) {
     if (!app.capture.exists) {
-      app.prompts.MessageBox(
-          "       Signal capture for analysis and playback\n  is limited to time span of less than 60 seconds",
-          kCaption, platform::BoxIcon::None, platform::BoxButtons::Ok);
+      app::Notify(app, "       Signal capture for analysis and playback\n  is limited to time span of less than 60 seconds");
       return;
     }
     // The span the display showed when it stopped becomes temp.wav.
@@ -547,14 +528,75 @@ void ScanInputCommand(App& app, int reason) {
     if (audio::WriteCaptureFile(app, startMs, endMs) > 0.0) {
       app.frame.capturedSignal = true;
       app.scanColumnMs = run.stepMs;
-      const app::CurrentParameters scanned = p;
-      AnalyzeFileCommand(app, kAnalyzeCapture);
+      const app::CurrentParameters scanned = app.params;
+      AnalyzeFileRequest(app, kAnalyzeCapture, nullptr);
       app.pausedScan = scanned;
     }
   } else if (app.capture.exists) {
     const double endMs = static_cast<double>(ended - started);
-    if (audio::WriteCaptureFile(app, std::max(0.0, endMs - 10000.0), endMs) > 0.0) app.frame.capturedSignal = true;
+    if (audio::WriteCaptureFile(app, std::max(0.0, endMs - kScopeCaptureMs), endMs) > 0.0) {
+      app.frame.capturedSignal = true;
+    }
     app.window->Invalidate();
+  }
+}
+
+}  // namespace
+
+ScanOutcome RunScanInput(App& app, int reason, bool dialogShown) {
+  app::CurrentParameters& p = app.params;
+  p.recordingId = app::ID_RECORDING_OFF;  // recording comes with the recording feature
+  if (dialogShown) ChooseWayFromDisplay(p);
+  if (p.sampleRateHz != 22050 && p.sampleRateHz != 44100 && p.sampleRateHz != 48000 && p.sampleRateHz != 96000) {
+    p.sampleRateHz = 48000;
+    p.sampleRateId = app::ID_RATE_48K;
+  }
+  if (p.wayOfWorking < 7) p.wayOfWorking = p.IsScopeDisplay() ? 9 : 7;
+  const bool scope = p.IsScopeDisplay();
+  const bool dual = p.typeId == app::ID_TYPE_STEREO && p.channelsId == app::ID_CHANNELS_DUAL;
+  const int plotWidth = LivePlotWidth(app, dual);
+  if (app.commandLine.started && !SettleCommandLine(app, scope, plotWidth)) return ScanOutcome::Refused;
+  if (p.highBandHz > p.sampleRateHz / 2) p.highBandHz = p.sampleRateHz / 2;
+  if (p.lowBandHz >= p.highBandHz) p.lowBandHz = 0;
+  if (!dsp::ResolutionIsValid(static_cast<float>(p.sampleRateHz), p.fftSize, p.resolutionHz)) {
+    ChooseAutomaticResolution(app, scope, p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth)));
+  }
+  (void)reason;
+
+  const LiveRun run = PlanLiveRun(p, app.layout);
+  p.timePerColumnMs = run.stepMs;
+  if (plotWidth <= 4 || run.rows < 1) return ScanOutcome::Done;
+  if (!StartLive(app, run)) return ScanOutcome::Done;
+
+  app.frame.engineLoop = true;
+  const std::uint32_t started = app.clock.NowMs();
+  RunEngine(app, run);
+  const std::uint32_t ended = app.clock.NowMs();
+  app.frame.engineLoop = false;
+  FinishLive(app, run, started, ended);
+  if (app.frame.restartRequest) {
+    app.frame.restartRequest = false;
+    app.window->Invalidate();
+    return ScanOutcome::Restart;
+  }
+  return ScanOutcome::Done;
+}
+
+void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
+  if (app.frame.engineLoop || app.frame.running || app.window == nullptr) return;
+  for (;;) {
+    BeginScanInput(app, reason);
+    app::ParameterGuard guard(app);
+    const bool dialog = ask != nullptr && ScanShowsDialog(app, reason);
+    if (dialog) {
+      app.params.recordingId = app::ID_RECORDING_OFF;
+      if (!ask(app)) return;
+    }
+    const ScanOutcome outcome = RunScanInput(app, reason, dialog);
+    if (outcome == ScanOutcome::Refused) return;
+    guard.Keep();
+    if (outcome != ScanOutcome::Restart) return;
+    reason = kScanRestart;
   }
 }
 

@@ -5,6 +5,7 @@
 
 namespace sonavue::app {
 class App;
+struct CurrentParameters;
 }
 
 namespace sonavue::engines {
@@ -14,10 +15,38 @@ inline constexpr int kScanMenu = 0;
 inline constexpr int kScanRestart = 1;
 inline constexpr int kScanResume = 5;
 
-// The Scan Input command: settles the parameters, opens the input and runs
-// the live display until STOP; a stopped sonogram scan is then shown as a
-// static picture of the captured span.
-void ScanInputCommand(app::App& app, int reason);
+// The first stage of a Scan Input request: a Space resume puts back the
+// paused scan's parameters, a menu request forgets the paused scan, and
+// Ultrasound Controls turn into Automatic Controls (with their notice).
+void BeginScanInput(app::App& app, int reason);
+
+// Whether the dialog stage applies: a menu request that is not a command
+// line, with Variables not Freeze.
+bool ScanShowsDialog(const app::App& app, int reason);
+
+// The way of working (7 … 10) the chosen display stands for.
+void ChooseWayFromDisplay(app::CurrentParameters& p);
+
+enum class ScanOutcome {
+  Refused,  // a command-line check failed: the parameters go back
+  Done,     // the scan ran (or could not start) and ended
+  Restart,  // the scan ended to start again (a resize, the 4-hour limit)
+};
+
+// The engine with settled parameters: the command line's rules, the
+// automatic resolution, the display, the capture and the input, the live
+// loop until STOP, and the stopped picture (a stopped sonogram becomes a
+// static analysis of its captured span).
+ScanOutcome RunScanInput(app::App& app, int reason, bool dialogShown);
+
+// Asks for the parameters of a Scan Input run (its dialog); false when the
+// user cancels.
+using AskScanParameters = bool (*)(app::App& app);
+
+// A whole Scan Input request: the stages in a row, ask (may be null) where
+// the dialog applies, the parameters put back when a check refuses the run,
+// and restarts in a loop.
+void ScanInputRequest(app::App& app, int reason, AskScanParameters ask);
 
 // Where the newest analysis frame lies in the two input buffers: d is the
 // frame's first sample relative to the start of the buffer being filled

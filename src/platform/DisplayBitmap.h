@@ -44,6 +44,13 @@ int TextWidth(const FontSpec& font, const std::string& text);
 // red, green, blue. Sonogram pixels are written straight into Row(); lines,
 // fills and text go through the drawing operations, which clip to the image.
 // Colours are given as entries of a bound ColorTable or as plain RGB values.
+// Display images are a whole number of 4-pixel groups wide, as the
+// sonogram's 4-column scroll steps and the stored snapshot images assume.
+inline constexpr int kImageWidthMultiple = 4;
+inline constexpr int RoundUpImageWidth(int width) {
+  return (width + kImageWidthMultiple - 1) / kImageWidthMultiple * kImageWidthMultiple;
+}
+
 class DisplayBitmap {
  public:
   DisplayBitmap();

@@ -1,0 +1,30 @@
+#include "app/WayCommands.h"
+
+#include "context/App.h"
+#include "dialogs/ParameterDialog.h"
+#include "engines/AnalyzeFile.h"
+#include "engines/ScanInput.h"
+
+namespace sonavue::app {
+namespace {
+
+// The Analyze dialog that the analysis controls choose, opened with the
+// file's rate, channels, span and frequency multiplier.
+bool AskAnalyzeParameters(App& app, const engines::AnalyzeSource& source) {
+  const CurrentParameters& p = app.params;
+  const dialogs::FileDialogInput input{source.wave.analysisRate, source.wave.info.channels, p.beginS,
+                                       p.endS, p.frequencyMultiplier};
+  return dialogs::RunAnalyzeDialog(app, input);
+}
+
+bool AskScanParameters(App& app) { return dialogs::RunScanInputDialog(app, app.params.triggerLevel); }
+
+}  // namespace
+
+void AnalyzeFileCommand(App& app, int reason) {
+  engines::AnalyzeFileRequest(app, reason, &AskAnalyzeParameters);
+}
+
+void ScanInputCommand(App& app, int reason) { engines::ScanInputRequest(app, reason, &AskScanParameters); }
+
+}  // namespace sonavue::app

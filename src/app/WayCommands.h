@@ -1,0 +1,13 @@
+#pragma once
+
+namespace sonavue::app {
+
+class App;
+
+// The ways of working as the command table runs them: the parameter dialog
+// first (unless the request or Variables "Freeze" skips it), then the
+// engine with settled parameters.
+void AnalyzeFileCommand(App& app, int reason);
+void ScanInputCommand(App& app, int reason);
+
+}  // namespace sonavue::app

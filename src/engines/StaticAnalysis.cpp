@@ -1,0 +1,68 @@
+#include "engines/StaticAnalysis.h"
+
+#include "audio/WaveFormat.h"
+#include "context/CurrentParameters.h"
+#include "dsp/ParameterRules.h"
+
+namespace sonavue::engines {
+
+const char* RefusalText(AnalysisRefusal refusal) {
+  switch (refusal) {
+    case AnalysisRefusal::None: return "";
+    case AnalysisRefusal::ImproperBeginOrEnd: return "Improper Begin or End";
+    case AnalysisRefusal::TimeScaleTooSmall: return "Time Scale Too Small";
+    case AnalysisRefusal::NoRows: return "File Error";
+  }
+  return "";
+}
+
+bool RefusalIsError(AnalysisRefusal refusal) {
+  return refusal == AnalysisRefusal::ImproperBeginOrEnd || refusal == AnalysisRefusal::TimeScaleTooSmall;
+}
+
+StaticAnalysis PlanStaticAnalysis(const app::CurrentParameters& p, const StaticAnalysisInput& in) {
+  StaticAnalysis a;
+  const auto fs = static_cast<float>(in.rateHz);
+  a.resolutionHz = p.resolutionHz;
+  a.fftSize = p.fftSize;
+  if (!dsp::ResolutionIsValid(fs, a.fftSize, a.resolutionHz)) {
+    a.resolutionHz = dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz),
+                                              fs, in.columnStepMs, dsp::DisplayKind::Sonogram,
+                                              in.sonogramHeight, AnalysisScale(p.frequencyScaleId, false));
+    if (!in.keepFftSize) a.fftSize = dsp::FftSizeForResolution(fs, a.resolutionHz);
+  }
+
+  a.segment = SegmentForSpan(in.rateHz, in.channels, in.bitsPerSample, p.beginS, p.endS, in.availableBytes);
+  if (!a.segment.ok) {
+    a.refusal = AnalysisRefusal::ImproperBeginOrEnd;
+    return a;
+  }
+  a.endS = a.segment.endS;
+  const int bytesPerSample = in.bitsPerSample / 8;
+  const std::int64_t samples = (a.segment.endByte - a.segment.beginByte) / bytesPerSample;
+  const FramePlan frames = PlanFrames(in.channels, in.columnStepMs, in.rateHz, samples, a.fftSize);
+  if (!frames.Valid()) {
+    a.refusal = AnalysisRefusal::TimeScaleTooSmall;
+    return a;
+  }
+  if (in.rows < 1) {
+    a.refusal = AnalysisRefusal::NoRows;
+    return a;
+  }
+
+  const int analysed = in.onlyChannel >= 0 ? 1 : in.channels;
+  ColumnRun& run = a.columns;
+  // The correction tables stay in p: the run borrows them.
+  run.levels = LevelRunFor(p, in.rateHz, a.fftSize, in.rows, analysed, in.columnStepMs, false);
+  run.levels.resolutionHz = a.resolutionHz;
+  run.frames = frames;
+  run.channels = in.channels;
+  run.bytesPerSample = bytesPerSample;
+  run.gainFactor = audio::GainFactor(p.gainDb);
+  run.onlyChannel = in.onlyChannel;
+  run.stripPeaks = in.stripHeight > 0;
+  run.strip = StripWindowFor(a.fftSize, in.rateHz, a.resolutionHz, in.columnStepMs);
+  return a;
+}
+
+}  // namespace sonavue::engines
