@@ -139,11 +139,11 @@ int RunLevels(const std::vector<std::string>& args) {
   const double bytesPerSecond = static_cast<double>(fs) * channels * info.bytesPerSample;
   p.beginS = o.beginS.value_or(0.0F);
   p.endS = o.endS.value_or(static_cast<float>(available / bytesPerSecond));
-  p.lowBandHz = static_cast<std::int32_t>(o.lowHz.value_or(0.0F));
-  p.highBandHz = static_cast<std::int32_t>(o.highHz.value_or(fs / 2.0F));
   p.frequencyScaleId = o.scale == dsp::FrequencyScale::Linear ? app::ID_SCALE_LINEAR
                        : o.scale == dsp::FrequencyScale::Log  ? app::ID_SCALE_LOG
                                                               : app::ID_SCALE_OCT3;
+  p.lowBandHz = static_cast<std::int32_t>(o.lowHz.value_or(static_cast<float>(engines::NewFileLowBandHz(p.frequencyScaleId))));
+  p.highBandHz = static_cast<std::int32_t>(o.highHz.value_or(fs / 2.0F));
   p.averagingId = o.averagingMs > 0.0F ? app::ID_AVERAGING_MSEC : app::ID_AVERAGING_OFF;
   p.averagingScrollMs = static_cast<std::int32_t>(o.averagingMs);
   p.gainDb = o.gainDb;

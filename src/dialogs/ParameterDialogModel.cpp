@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "dialogs/DialogText.h"
+#include "dsp/LevelCode.h"
 #include "dsp/ParameterRules.h"
 #include "dsp/Rounding.h"
 
@@ -257,7 +258,7 @@ std::string ParameterDialogModel::TextOf(int id) const {
 }
 
 std::string ParameterDialogModel::LevelText(std::int32_t level) const {
-  return FormatInteger(opening_.splCalibrated ? level : level - 90);
+  return FormatInteger(dsp::ShownLevelDb(level, opening_.splCalibrated));
 }
 
 ControlState ParameterDialogModel::State(int id) const {

@@ -6,12 +6,6 @@
 #include "dsp/Rounding.h"
 
 namespace sonavue::dsp {
-namespace {
-
-// Internal level scale: 90 stands for 0 dB relative.
-constexpr int kRelativeLevelOffsetDb = 90;
-
-}  // namespace
 
 float WindowCorrectionDb(float resolutionHz, int fftSize, float sampleRateHz) {
   return 10.0f * std::log10(resolutionHz * static_cast<float>(fftSize) / sampleRateHz);

@@ -5,6 +5,14 @@
 
 namespace sonavue::dsp {
 
+// The internal level scale is whole decibels in which 90 stands for 0 dB
+// relative; without SPL calibration levels are shown as value − 90, with it
+// as the value itself (dB SPL).
+inline constexpr int kRelativeLevelOffsetDb = 90;
+constexpr int ShownLevelDb(int internalDb, bool splCalibrated) {
+  return splCalibrated ? internalDb : internalDb - kRelativeLevelOffsetDb;
+}
+
 // Window correction W = 10·log10(R·N/fs) in dB (single precision): how much
 // shorter than the N-point frame the window of resolution R Hz is.
 float WindowCorrectionDb(float resolutionHz, int fftSize, float sampleRateHz);

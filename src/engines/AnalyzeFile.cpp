@@ -119,13 +119,10 @@ void DrawColumn(App& app, const Canvas& canvas, const ColumnAnalysis& analysis, 
 }
 
 // The frame loop: one column per frame, pixels straight into image memory,
-// the window served between frames. Returns the columns drawn, or −1 when
-// the level run cannot be created.
-std::int64_t RunFrames(App& app, const ColumnRun& run, const Canvas& canvas, std::span<const std::uint8_t> data) {
-  ColumnAnalysis analysis;
-  if (!analysis.Start(run)) return -1;
+// the window served between frames. Returns the columns drawn.
+std::int64_t RunFrames(App& app, ColumnAnalysis& analysis, std::int64_t columns, const Canvas& canvas,
+                       std::span<const std::uint8_t> data) {
   app::AnalysisRecord& a = app.analysis;
-  const std::int64_t columns = run.frames.columns;
   for (auto& levelsOfChannel : a.totalLevels) levelsOfChannel.clear();
   for (int c = 0; c < analysis.Channels(); ++c) {
     a.totalLevels[static_cast<std::size_t>(c)].assign(static_cast<std::size_t>(columns),
@@ -157,7 +154,6 @@ std::int64_t RunFrames(App& app, const ColumnRun& run, const Canvas& canvas, std
       app.pump.DispatchOne();
     }
   }
-  analysis.Release();
   return done;
 }
 
@@ -224,7 +220,7 @@ std::optional<AnalyzeSource> BeginAnalyzeFile(App& app, int kind) {
 
   if (kind != kAnalyzeAgain) {
     if (kind != kAnalyzeCapture) {
-      p.lowBandHz = 0;
+      p.lowBandHz = NewFileLowBandHz(p.frequencyScaleId);
       p.highBandHz = fs / 2;
     }
     const double bytesPerSecond = static_cast<double>(fs) * info.channels * info.bytesPerSample;
@@ -323,6 +319,12 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
     return AnalyzeOutcome::Refused;
   }
   const std::int64_t columns = plan.columns.frames.columns;
+  ColumnAnalysis analysis;
+  if (!analysis.Start(plan.columns)) {
+    app::Warn(app, "Not enough memory");
+    a = app::AnalysisRecord{};
+    return AnalyzeOutcome::Refused;
+  }
 
   // The image: one channel picture per channel, each as high as the display.
   int width = columns > plotWidth ? margin + static_cast<int>(columns) : v.displayWidth;
@@ -382,7 +384,8 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
 
   app.frame.stopRequest = false;
   app.frame.engineLoop = true;
-  const std::int64_t drawn = RunFrames(app, plan.columns, canvas, samples);
+  const std::int64_t drawn = RunFrames(app, analysis, columns, canvas, samples);
+  analysis.Release();
   app.frame.engineLoop = false;
   app.frame.analysisPending = false;
 

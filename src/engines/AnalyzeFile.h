@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "audio/WaveOpen.h"
+#include "context/CommandIds.h"
 
 namespace sonavue::app {
 class App;
@@ -12,11 +13,11 @@ class App;
 
 namespace sonavue::engines {
 
-// Request kinds of the Analyze File command, as the command's reason.
-inline constexpr int kAnalyzeMenu = 0;         // file chooser, dialog, analysis
-inline constexpr int kAnalyzeCommandLine = 1;  // file named on the command line
-inline constexpr int kAnalyzeAgain = 2;        // same file and parameters (resize, gain)
-inline constexpr int kAnalyzeCapture = 3;      // the capture of a stopped scan
+// Request kinds of the Analyze File command: the reasons it is sent for.
+inline constexpr int kAnalyzeMenu = app::kReasonUser;                // file chooser, dialog, analysis
+inline constexpr int kAnalyzeCommandLine = app::kReasonCommandLine;  // file named on the command line
+inline constexpr int kAnalyzeAgain = app::kReasonReanalysis;         // same file and parameters (resize, gain)
+inline constexpr int kAnalyzeCapture = app::kReasonCaptured;         // the capture of a stopped scan
 
 // The file of one Analyze File request, opened, with what the request fixed
 // about the column step.

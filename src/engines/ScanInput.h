@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+#include "context/CommandIds.h"
+
 namespace sonavue::app {
 class App;
 struct CurrentParameters;
@@ -10,10 +12,11 @@ struct CurrentParameters;
 
 namespace sonavue::engines {
 
-// Start reasons of the Scan Input command.
-inline constexpr int kScanMenu = 0;
-inline constexpr int kScanRestart = 1;
-inline constexpr int kScanResume = 5;
+// Start reasons of the Scan Input command: a restart (after a resize or the
+// 4-hour limit) is sent as the program's own request, with no dialog.
+inline constexpr int kScanMenu = app::kReasonUser;
+inline constexpr int kScanRestart = app::kReasonCommandLine;
+inline constexpr int kScanResume = app::kReasonSpaceResume;
 
 // The first stage of a Scan Input request: a Space resume puts back the
 // paused scan's parameters, a menu request forgets the paused scan, and

@@ -20,6 +20,10 @@ bool RefusalIsError(AnalysisRefusal refusal) {
   return refusal == AnalysisRefusal::ImproperBeginOrEnd || refusal == AnalysisRefusal::TimeScaleTooSmall;
 }
 
+int NewFileLowBandHz(int frequencyScaleId) {
+  return AnalysisScale(frequencyScaleId, false) == dsp::FrequencyScale::Linear ? 0 : kLowestLogBandHz;
+}
+
 StaticAnalysis PlanStaticAnalysis(const app::CurrentParameters& p, const StaticAnalysisInput& in) {
   StaticAnalysis a;
   const auto fs = static_cast<float>(in.rateHz);

@@ -26,6 +26,12 @@ struct StaticAnalysisInput {
   int onlyChannel = -1;             // ≥ 0: analyse only this channel
 };
 
+// The lowest band limit a new file starts with: 0 Hz on the linear scale;
+// the logarithmic scales start at the lowest limit their dialogs allow,
+// since they have no row for 0 Hz.
+inline constexpr int kLowestLogBandHz = 20;
+int NewFileLowBandHz(int frequencyScaleId);
+
 enum class AnalysisRefusal { None, ImproperBeginOrEnd, TimeScaleTooSmall, NoRows };
 
 // The message of a refusal, and whether it is shown as an error (else a
