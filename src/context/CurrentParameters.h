@@ -61,6 +61,14 @@ struct ScanParameterSet {
   float displayWidthS = 10.0F;
 };
 
+struct CurrentParameters;
+// The live band, FFT size, resolution and display width of a scan are
+// loaded from the scan parameter set before its dialog and stored back once
+// they are settled, so that a file analysis never changes what the next
+// scan starts with.
+void LoadScanParameters(CurrentParameters& p);
+void StoreScanParameters(CurrentParameters& p);
+
 // The one live set of analysis and display choices, with first-start values.
 struct CurrentParameters {
   std::int32_t wayOfWorking = 1;  // 1..10, engine × display
@@ -123,5 +131,17 @@ struct CurrentParameters {
   }
   bool IsScrollDisplay() const { return !IsScopeDisplay(); }
 };
+
+inline void LoadScanParameters(CurrentParameters& p) {
+  p.lowBandHz = p.scan.lowBandHz;
+  p.highBandHz = p.scan.highBandHz;
+  p.fftSize = p.scan.fftSize;
+  p.resolutionHz = p.scan.resolutionHz;
+  p.displayWidthS = p.scan.displayWidthS;
+}
+
+inline void StoreScanParameters(CurrentParameters& p) {
+  p.scan = {p.lowBandHz, p.highBandHz, p.fftSize, p.resolutionHz, p.displayWidthS};
+}
 
 }  // namespace sonavue::app

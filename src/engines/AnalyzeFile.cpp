@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <vector>
 
 #include "context/App.h"
 #include "context/Boxes.h"
@@ -291,22 +292,22 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   }
   p.endS = plan.endS;
 
-  // The segment, read into memory behind a working header.
+  // The segment, read into memory behind a working header. Until the new
+  // picture's image exists, the previous picture, its signal and its levels
+  // stay as they are: a refused request leaves them on show.
   const std::uint32_t length = plan.segment.endByte - plan.segment.beginByte;
-  app::AnalysisRecord& a = app.analysis;
-  a = app::AnalysisRecord{};
+  std::vector<std::uint8_t> signal;
   try {
-    a.signal.resize(audio::kWorkingHeaderBytes + static_cast<std::size_t>(length));
+    signal.resize(audio::kWorkingHeaderBytes + static_cast<std::size_t>(length));
   } catch (const std::bad_alloc&) {
     app::Warn(app, "Not enough memory");
     return AnalyzeOutcome::Refused;
   }
-  audio::WriteWorkingHeader(std::span<std::uint8_t, audio::kWorkingHeaderBytes>(a.signal.data(), audio::kWorkingHeaderBytes),
+  audio::WriteWorkingHeader(std::span<std::uint8_t, audio::kWorkingHeaderBytes>(signal.data(), audio::kWorkingHeaderBytes),
                             channels, fs, info.bitsPerSample, length);
-  const std::span<std::uint8_t> samples(a.signal.data() + audio::kWorkingHeaderBytes, length);
+  const std::span<std::uint8_t> samples(signal.data() + audio::kWorkingHeaderBytes, length);
   if (!audio::ReadDataBytes(source.wave, plan.segment.beginByte, samples)) {
     app::Warn(app, "Cannot Read Wave File");
-    a = app::AnalysisRecord{};
     return AnalyzeOutcome::Refused;
   }
   if (!plan.Ok()) {
@@ -315,27 +316,30 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
     } else {
       app::Warn(app, RefusalText(plan.refusal));
     }
-    a = app::AnalysisRecord{};
     return AnalyzeOutcome::Refused;
   }
   const std::int64_t columns = plan.columns.frames.columns;
   ColumnAnalysis analysis;
   if (!analysis.Start(plan.columns)) {
     app::Warn(app, "Not enough memory");
-    a = app::AnalysisRecord{};
     return AnalyzeOutcome::Refused;
   }
 
   // The image: one channel picture per channel, each as high as the display.
   int width = columns > plotWidth ? margin + static_cast<int>(columns) : v.displayWidth;
   width = platform::RoundUpImageWidth(std::max(width, v.displayWidth));
-  if (!app.display.Allocate(width, canvas.imageHeight)) {
+  platform::DisplayBitmap image;
+  if (!image.Allocate(width, canvas.imageHeight)) {
     app::Warn(app, "Not enough memory");
-    a = app::AnalysisRecord{};
     return AnalyzeOutcome::Refused;
   }
+  app.display = std::move(image);
+  app.display.BindColors(&app.colors);
   app.display.FillRectIndex({0, 0, width, canvas.imageHeight}, render::kBackgroundIndex);
 
+  app::AnalysisRecord& a = app.analysis;
+  a = app::AnalysisRecord{};
+  a.signal = std::move(signal);  // the buffer moves: samples still points into it
   a.valid = true;
   a.sourcePath = source.wave.path.string();
   a.dataLength = length;

@@ -563,6 +563,7 @@ ScanOutcome RunScanInput(App& app, int reason, bool dialogShown) {
   }
   (void)reason;
 
+  app::StoreScanParameters(p);
   const LiveRun run = PlanLiveRun(p, app.layout);
   p.timePerColumnMs = run.stepMs;
   if (plotWidth <= 4 || run.rows < 1) return ScanOutcome::Done;
@@ -587,6 +588,7 @@ void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
   for (;;) {
     BeginScanInput(app, reason);
     app::ParameterGuard guard(app);
+    if (reason == kScanMenu && !app.commandLine.started) app::LoadScanParameters(app.params);
     const bool dialog = ask != nullptr && ScanShowsDialog(app, reason);
     if (dialog) {
       app.params.recordingId = app::ID_RECORDING_OFF;

@@ -63,6 +63,8 @@ class ScanInputTest : public sonavue::testing::AppFixture {
     p.sampleRateHz = 48000;
     p.fftSize = 1024;
     p.resolutionHz = 100.0F;
+    // A scan starts from the scan parameter set.
+    app::StoreScanParameters(p);
     // The parameters come from the test, not from a dialog.
     App().params.variables = app::IDM_VARIABLES_FREEZE;
   }
@@ -120,7 +122,7 @@ TEST_F(ScanInputTest, AToneScrollsAndTheStoppedScanBecomesAStaticPicture) {
 
 TEST_F(ScanInputTest, TheLiveSonogramKeepsPaceWithTheClock) {
   // 10 ms per column.
-  App().params.displayWidthS =
+  App().params.scan.displayWidthS =
       static_cast<float>(App().layout.displayWidth - App().layout.leftMargin) * 0.01F;
   devices_.SetSource({platform::SignalSource::Kind::Noise, 0.0, 3000.0, -1.0, {}});
   StopAt(6000);
@@ -293,7 +295,7 @@ namespace {
 class ScanBehindTest : public ScanInputTest {};
 
 TEST_F(ScanBehindTest, WhenTheClockRunsAheadOfTheAnalysisColumnsRepeatAndKeepPace) {
-  App().params.displayWidthS =
+  App().params.scan.displayWidthS =
       static_cast<float>(App().layout.displayWidth - App().layout.leftMargin) * 0.01F;  // 10 ms
   devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
   // Every wait of the engine costs three times as long as it asked for, as
