@@ -129,7 +129,8 @@ std::int64_t RunFrames(App& app, const Run& run, const std::uint8_t* samples, st
   const std::size_t imageBytes = stride * static_cast<std::size_t>(image.Height());
 
   // Waveform strip: the peaks around the window's centre, a column's worth.
-  const double half = std::min<double>(run.fftSize, run.rate * run.windowMs / 1000.0) / 2.0;
+  const double half =
+      dsp::WindowLength(static_cast<float>(run.rate), run.windowMs, run.fftSize) / 2.0;
   const double reach = std::max(1.0, run.rate * run.stepMs / 1000.0);
 
   for (auto& levelsOfChannel : a.totalLevels) levelsOfChannel.clear();
@@ -355,7 +356,7 @@ void AnalyzeFileCommand(App& app, int kind) {
   run.rate = fs;
   run.fftSize = p.fftSize;
   run.stepMs = stepMs;
-  run.windowMs = 1000.0F / p.resolutionHz;
+  run.windowMs = dsp::WindowDurationMs(p.resolutionHz);
   run.margin = margin;
   const FramePlan plan = PlanFrames(channels, stepMs, fs, length / run.bytesPerSample, p.fftSize);
   if (!plan.Valid()) {

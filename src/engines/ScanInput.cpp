@@ -134,7 +134,8 @@ void RunEngine(App& app, const LiveRun& run) {
   double frameLevel[2] = {0.0, 0.0};
   float low[2] = {0, 0};
   const float gain = audio::GainFactor(p.gainDb);
-  const double half = std::min<double>(run.fftSize, run.rate / std::max(1.0F, p.resolutionHz)) / 2.0;
+  const double half = dsp::WindowLength(static_cast<float>(run.rate), dsp::WindowDurationMs(p.resolutionHz),
+                                        run.fftSize) / 2.0;
   const double reach = std::max(1.0, run.rate * run.stepMs / 1000.0);
 
   const std::uint32_t start = app.clock.NowMs();

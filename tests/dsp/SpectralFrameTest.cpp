@@ -72,6 +72,19 @@ TEST(SpectralFrameTest, EveryWholeRatioOfRateAndResolutionGivesThatLength) {
   }
 }
 
+TEST(SpectralFrameTest, WindowLengthOfAResolution) {
+  EXPECT_EQ(WindowLength(48000.0f, WindowDurationMs(60.0f), 1024), 800);
+  EXPECT_EQ(WindowLength(48000.0f, WindowDurationMs(100.0f), 1024), 480);
+  EXPECT_EQ(WindowLength(32000.0f, WindowDurationMs(40.0f), 1024), 800);
+  // Longer than the frame, no resolution, or −1: the whole frame.
+  EXPECT_EQ(WindowLength(48000.0f, WindowDurationMs(20.0f), 1024), 1024);
+  EXPECT_EQ(WindowLength(48000.0f, WindowDurationMs(0.0f), 512), 512);
+  EXPECT_EQ(WindowLength(-1.0f, 10.0f, 512), 512);
+  EXPECT_EQ(WindowLength(48000.0f, -1.0f, 512), 512);
+  EXPECT_EQ(WindowLength(48000.0f, std::nanf(""), 512), 512);
+  EXPECT_EQ(WindowLength(48000.0f, 0.0f, 512), 0);
+}
+
 TEST(SpectralFrameTest, OddWindowLengthIsShortenedToEven) {
   SpectralFrame frame;
   ASSERT_TRUE(frame.Create(1024, 1000.0, 101.0f));  // 101 samples → 2h = 100
