@@ -22,13 +22,24 @@ bool ProbeFolderWritable(const std::filesystem::path& folder) {
   return written;
 }
 
-WorkingFolderChoice ChooseWorkingFolder(const std::vector<std::filesystem::path>& candidates) {
+bool IsPrivateFolder(const std::filesystem::path&) { return true; }
+
+std::vector<WorkingFolderCandidate> WorkingFolderCandidates(const AppEnvironment& environment) {
+  std::vector<WorkingFolderCandidate> candidates;
+  for (const auto& base : {environment.runtimeFolder, environment.cacheFolder}) {
+    if (!base.empty()) candidates.push_back({base, false, false});
+  }
+  if (!environment.tempFolder.empty()) candidates.push_back({environment.tempFolder, true, false});
+  return candidates;
+}
+
+WorkingFolderChoice ChooseWorkingFolder(const std::vector<WorkingFolderCandidate>& candidates) {
   WorkingFolderChoice choice;
   std::filesystem::path last;
   for (const auto& candidate : candidates) {
-    if (candidate.empty()) continue;
-    last = candidate;
-    if (ProbeFolderWritable(candidate)) {
+    if (candidate.base.empty()) continue;
+    last = candidate.base;
+    if (ProbeFolderWritable(candidate.base)) {
       choice.accepted = true;
       break;
     }

@@ -132,6 +132,7 @@ int RunLevels(const std::vector<std::string>& args) {
   if (!ParseOptions(args, o)) return 2;
 
   CliContext context;
+  if (!context.HasWorkingFolder()) return 1;
   const auto wave = audio::OpenWaveFile(context.App(), o.file, audio::WaveCommand::AnalyzeFile, true);
   if (!wave) return 1;
   const audio::WaveFileInfo& info = wave->info;
