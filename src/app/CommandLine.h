@@ -15,6 +15,8 @@ struct CommandLine {
   long lowHz = 0;
   long highHz = 0;      // never below lowHz: the two are exchanged
   long spanS = 0;
+  bool limitsInRange = true;  // false: low or high lies beyond the 32-bit range
+  bool spanInRange = true;    // false: the span lies beyond the 32-bit range
   std::string fileName;  // the file form's name, or the fifth token for ways 1 … 6
 };
 
