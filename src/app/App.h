@@ -87,6 +87,8 @@ struct CommandLineRequest {
   std::int32_t lowHz = 0;
   std::int32_t highHz = 0;
   float spanS = 0.0F;
+  bool limitsInRange = true;  // false: a limit was beyond 32 bits ("Improper Frequency Limits")
+  bool spanInRange = true;    // false: the span was beyond 32 bits ("Improper Time Span")
 };
 
 // Sizes derived from the client area by the layout step, in pixels.

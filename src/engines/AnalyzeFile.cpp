@@ -266,16 +266,16 @@ void AnalyzeFileCommand(App& app, int kind) {
     const app::CommandLineRequest check = app.commandLine;
     p.lowBandHz = check.lowHz;
     p.highBandHz = check.highHz;
-    if (p.highBandHz > fs / 2) {
+    if (check.limitsInRange && p.highBandHz > fs / 2) {
       p.highBandHz = fs / 2;
       Warn(app, "Highest Frequency Limited to 1/2 Sampling Rate");
     }
-    if (p.highBandHz - p.lowBandHz < 10) {
+    if (!check.limitsInRange || p.highBandHz - p.lowBandHz < 10) {
       Warn(app, "Improper Frequency Limits");
       p = previous;
       return ended();
     }
-    if (check.spanS < 1.0F) {
+    if (!check.spanInRange || check.spanS < 1.0F) {
       Warn(app, "Improper Time Span");
       p = previous;
       return ended();

@@ -406,16 +406,16 @@ void ScanInputCommand(App& app, int reason) {
     app.commandLine.started = false;
     p.lowBandHz = app.commandLine.lowHz;
     p.highBandHz = app.commandLine.highHz;
-    if (p.highBandHz > 24000) {
+    if (app.commandLine.limitsInRange && p.highBandHz > 24000) {
       p.highBandHz = 24000;
       Warn(app, "Highest Frequency Limited to 24 kHz");
     }
-    if (p.highBandHz - p.lowBandHz < 10) {
+    if (!app.commandLine.limitsInRange || p.highBandHz - p.lowBandHz < 10) {
       Warn(app, "Improper Frequency Limits");
       p = previous;
       return;
     }
-    if (app.commandLine.spanS < 1.0F) {
+    if (!app.commandLine.spanInRange || app.commandLine.spanS < 1.0F) {
       Warn(app, "Improper Time Span");
       p = previous;
       return;
