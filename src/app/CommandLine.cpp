@@ -1,8 +1,11 @@
 #include "app/CommandLine.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 
 #include "context/App.h"
 #include "context/CommandIds.h"
@@ -17,12 +20,26 @@ void SkipSpaces(const std::string& text, std::size_t& at) {
   while (at < text.size() && text[at] == ' ') ++at;
 }
 
-// The characters up to the next space, converted as atol does.
-long ReadNumber(const std::string& text, std::size_t& at) {
+// A number of the numeric form and whether it fits 32 bits.
+struct Number {
+  long value = 0;  // 0 when out of range
+  bool inRange = true;
+};
+
+// The characters up to the next space, converted as atol does (leading
+// digits; anything else gives 0). A number beyond the 32-bit range is marked
+// out of range rather than wrapped into a small one.
+Number ReadNumber(const std::string& text, std::size_t& at) {
   SkipSpaces(text, at);
   const std::size_t start = at;
   while (at < text.size() && text[at] != ' ') ++at;
-  return std::atol(text.substr(start, at - start).c_str());
+  errno = 0;
+  const long long value = std::strtoll(text.substr(start, at - start).c_str(), nullptr, 10);
+  if (errno == ERANGE || value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::int32_t>::max()) {
+    return {0, false};
+  }
+  return {static_cast<long>(value), true};
 }
 
 std::string ReadFileName(const std::string& text, std::size_t& at) {
@@ -41,8 +58,14 @@ std::string ReadFileName(const std::string& text, std::size_t& at) {
   return name;
 }
 
-// The file's folder becomes the current folder and its name joins the caption.
+// The file's folder becomes the current folder and its name joins the
+// caption. Without a name there is no file: the caption stays as it is and
+// the engine reports that it cannot open one.
 void TakeFile(App& app, const std::string& fileName) {
+  if (fileName.empty()) {
+    app.frame.fileName.clear();
+    return;
+  }
   const std::filesystem::path path(fileName);
   std::error_code error;
   app.frame.fileName = std::filesystem::absolute(path, error).string();
@@ -78,11 +101,17 @@ CommandLine ParseCommandLine(const std::string& raw) {
     return line;
   }
   line.form = CommandLine::Form::Numeric;
-  line.way = static_cast<int>(ReadNumber(text, at));
-  line.lowHz = ReadNumber(text, at);
-  line.highHz = ReadNumber(text, at);
+  const Number way = ReadNumber(text, at);
+  const Number low = ReadNumber(text, at);
+  const Number high = ReadNumber(text, at);
+  const Number span = ReadNumber(text, at);
+  line.way = static_cast<int>(way.value);  // out of range: 0, no way of working
+  line.lowHz = low.value;
+  line.highHz = high.value;
+  line.limitsInRange = low.inRange && high.inRange;
   if (line.highHz < line.lowHz) std::swap(line.lowHz, line.highHz);
-  line.spanS = ReadNumber(text, at);
+  line.spanS = span.value;
+  line.spanInRange = span.inRange;
   if (line.way >= 1 && line.way <= 6) line.fileName = ReadFileName(text, at);
   return line;
 }
@@ -102,8 +131,8 @@ void InterpretCommandLine(App& app, const std::vector<std::string>& arguments) {
   if (line.way < 1 || line.way > 10) return;
   if (line.way <= 6) TakeFile(app, line.fileName);
   p.wayOfWorking = line.way;
-  app.commandLine = {true, static_cast<std::int32_t>(line.lowHz),
-                     static_cast<std::int32_t>(line.highHz), static_cast<float>(line.spanS)};
+  app.commandLine = {true, static_cast<std::int32_t>(line.lowHz), static_cast<std::int32_t>(line.highHz),
+                     static_cast<float>(line.spanS), line.limitsInRange, line.spanInRange};
   const bool second = line.way % 2 == 0;
   const bool scope = line.way == 5 || line.way == 6 || line.way == 9 || line.way == 10;
   p.displayId = scope ? (second ? ID_DISPLAY_SCOPE2 : ID_DISPLAY_SCOPE1)

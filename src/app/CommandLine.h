@@ -11,11 +11,18 @@ class App;
 struct CommandLine {
   enum class Form { Empty, File, Numeric };
   Form form = Form::Empty;
-  int way = 0;          // numeric form: way of working 1 … 10 (others start nothing)
+  // Numeric form: the way of working 1 … 10 (others, and one beyond the
+  // 32-bit range, start nothing); the band limits, high never below low (the
+  // two are exchanged); the span in seconds. A number beyond the 32-bit range
+  // reads as 0 and clears its InRange flag, so that the way's engine refuses it.
+  int way = 0;
   long lowHz = 0;
-  long highHz = 0;      // never below lowHz: the two are exchanged
+  long highHz = 0;
   long spanS = 0;
-  std::string fileName;  // the file form's name, or the fifth token for ways 1 … 6
+  bool limitsInRange = true;
+  bool spanInRange = true;
+  // The file form's name, or the fifth token for ways 1 … 6 (empty when missing).
+  std::string fileName;
 };
 
 // Joins the program's arguments into the command text, separated by spaces.

@@ -96,14 +96,12 @@ void CreateWindowContents(App& app) {
   w.SetCaption(kCaption);
   app.calibrationSoundPath = app.environment.executableFolder / "cal.wav";
 
-  const WorkingFolderChoice working = ChooseWorkingFolder(
-      {app.environment.tempFolder, app.environment.cacheFolder, app.environment.lastResortFolder});
+  const WorkingFolderChoice working = ChooseWorkingFolder(WorkingFolderCandidates(app.environment));
   app.workingFolder = working.folder;
+  app.workingFolderIsUnique = working.madeUnique;
   if (!working.accepted) {
-    app.prompts.MessageBox(
-        "User Privileges do not allow Sonavue to write temporary files.\nPlease set User "
-        "Privileges to allow file creation and deletion",
-        kCaption, platform::BoxIcon::Warning, platform::BoxButtons::Ok);
+    app.prompts.MessageBox(kNoWorkingFolderText, kCaption, platform::BoxIcon::Warning,
+                           platform::BoxButtons::Ok);
     app.frame.fatalStart = true;
   }
 

@@ -25,9 +25,15 @@ CliContext::CliContext(platform::WaveDevices* devices) : clock_(platform::MakeRe
       audio::HandleWaveInClose(app);
     }
   });
-  const auto& env = app_->environment;
-  app_->workingFolder =
-      app::ChooseWorkingFolder({env.tempFolder, env.cacheFolder, env.lastResortFolder}).folder;
+  const app::WorkingFolderChoice working =
+      app::ChooseWorkingFolder(app::WorkingFolderCandidates(app_->environment));
+  app_->workingFolder = working.folder;
+  app_->workingFolderIsUnique = working.madeUnique;
+  hasWorkingFolder_ = working.accepted;
+  if (!working.accepted) {
+    prompts_.MessageBox(app::kNoWorkingFolderText, "Sonavue", platform::BoxIcon::Warning,
+                        platform::BoxButtons::Ok);
+  }
 }
 
 }  // namespace sonavue::cli

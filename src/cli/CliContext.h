@@ -18,12 +18,16 @@ class CliContext {
   bool Refused() const { return refused_; }
   // Boxes that do not end the command (notices) are not refusals.
   void AcceptNotice() { refused_ = false; }
+  // False when no working folder could be used (the warning was printed);
+  // the command should then end with status 1.
+  bool HasWorkingFolder() const { return hasWorkingFolder_; }
 
  private:
   std::unique_ptr<platform::Clock> clock_;
   platform::ScriptedPrompts prompts_;
   std::unique_ptr<app::App> app_;
   bool refused_ = false;
+  bool hasWorkingFolder_ = false;
 };
 
 }  // namespace sonavue::cli

@@ -124,6 +124,7 @@ int RunLevels(const std::vector<std::string>& args) {
   if (!ParseOptions(args, o)) return 2;
 
   CliContext context;
+  if (!context.HasWorkingFolder()) return 1;
   app::App& app = context.App();
   const auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
   if (!wave) return 1;

@@ -35,6 +35,7 @@ int RunListen(const std::vector<std::string>& args) {
 
   const auto devices = platform::MakePortAudioDevices();
   CliContext context(devices.get());
+  if (!context.HasWorkingFolder()) return 1;
   app::App& app = context.App();
   app.params.sampleRateHz = rate;
   app.params.typeId = app::ID_TYPE_MONO;

@@ -28,6 +28,7 @@ int Usage() {
 
 int Info(const std::string& file) {
   sonavue::cli::CliContext context;
+  if (!context.HasWorkingFolder()) return 1;
   const auto opened = sonavue::audio::OpenWaveFile(context.App(), file,
                                                    sonavue::audio::WaveCommand::AnalyzeFile, true);
   if (!opened) return 1;

@@ -1,5 +1,8 @@
 #include "context/App.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/GuiWaker.h"
@@ -7,15 +10,25 @@
 namespace sonavue::app {
 namespace {
 
+// The user's home: HOME, else the home of the account; empty when neither
+// is known (never a shared folder such as /tmp).
 std::filesystem::path HomeFolder() {
   const char* home = std::getenv("HOME");
-  return home != nullptr && *home != '\0' ? std::filesystem::path(home) : std::filesystem::path("/tmp");
+  if (home != nullptr && *home == '/') return home;
+  const passwd* account = getpwuid(geteuid());
+  if (account != nullptr && account->pw_dir != nullptr && account->pw_dir[0] == '/') {
+    return account->pw_dir;
+  }
+  return {};
 }
 
+// An XDG folder: the variable when it holds an absolute path, else the
+// fallback under the home folder; empty without a home.
 std::filesystem::path XdgFolder(const char* variable, const char* fallback) {
   const char* value = std::getenv(variable);
   if (value != nullptr && *value == '/') return value;
-  return HomeFolder() / fallback;
+  const std::filesystem::path home = HomeFolder();
+  return home.empty() ? home : home / fallback;
 }
 
 }  // namespace
@@ -26,10 +39,13 @@ AppEnvironment AppEnvironment::FromSystem() {
   const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
   environment.executableFolder =
       error ? std::filesystem::current_path(error) : executable.parent_path();
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && *runtime == '/') environment.runtimeFolder = runtime;
+  environment.cacheFolder = XdgFolder("XDG_CACHE_HOME", ".cache");
   environment.tempFolder = std::filesystem::temp_directory_path(error);  // honours TMPDIR
   if (error) environment.tempFolder.clear();
-  environment.cacheFolder = XdgFolder("XDG_CACHE_HOME", ".cache");
-  environment.configFolder = XdgFolder("XDG_CONFIG_HOME", ".config") / "sonavue";
+  const std::filesystem::path config = XdgFolder("XDG_CONFIG_HOME", ".config");
+  if (!config.empty()) environment.configFolder = config / "sonavue";
   return environment;
 }
 
@@ -53,6 +69,11 @@ App::~App() {
   window.reset();
   procedure.reset();
   wake_.reset();
+  // A folder made for this run alone holds nothing a later run needs.
+  if (workingFolderIsUnique && !workingFolder.empty()) {
+    std::error_code error;
+    std::filesystem::remove_all(workingFolder, error);
+  }
 }
 
 }  // namespace sonavue::app

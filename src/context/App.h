@@ -25,13 +25,16 @@ namespace sonavue::app {
 // Where the program finds and keeps its files.
 struct AppEnvironment {
   std::filesystem::path executableFolder;  // help documents, settings, cal.wav
-  std::filesystem::path tempFolder;        // first working-folder candidate
-  std::filesystem::path cacheFolder;       // second candidate
-  std::filesystem::path lastResortFolder = "/tmp";
-  std::filesystem::path configFolder;      // settings when the executable's folder is read-only
+  // The places of the working folder, in order (WorkingFolderCandidates);
+  // an empty one is passed over.
+  std::filesystem::path runtimeFolder;  // the user's runtime folder
+  std::filesystem::path cacheFolder;    // the user's cache folder
+  std::filesystem::path tempFolder;     // the system temporary folder (a unique folder inside)
+  std::filesystem::path configFolder;   // settings when the executable's folder is read-only
 
-  // The environment of this process: the running binary's folder, TMPDIR or
-  // the system temporary folder, the XDG cache and configuration folders.
+  // The environment of this process: the running binary's folder,
+  // XDG_RUNTIME_DIR, the XDG cache folder, TMPDIR or the system temporary
+  // folder, and the XDG configuration folder.
   static AppEnvironment FromSystem();
 };
 
@@ -91,6 +94,8 @@ struct CommandLineRequest {
   std::int32_t lowHz = 0;
   std::int32_t highHz = 0;
   float spanS = 0.0F;
+  bool limitsInRange = true;  // false: a limit was beyond 32 bits ("Improper Frequency Limits")
+  bool spanInRange = true;    // false: the span was beyond 32 bits ("Improper Time Span")
 };
 
 // Sizes derived from the client area by the layout step, in pixels.
@@ -144,6 +149,7 @@ class App {
   // window rectangle is written into it as the window moves and is sized.
   SettingsRecord settingsRecord = SettingsRecord::FirstStart();
   std::filesystem::path workingFolder;
+  bool workingFolderIsUnique = false;  // made for this run alone: removed with the App
   std::filesystem::path calibrationSoundPath;
   std::vector<std::int16_t> peakHold;  // one value per scope point
   CommandLineRequest commandLine;

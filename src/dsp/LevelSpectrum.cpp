@@ -32,7 +32,7 @@ bool LevelSpectrum::Create(const LevelRunSettings& settings) {
     return false;
   }
   const int n = settings.fftSize;
-  const float windowMs = 1000.0f / settings.resolutionHz;
+  const float windowMs = WindowDurationMs(settings.resolutionHz);
   if (!frame_.Create(n, settings.sampleRateHz, windowMs) ||
       !scale_.Prepare(n, settings.sampleRateHz, settings.lowHz, settings.highHz, settings.rows,
                       settings.scale)) {

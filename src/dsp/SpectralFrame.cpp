@@ -16,19 +16,27 @@ constexpr int kLargestFftSize = 16384;
 
 }  // namespace
 
-bool SpectralFrame::Create(int fftSize, double sampleRateHz, float windowMs) {
+float WindowDurationMs(float resolutionHz) { return 1000.0f / resolutionHz; }
+
+int WindowLength(float sampleRateHz, float windowMs, int fftSize) {
+  if (!(sampleRateHz >= 0.0f) || !(windowMs >= 0.0f)) return fftSize;
+  // Single precision throughout: the duration is a float, and the float
+  // product rounds 48000 × 16.666666 to 800000 where a double product keeps
+  // 799999.97 and truncates to one sample less.
+  const float product = sampleRateHz * windowMs;
+  const float samples = std::trunc(product / 1000.0f);
+  // NaN or a window longer than the frame both give the full frame.
+  if (samples >= 0.0f && samples < static_cast<float>(fftSize)) return static_cast<int>(samples);
+  return fftSize;
+}
+
+bool SpectralFrame::Create(int fftSize, float sampleRateHz, float windowMs) {
   Release();
   if (fftSize < 4 || fftSize > kLargestFftSize || (fftSize & (fftSize - 1)) != 0) {
     return false;
   }
 
-  int length = fftSize;
-  if (sampleRateHz >= 0.0 && windowMs >= 0.0f) {
-    const double samples = std::trunc(sampleRateHz * static_cast<double>(windowMs) / 1000.0);
-    // NaN or a window longer than the frame both give the full frame.
-    if (samples >= 0.0 && samples < fftSize) length = static_cast<int>(samples);
-  }
-  const int half = length / 2;
+  const int half = WindowLength(sampleRateHz, windowMs, fftSize) / 2;
 
   try {
     window_.assign(static_cast<std::size_t>(fftSize), 0.0);

@@ -5,17 +5,28 @@
 
 namespace sonavue::dsp {
 
+// Duration of the analysis window in ms for a frequency resolution in Hz:
+// 1000 / resolutionHz in single precision. A resolution of 0 gives +inf
+// (a window as long as the frame).
+float WindowDurationMs(float resolutionHz);
+
+// Window length in samples: trunc(sampleRateHz × windowMs / 1000) with the
+// product and the quotient formed in single precision, so that a whole
+// ratio of rate and resolution (48000 Hz at 60 Hz: 800) gives that length
+// for the usual rates. Limited to 0 … fftSize; a negative rate or duration
+// (−1), NaN or a window longer than the frame give fftSize.
+int WindowLength(float sampleRateHz, float windowMs, int fftSize);
+
 // The Hann window and FFT work buffer of one analysis run, and the magnitude
 // spectrum of a frame. Create once when a run starts; frames then use the
 // tables without allocating.
 class SpectralFrame {
  public:
   // Builds the window for fftSize points (a power of two, 4 … 16384): a Hann
-  // window of 2h points centred on index fftSize/2, h = L/2, where
-  // L = trunc(sampleRateHz × windowMs / 1000) limited to 0 … fftSize; a
-  // negative rate or time (−1) means L = fftSize. Zero outside the window.
+  // window of 2h points centred on index fftSize/2, h = L/2, where L is
+  // WindowLength(sampleRateHz, windowMs, fftSize). Zero outside the window.
   // Returns false when fftSize is unusable or the tables cannot be allocated.
-  bool Create(int fftSize, double sampleRateHz, float windowMs);
+  bool Create(int fftSize, float sampleRateHz, float windowMs);
 
   // Frees both tables; MagnitudeSpectrum does nothing until the next Create.
   void Release();

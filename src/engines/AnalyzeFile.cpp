@@ -167,15 +167,15 @@ bool SettleCommandLine(App& app, std::int32_t fs, bool dual, float& stepMs) {
   app.commandLine.started = false;
   p.lowBandHz = request.lowHz;
   p.highBandHz = request.highHz;
-  if (p.highBandHz > fs / 2) {
+  if (request.limitsInRange && p.highBandHz > fs / 2) {
     p.highBandHz = fs / 2;
     app::Warn(app, "Highest Frequency Limited to 1/2 Sampling Rate");
   }
-  if (p.highBandHz - p.lowBandHz < 10) {
+  if (!request.limitsInRange || p.highBandHz - p.lowBandHz < 10) {
     app::Warn(app, "Improper Frequency Limits");
     return false;
   }
-  if (request.spanS < 1.0F) {
+  if (!request.spanInRange || request.spanS < 1.0F) {
     app::Warn(app, "Improper Time Span");
     return false;
   }

@@ -6,6 +6,7 @@
 
 #include "context/CommandIds.h"
 #include "context/CurrentParameters.h"
+#include "dsp/SpectralFrame.h"
 
 namespace sonavue::engines {
 
@@ -37,9 +38,8 @@ dsp::LevelRunSettings LevelRunFor(const app::CurrentParameters& p, std::int32_t 
 }
 
 StripWindow StripWindowFor(int fftSize, std::int32_t rateHz, float resolutionHz, float columnStepMs) {
-  const float windowMs = 1000.0F / resolutionHz;
   StripWindow w;
-  w.centre = std::min<double>(fftSize, rateHz * windowMs / 1000.0) / 2.0;
+  w.centre = dsp::WindowLength(static_cast<float>(rateHz), dsp::WindowDurationMs(resolutionHz), fftSize) / 2.0;
   w.reach = std::max(1.0, static_cast<double>(rateHz) * columnStepMs / 1000.0);
   return w;
 }

@@ -400,15 +400,15 @@ bool SettleCommandLine(App& app, bool scope, int plotWidth) {
   app.commandLine.started = false;
   p.lowBandHz = request.lowHz;
   p.highBandHz = request.highHz;
-  if (p.highBandHz > 24000) {
+  if (request.limitsInRange && p.highBandHz > 24000) {
     p.highBandHz = 24000;
     Warn(app, "Highest Frequency Limited to 24 kHz");
   }
-  if (p.highBandHz - p.lowBandHz < 10) {
+  if (!request.limitsInRange || p.highBandHz - p.lowBandHz < 10) {
     Warn(app, "Improper Frequency Limits");
     return false;
   }
-  if (request.spanS < 1.0F) {
+  if (!request.spanInRange || request.spanS < 1.0F) {
     Warn(app, "Improper Time Span");
     return false;
   }

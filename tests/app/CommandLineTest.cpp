@@ -5,6 +5,7 @@
 #include "context/CommandIds.h"
 #include "app/CommandTable.h"
 #include "support/AppFixture.h"
+#include "support/WavBuilder.h"
 
 namespace sonavue::app {
 namespace {
@@ -46,7 +47,108 @@ TEST(CommandLineParseTest, NumericFormSwapsLimitsAndReadsNumbersAsAtolDoes) {
   EXPECT_EQ(ParseCommandLine("12 0 8000 10").way, 12);
 }
 
-class CommandLineTest : public sonavue::testing::AppFixture {};
+TEST(CommandLineParseTest, NumbersBeyondThirtyTwoBitsAreOutOfRange) {
+  auto line = ParseCommandLine("7 0 8000 10");
+  EXPECT_TRUE(line.limitsInRange);
+  EXPECT_TRUE(line.spanInRange);
+  // The largest and smallest 32-bit numbers still count.
+  line = ParseCommandLine("7 -2147483648 2147483647 2147483647");
+  EXPECT_TRUE(line.limitsInRange);
+  EXPECT_TRUE(line.spanInRange);
+  EXPECT_EQ(line.lowHz, -2147483648LL);
+  EXPECT_EQ(line.highHz, 2147483647);
+
+  // 2^32 + 8000 would read as 8000 if it wrapped.
+  line = ParseCommandLine("7 0 4294975296 10");
+  EXPECT_FALSE(line.limitsInRange);
+  EXPECT_TRUE(line.spanInRange);
+  line = ParseCommandLine("7 -4294967296 8000 10");
+  EXPECT_FALSE(line.limitsInRange);
+  line = ParseCommandLine("7 0 8000 4294967306");
+  EXPECT_TRUE(line.limitsInRange);
+  EXPECT_FALSE(line.spanInRange);
+  line = ParseCommandLine("7 0 8000 99999999999999999999999");
+  EXPECT_FALSE(line.spanInRange);
+  // A way of 2^32 + 1 is no way of working at all.
+  line = ParseCommandLine("4294967297 0 8000 10");
+  EXPECT_EQ(line.form, CommandLine::Form::Numeric);
+  EXPECT_EQ(line.way, 0);
+}
+
+class CommandLineTest : public sonavue::testing::AppFixture {
+ protected:
+  std::filesystem::path MakeWav(const std::string& name) {
+    const auto path = *folders_ / name;
+    sonavue::testing::WavBuilder().Format(1, 1, 22050, 16).Data(std::vector<std::uint8_t>(88200, 0)).Write(path);
+    return path;
+  }
+  // Starts with these arguments; a live scan that starts anyway is stopped
+  // half a second in, so that a refusal that fails ends the test.
+  void StartRefused(const std::vector<std::string>& arguments) {
+    devices_.SetTickHook([this](std::uint32_t now) {
+      if (now >= 500 && App().frame.inputOpen) PostCommand(App(), IDC_STOP);
+    });
+    Start(arguments);
+    devices_.SetTickHook({});
+  }
+};
+
+TEST_F(CommandLineTest, AFrequencyBeyondThirtyTwoBitsIsRefusedByScanInput) {
+  StartRefused({"9", "0", "4294975296", "5"});
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Improper Frequency Limits");
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_FALSE(App().commandLine.started);
+}
+
+TEST_F(CommandLineTest, ASpanBeyondThirtyTwoBitsIsRefusedByScanInput) {
+  StartRefused({"7", "0", "8000", "4294967306"});
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Improper Time Span");
+  EXPECT_FALSE(App().frame.inputOpen);
+}
+
+TEST_F(CommandLineTest, NumbersBeyondThirtyTwoBitsAreRefusedByAnalyzeFile) {
+  const std::string file = MakeWav("quiet.wav").string();
+  Start({"1", "0", "4294975296", "10", file});
+  auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Improper Frequency Limits");
+  EXPECT_FALSE(App().analysis.valid);
+
+  Restart({"2", "0", "8000", "4294967306", file});
+  boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Improper Time Span");
+  EXPECT_FALSE(App().analysis.valid);
+}
+
+TEST_F(CommandLineTest, AWayBeyondThirtyTwoBitsStartsNothing) {
+  Start({"4294967297", "0", "8000", "10"});
+  EXPECT_FALSE(App().commandLine.started);
+  EXPECT_EQ(App().params.wayOfWorking, 1);
+  EXPECT_FALSE(App().frame.analysisPending);
+  EXPECT_EQ(Window().Caption(), "Sonavue 16");
+}
+
+TEST_F(CommandLineTest, AFileWayWithoutAFileLeavesTheCaptionAndCannotOpen) {
+  // Analyze File has no file to open and says so, as for a file it cannot open.
+  Start({"1", "0", "8000", "10"});
+  EXPECT_EQ(Window().Caption(), "Sonavue 16");
+  EXPECT_EQ(App().frame.fileName, "");
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Cannot Open File");
+  EXPECT_FALSE(App().analysis.valid);
+  EXPECT_FALSE(App().commandLine.started);
+
+  // The same for the Scan File ways: no name joins the caption.
+  Restart({"5", "0", "8000", "10"});
+  EXPECT_EQ(Window().Caption(), "Sonavue 16");
+  EXPECT_EQ(App().frame.fileName, "");
+}
 
 TEST_F(CommandLineTest, ScanInputWaysChooseTheirDisplayAndRate) {
   // The live scope runs until STOP, pressed half a second in.

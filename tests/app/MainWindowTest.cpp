@@ -165,9 +165,9 @@ TEST_F(MainWindowTest, AboutShowsAnInformationBox) {
 
 TEST_F(MainWindowTest, NoWritableWorkingFolderWarnsAndEnds) {
   // Every candidate is a plain file, so nothing can be created inside.
-  for (auto* folder : {&environment_.tempFolder, &environment_.cacheFolder,
-                       &environment_.lastResortFolder}) {
-    *folder = *folders_ / ("file-" + std::to_string(folder - &environment_.tempFolder));
+  for (auto* folder : {&environment_.runtimeFolder, &environment_.cacheFolder,
+                       &environment_.tempFolder}) {
+    *folder = *folders_ / ("file-" + std::to_string(folder - &environment_.runtimeFolder));
     std::ofstream(*folder) << "x";
   }
   Start();
@@ -180,11 +180,29 @@ TEST_F(MainWindowTest, NoWritableWorkingFolderWarnsAndEnds) {
   EXPECT_TRUE(Window().IsDestroyed());
 }
 
-TEST_F(MainWindowTest, WorkingFolderIsTheSonavueFolderOfTheTemporaryFolder) {
+TEST_F(MainWindowTest, WorkingFolderIsTheSonavueFolderOfTheUsersCacheFolder) {
   Start();
-  EXPECT_EQ(App().workingFolder, environment_.tempFolder / "sonavue");
+  EXPECT_EQ(App().workingFolder, environment_.cacheFolder / "sonavue");
   EXPECT_TRUE(std::filesystem::is_directory(App().workingFolder));
   EXPECT_EQ(App().calibrationSoundPath, environment_.executableFolder / "cal.wav");
+}
+
+TEST_F(MainWindowTest, WorkingFolderPrefersTheRuntimeFolder) {
+  environment_.runtimeFolder = *folders_ / "runtime";
+  std::filesystem::create_directory(environment_.runtimeFolder);
+  Start();
+  EXPECT_EQ(App().workingFolder, environment_.runtimeFolder / "sonavue");
+}
+
+TEST_F(MainWindowTest, AUniqueTemporaryWorkingFolderGoesWithTheProgram) {
+  environment_.cacheFolder = *folders_ / "cache-file";
+  std::ofstream(environment_.cacheFolder) << "x";
+  Start();
+  const std::filesystem::path folder = App().workingFolder;
+  EXPECT_EQ(folder.parent_path(), environment_.tempFolder);
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  Finish();
+  EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 TEST_F(MainWindowTest, MovesWithinTheScreenAreMirroredForTheSettings) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -21,9 +22,11 @@ struct CliRun {
   std::string err;
 };
 
-CliRun RunCli(const std::string& arguments, const TempFolder& folder) {
+// Runs the companion with these arguments; prefix goes in front of the
+// command (environment settings).
+CliRun RunCli(const std::string& arguments, const TempFolder& folder, const std::string& prefix = "") {
   const std::string errPath = (folder / "stderr.txt").string();
-  const std::string command = std::string(SONAVUE_CLI) + " " + arguments + " 2>" + errPath;
+  const std::string command = prefix + std::string(SONAVUE_CLI) + " " + arguments + " 2>" + errPath;
   CliRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -123,6 +126,21 @@ TEST(CliTest, LevelsRefusesBadOptionsAndShortFiles) {
   EXPECT_NE(run.err.find("--scale"), std::string::npos);
   run = RunCli("levels " + (folder / "short.wav").string() + " --fft 1000", folder);
   EXPECT_EQ(run.status, 2);
+}
+
+TEST(CliTest, WithoutAUsableWorkingFolderTheCommandEnds) {
+  TempFolder folder;
+  WavBuilder().Format(1, 1, 48000, 16).Data(std::vector<std::uint8_t>(9600, 0)).Write(folder / "a.wav");
+  // Every place of the working folder is a plain file.
+  const std::string blocked = (folder / "plainfile").string();
+  std::ofstream(blocked) << "x";
+  const std::string environment = "env -u XDG_RUNTIME_DIR XDG_CACHE_HOME=" + blocked + " TMPDIR=" + blocked + " ";
+  const CliRun run = RunCli("info " + (folder / "a.wav").string(), folder, environment);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "User Privileges do not allow Sonavue to write temporary files.\nPlease set User "
+            "Privileges to allow file creation and deletion\n");
+  EXPECT_EQ(run.out, "");
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST_F(SettingsTest, WithNoOtherPlaceTheWorkingFolderTakesTheSettings) {
   environment_.configFolder = *folders_ / "blocked" / "config";
   Start();
   SendCommand(IDM_EXIT);
-  EXPECT_EQ(std::filesystem::file_size(environment_.tempFolder / "sonavue" / "sonv16.ini"), 17476U);
+  EXPECT_EQ(std::filesystem::file_size(environment_.cacheFolder / "sonavue" / "sonv16.ini"), 17476U);
 }
 
 TEST_F(SettingsTest, RestoreAfterFailureBringsBackTheParametersOfTheLastClose) {

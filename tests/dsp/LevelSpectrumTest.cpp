@@ -95,6 +95,14 @@ TEST(LevelSpectrumTest, ShortWindowIsCorrectedToTheSameDensityScale) {
   EXPECT_NEAR(Process(levels, Tone(100, kSixtyDbTone)).codes[100], 240 - 12, 1);
 }
 
+TEST(LevelSpectrumTest, WindowOfAnExactRatioHasTheExactLength) {
+  LevelRunSettings s = OneRowPerBin();
+  s.resolutionHz = 60.0f;  // 48000 / 60 = 800 samples
+  LevelSpectrum levels;
+  ASSERT_TRUE(levels.Create(s));
+  EXPECT_EQ(levels.Frame().HalfLength(), 400);
+}
+
 TEST(LevelSpectrumTest, LinearRowOfSeveralBinsAveragesTheirPower) {
   LevelRunSettings s = OneRowPerBin();
   s.rows = 128;  // four bins per row

@@ -50,6 +50,41 @@ TEST(SpectralFrameTest, ResolutionFinerThanABinGivesTheFullFrame) {
   EXPECT_EQ(frame.HalfLength(), 256);
 }
 
+TEST(SpectralFrameTest, ExactRatioOfRateAndResolutionGivesTheExactLength) {
+  SpectralFrame frame;
+  // 60 Hz lasts 16.666… ms, held in single precision; at 48 kHz that is 800
+  // samples, not 799.
+  ASSERT_TRUE(frame.Create(1024, 48000.0, 1000.0f / 60.0f));
+  EXPECT_EQ(frame.HalfLength(), 400);
+  ASSERT_TRUE(frame.Create(1024, 48000.0, 1000.0f / 120.0f));
+  EXPECT_EQ(frame.HalfLength(), 200);
+}
+
+TEST(SpectralFrameTest, EveryWholeRatioOfRateAndResolutionGivesThatLength) {
+  SpectralFrame frame;
+  for (const int rate : {8000, 16000, 24000, 32000, 48000, 96000}) {
+    for (int length = 2; length <= 16384; length += 2) {
+      if (rate % length != 0) continue;
+      const float resolutionHz = static_cast<float>(rate / length);
+      ASSERT_TRUE(frame.Create(16384, rate, 1000.0f / resolutionHz));
+      EXPECT_EQ(frame.HalfLength(), length / 2) << rate << " Hz at " << resolutionHz << " Hz";
+    }
+  }
+}
+
+TEST(SpectralFrameTest, WindowLengthOfAResolution) {
+  EXPECT_EQ(WindowLength(48000.0f, WindowDurationMs(60.0f), 1024), 800);
+  EXPECT_EQ(WindowLength(48000.0f, WindowDurationMs(100.0f), 1024), 480);
+  EXPECT_EQ(WindowLength(32000.0f, WindowDurationMs(40.0f), 1024), 800);
+  // Longer than the frame, no resolution, or −1: the whole frame.
+  EXPECT_EQ(WindowLength(48000.0f, WindowDurationMs(20.0f), 1024), 1024);
+  EXPECT_EQ(WindowLength(48000.0f, WindowDurationMs(0.0f), 512), 512);
+  EXPECT_EQ(WindowLength(-1.0f, 10.0f, 512), 512);
+  EXPECT_EQ(WindowLength(48000.0f, -1.0f, 512), 512);
+  EXPECT_EQ(WindowLength(48000.0f, std::nanf(""), 512), 512);
+  EXPECT_EQ(WindowLength(48000.0f, 0.0f, 512), 0);
+}
+
 TEST(SpectralFrameTest, OddWindowLengthIsShortenedToEven) {
   SpectralFrame frame;
   ASSERT_TRUE(frame.Create(1024, 1000.0, 101.0f));  // 101 samples → 2h = 100

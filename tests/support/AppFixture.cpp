@@ -13,9 +13,8 @@ void AppFixture::SetUp() {
     std::filesystem::create_directories(*folders_ / name);
   }
   environment_.executableFolder = *folders_ / "bin";
-  environment_.tempFolder = *folders_ / "tmp";
   environment_.cacheFolder = *folders_ / "cache";
-  environment_.lastResortFolder = *folders_ / "tmp";
+  environment_.tempFolder = *folders_ / "tmp";
   environment_.configFolder = *folders_ / "config";
   prompts_.SetUnexpectedHandler([](const std::string& what) { ADD_FAILURE() << what; });
 }
@@ -37,10 +36,14 @@ void AppFixture::Start(const std::vector<std::string>& arguments) {
 }
 
 void AppFixture::Restart(const std::vector<std::string>& arguments) {
+  Finish();
+  Start(arguments);
+}
+
+void AppFixture::Finish() {
   if (app_ && !app_->window->IsDestroyed()) Close();
   app_.reset();
   QApplication::processEvents();
-  Start(arguments);
 }
 
 void AppFixture::SendCommand(int id, int reason) {

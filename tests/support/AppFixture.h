@@ -27,6 +27,8 @@ class AppFixture : public ::testing::Test {
   void Start(const std::vector<std::string>& arguments = {});
   // Closes the running App (as Exit does) and starts a new one on the same folders.
   void Restart(const std::vector<std::string>& arguments = {});
+  // Closes the running App (as Exit does) and destroys it.
+  void Finish();
   app::App& App() { return *app_; }
   platform::NativeWindow& Window() { return *app_->window; }
 
