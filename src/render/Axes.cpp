@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "context/App.h"
-#include "render/AxisTicks.h"
+#include "plans/AxisTicks.h"
+#include "plans/RenderMath.h"
 #include "render/Palette.h"
-#include "render/RenderMath.h"
 #include "render/ViewQueries.h"
 
 namespace sonavue::render {

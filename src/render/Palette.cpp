@@ -4,7 +4,7 @@
 
 #include "context/App.h"
 #include "context/CurrentParameters.h"
-#include "render/RenderMath.h"
+#include "plans/RenderMath.h"
 
 namespace sonavue::render {
 

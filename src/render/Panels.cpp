@@ -5,11 +5,11 @@
 #include <cmath>
 
 #include "context/App.h"
+#include "plans/RenderMath.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Pens.h"
 #include "render/ReadoutText.h"
-#include "render/RenderMath.h"
 #include "render/ViewQueries.h"
 
 namespace sonavue::render {

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "context/CurrentParameters.h"
+#include "plans/RenderMath.h"
 #include "render/Palette.h"
-#include "render/RenderMath.h"
 
 namespace sonavue::render {
 

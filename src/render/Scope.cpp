@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "context/App.h"
+#include "plans/RenderMath.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
 #include "render/Pens.h"
-#include "render/RenderMath.h"
 #include "render/ViewQueries.h"
 
 namespace sonavue::render {

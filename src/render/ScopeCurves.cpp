@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "render/RenderMath.h"
+#include "plans/RenderMath.h"
 
 namespace sonavue::render {
 

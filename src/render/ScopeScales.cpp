@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "render/AxisTicks.h"
-#include "render/RenderMath.h"
+#include "plans/AxisTicks.h"
+#include "plans/RenderMath.h"
 
 namespace sonavue::render {
 

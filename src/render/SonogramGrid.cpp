@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "context/App.h"
-#include "render/AxisTicks.h"
+#include "plans/AxisTicks.h"
+#include "plans/RenderMath.h"
 #include "render/Palette.h"
-#include "render/RenderMath.h"
 
 namespace sonavue::render {
 
