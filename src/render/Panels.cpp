@@ -5,10 +5,10 @@
 #include <cmath>
 
 #include "context/App.h"
+#include "plans/Pens.h"
 #include "plans/RenderMath.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
-#include "render/Pens.h"
 #include "render/ReadoutText.h"
 #include "render/ViewQueries.h"
 

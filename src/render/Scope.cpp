@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "context/App.h"
+#include "plans/Pens.h"
 #include "plans/RenderMath.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
-#include "render/Pens.h"
 #include "render/ViewQueries.h"
 
 namespace sonavue::render {
@@ -217,10 +217,6 @@ void StoreScopeFrame(app::App& app, std::span<const std::int16_t> left,
                      app.params.scopeLevelMin, app.params.scopeLevelMax, gain);
     s.captureRequested = false;
   }
-}
-
-Point DeltaCaptionOrigin(const ScopeGeometry& g, int textWidth) {
-  return {g.left + g.plotWidth / 2 - textWidth / 2, std::max(0, (g.top - g.textHeight) / 2)};
 }
 
 void DrawScopeFrame(app::App& app) {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "plans/ScopeScales.h"
 #include "platform/DisplayBitmap.h"
 #include "render/Axes.h"
-#include "render/ScopeScales.h"
 
 namespace sonavue::app {
 class App;

@@ -1,4 +1,4 @@
-#include "render/ScopeScales.h"
+#include "plans/ScopeScales.h"
 
 #include <algorithm>
 #include <array>
@@ -245,6 +245,10 @@ std::vector<GridLine> PlanScopeGrid(const ScopeScaleParams& params) {
     }
   }
   return lines;
+}
+
+platform::Point DeltaCaptionOrigin(const ScopeGeometry& g, int textWidth) {
+  return {g.left + g.plotWidth / 2 - textWidth / 2, std::max(0, (g.top - g.textHeight) / 2)};
 }
 
 }  // namespace sonavue::render

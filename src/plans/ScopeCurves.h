@@ -5,8 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "plans/Pens.h"
 #include "platform/Geometry.h"
-#include "render/Pens.h"
 
 namespace sonavue::render {
 

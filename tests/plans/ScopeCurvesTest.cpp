@@ -1,4 +1,4 @@
-#include "render/ScopeCurves.h"
+#include "plans/ScopeCurves.h"
 
 #include <gtest/gtest.h>
 
