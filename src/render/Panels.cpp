@@ -6,10 +6,10 @@
 
 #include "context/App.h"
 #include "plans/Pens.h"
+#include "plans/ReadoutText.h"
 #include "plans/RenderMath.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
-#include "render/ReadoutText.h"
 #include "render/ViewQueries.h"
 
 namespace sonavue::render {
@@ -75,6 +75,14 @@ SonogramPoint FoldPointer(const app::App& app, Point pointer) {
 double ColumnMs(const app::App& app) {
   const float measured = app.render.view.measuredColumnMs;
   return measured > 0.0F ? measured : app.params.timePerColumnMs;
+}
+
+DisplayChannels ChannelsOf(const app::App& app) {
+  switch (app.params.channelsId) {
+    case app::ID_CHANNELS_LEFT: return DisplayChannels::Left;
+    case app::ID_CHANNELS_RIGHT: return DisplayChannels::Right;
+    default: return DisplayChannels::Dual;
+  }
 }
 
 ReadoutScale ScaleOf(const app::App& app) {
@@ -225,7 +233,7 @@ void DrawInfoPanel(app::App& app, int analysisRateHz) {
   const std::array<const char*, 4> labels{kBandLabel, kChannelsLabel, kRateLabel, kSizeLabel};
   const std::array<std::string, 4> values{
       BandText(app.params.lowBandHz, app.params.highBandHz, m),
-      ChannelsText(app.render.view.channelCount, app.params.channelsId),
+      ChannelsText(app.render.view.channelCount, ChannelsOf(app)),
       SampleRateText(analysisRateHz, m), SampleSizeText(app.render.view.sourceBits)};
   const std::vector<Point> rows = InfoRowOrigins(panel);
   for (std::size_t i = 0; i < rows.size(); ++i) {

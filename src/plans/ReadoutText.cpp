@@ -1,11 +1,10 @@
-#include "render/ReadoutText.h"
+#include "plans/ReadoutText.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "context/CurrentParameters.h"
+#include "plans/PaletteIndex.h"
 #include "plans/RenderMath.h"
-#include "render/Palette.h"
 
 namespace sonavue::render {
 
@@ -24,10 +23,13 @@ std::string BandText(int lowHz, int highHz, int multiplier) {
   return Format("%u to %u", static_cast<unsigned>(low), static_cast<unsigned>(high));
 }
 
-std::string ChannelsText(int channelCount, int channelsId) {
+std::string ChannelsText(int channelCount, DisplayChannels channels) {
   if (channelCount < 2) return "Monaural";
-  if (channelsId == app::ID_CHANNELS_LEFT) return "Stereo (Left)";
-  if (channelsId == app::ID_CHANNELS_RIGHT) return "Stereo (Right)";
+  switch (channels) {
+    case DisplayChannels::Left: return "Stereo (Left)";
+    case DisplayChannels::Right: return "Stereo (Right)";
+    case DisplayChannels::Dual: break;
+  }
   return "Stereo";
 }
 

@@ -14,9 +14,11 @@ namespace sonavue::render {
 // "%u to %u" of the displayed band (fL·m, fH·m) up to 48 kHz; above it
 // "%-2.1fk to %-2.1fk" in kHz, above 999999 Hz "%-2.1fm to %-2.1fm" in MHz.
 std::string BandText(int lowHz, int highHz, int multiplier);
+// The channels choice of the display: both ("Dual") or one of them.
+enum class DisplayChannels { Dual, Left, Right };
 // "Monaural", or for two channels "Stereo (Left)", "Stereo (Right)" or
-// "Stereo" ("Dual") by the channels identifier.
-std::string ChannelsText(int channelCount, int channelsId);
+// "Stereo" ("Dual") by the channels choice.
+std::string ChannelsText(int channelCount, DisplayChannels channels);
 // "%-4u" of the analysis rate × the multiplier.
 std::string SampleRateText(int analysisRateHz, int multiplier);
 // "8", "16", "24" or "32".

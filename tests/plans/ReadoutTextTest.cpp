@@ -1,9 +1,8 @@
-#include "render/ReadoutText.h"
+#include "plans/ReadoutText.h"
 
 #include <gtest/gtest.h>
 
-#include "context/CurrentParameters.h"
-#include "render/Palette.h"
+#include "plans/ColorScale.h"
 
 namespace sonavue::render {
 namespace {
@@ -18,10 +17,10 @@ TEST(ReadoutTextTest, BandInHertzKilohertzOrMegahertz) {
 }
 
 TEST(ReadoutTextTest, ChannelsRateAndSize) {
-  EXPECT_EQ(ChannelsText(1, app::ID_CHANNELS_DUAL), "Monaural");
-  EXPECT_EQ(ChannelsText(2, app::ID_CHANNELS_LEFT), "Stereo (Left)");
-  EXPECT_EQ(ChannelsText(2, app::ID_CHANNELS_RIGHT), "Stereo (Right)");
-  EXPECT_EQ(ChannelsText(2, app::ID_CHANNELS_DUAL), "Stereo");
+  EXPECT_EQ(ChannelsText(1, DisplayChannels::Dual), "Monaural");
+  EXPECT_EQ(ChannelsText(2, DisplayChannels::Left), "Stereo (Left)");
+  EXPECT_EQ(ChannelsText(2, DisplayChannels::Right), "Stereo (Right)");
+  EXPECT_EQ(ChannelsText(2, DisplayChannels::Dual), "Stereo");
   EXPECT_EQ(SampleRateText(48000, 1), "48000");
   EXPECT_EQ(SampleRateText(48000, 4), "192000");
   EXPECT_EQ(SampleRateText(800, 1), "800 ");
