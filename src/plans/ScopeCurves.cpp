@@ -142,6 +142,13 @@ void UpdatePeakHold(std::span<std::int16_t> peaks, std::span<const std::int16_t>
   for (std::size_t i = 0; i < n; ++i) peaks[i] = std::max(peaks[i], codes[i]);
 }
 
+void LowerPeakHold(std::span<std::int16_t> peaks, int loweringCodes) {
+  for (std::int16_t& peak : peaks) {
+    peak = static_cast<std::int16_t>(
+        std::clamp(peak - loweringCodes, static_cast<int>(kPeakHoldReset), 32767));
+  }
+}
+
 void CaptureReference(ReferenceSpectrum& reference, std::span<const std::int16_t> codes,
                       int lowHz, int highHz, int minDb, int maxDb, int gainDb) {
   reference.codes.assign(codes.begin(), codes.end());

@@ -202,13 +202,7 @@ void StoreScopeFrame(app::App& app, std::span<const std::int16_t> left,
   if (app.frame.peakHold) {
     // Peaks held at another gain setting are brought to this one first, so
     // that one gain setting stands for the whole curve.
-    if (gain != s.peakGainDb) {
-      const int lowering = GainLoweringCodes(gain, s.peakGainDb);
-      for (std::int16_t& peak : app.peakHold) {
-        peak = static_cast<std::int16_t>(
-            std::clamp(peak - lowering, static_cast<int>(kPeakHoldReset), 32767));
-      }
-    }
+    if (gain != s.peakGainDb) LowerPeakHold(app.peakHold, GainLoweringCodes(gain, s.peakGainDb));
     UpdatePeakHold(app.peakHold, shown);
     s.peakGainDb = gain;
   }
