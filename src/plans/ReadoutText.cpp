@@ -98,6 +98,21 @@ FrequencyReadout FrequencyAtRow(const FrequencyReadoutInput& in, int y) {
   return out;
 }
 
+int ScopeFrequencyAt(const ScopeFrequencyInput& in, int x) {
+  const int points = std::max(1, in.points);
+  const int left = std::max((in.width - 2 * points) / 2, in.charWidth * 9 / 2);
+  const int m = std::max(1, in.multiplier);
+  const double low = static_cast<double>(in.lowHz) * m;
+  const double high = static_cast<double>(in.highHz) * m;
+  const double along = static_cast<double>(x - left) / (2.0 * points);
+  double f = low + (high - low) * along;
+  if (in.logarithmic) {
+    const double logLow = std::log10(std::max(1.0, low));
+    f = std::pow(10.0, logLow + (std::log10(std::max(1.0, high)) - logLow) * along);
+  }
+  return RoundHalfAway(f);
+}
+
 int NearestPaletteIndex(const platform::ColorTable& table, platform::Rgb color) {
   long best = -1;
   int chosen = 0;

@@ -78,6 +78,23 @@ struct FrequencyReadout {
 // down to a multiple of u.
 FrequencyReadout FrequencyAtRow(const FrequencyReadoutInput& input, int y);
 
+struct ScopeFrequencyInput {
+  int width = 0;       // display-area width
+  int points = 0;      // P: scope points, 2 pixels each
+  int charWidth = 0;   // cw of the display font
+  int lowHz = 0;       // fL as analysed
+  int highHz = 0;      // fH as analysed
+  int multiplier = 1;  // m: displayed frequency = analysed × m
+  bool logarithmic = false;  // "Log" and "Oct/3"
+};
+
+// Displayed frequency at column x of a scope plot, rounded half away from
+// zero: the plot starts at max((width − 2P) ÷ 2, cw·9 ÷ 2) with P at least 1
+// and spans fL·m … fH·m over 2P pixels, linearly or (logarithmic, limits
+// under 1 Hz counted as 1 Hz) in equal ratios. Columns outside the plot
+// extend the scale.
+int ScopeFrequencyAt(const ScopeFrequencyInput& input, int x);
+
 // Index of the table entry nearest to color (Euclidean RGB distance; ties
 // keep the lower index).
 int NearestPaletteIndex(const platform::ColorTable& table, platform::Rgb color);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 #include "context/App.h"
 #include "plans/Pens.h"
@@ -146,19 +145,14 @@ void ScopeReadouts(const app::App& app, Point pointer, bool scanning, ReadoutTex
   r.timeMs = view.scopeTimeMs;
   r.time = scanning ? ElapsedText(view.elapsedMs) : Format("%-4.0f", view.scopeTimeMs);
 
-  // Frequency along the plot: 2 pixels per scope point from the plot's left edge.
-  const int points = std::max(1, v.scopePoints);
-  const int left = std::max((v.displayWidth - 2 * points) / 2, v.charWidth * 9 / 2);
-  const int m = Multiplier(app);
-  const double low = static_cast<double>(params.lowBandHz) * m;
-  const double high = static_cast<double>(params.highBandHz) * m;
-  const double along = static_cast<double>(pointer.x - left) / (2.0 * points);
-  double f = low + (high - low) * along;
-  if (ScaleOf(app) != ReadoutScale::Linear) {
-    const double logLow = std::log10(std::max(1.0, low));
-    f = std::pow(10.0, logLow + (std::log10(std::max(1.0, high)) - logLow) * along);
-  }
-  r.frequencyHz = RoundHalfAway(f) + params.cursorFrequencyOffsetHz;
+  const ScopeFrequencyInput frequency{.width = v.displayWidth,
+                                      .points = v.scopePoints,
+                                      .charWidth = v.charWidth,
+                                      .lowHz = params.lowBandHz,
+                                      .highHz = params.highBandHz,
+                                      .multiplier = Multiplier(app),
+                                      .logarithmic = ScaleOf(app) != ReadoutScale::Linear};
+  r.frequencyHz = ScopeFrequencyAt(frequency, pointer.x) + params.cursorFrequencyOffsetHz;
   r.frequency = Format("%-4i", r.frequencyHz);
 
   const double pixelsPerUnit = (v.displayHeight - 4 * v.charHeight) / 240.0;
