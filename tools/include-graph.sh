@@ -3,7 +3,7 @@
 # in the layer order (lowest first), and exits 1 when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
-order=(platform dsp context audio render dialogs engines output calibration app cli)
+order=(platform dsp plans context audio render dialogs engines output calibration app cli)
 rank() { local i; for i in "${!order[@]}"; do [[ ${order[$i]} == "$1" ]] && { echo "$i"; return; }; done; echo 99; }
 bad=0
 while IFS= read -r line; do

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "context/CommandIds.h"
+#include "plans/ColorRecord.h"
 #include "platform/DisplayBitmap.h"
-#include "context/PaletteDefaults.h"
 
 namespace sonavue::app {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/DisplayBitmap.h"
-#include "context/PaletteDefaults.h"
 #include "context/ScopeState.h"
+#include "plans/ColorRecord.h"
+#include "platform/DisplayBitmap.h"
 
 namespace sonavue::render {
 

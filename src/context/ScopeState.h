@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/ScopeCurves.h"
+#include "plans/ScopeCurves.h"
 
 namespace sonavue::render {
 

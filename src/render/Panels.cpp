@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 #include "context/App.h"
+#include "plans/Pens.h"
+#include "plans/ReadoutText.h"
+#include "plans/RenderMath.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
-#include "render/Pens.h"
-#include "render/ReadoutText.h"
-#include "render/RenderMath.h"
 #include "render/ViewQueries.h"
 
 namespace sonavue::render {
@@ -77,6 +76,14 @@ double ColumnMs(const app::App& app) {
   return measured > 0.0F ? measured : app.params.timePerColumnMs;
 }
 
+DisplayChannels ChannelsOf(const app::App& app) {
+  switch (app.params.channelsId) {
+    case app::ID_CHANNELS_LEFT: return DisplayChannels::Left;
+    case app::ID_CHANNELS_RIGHT: return DisplayChannels::Right;
+    default: return DisplayChannels::Dual;
+  }
+}
+
 ReadoutScale ScaleOf(const app::App& app) {
   if (app.params.frequencyScaleId == app::ID_SCALE_LOG) return ReadoutScale::Log;
   if (app.params.frequencyScaleId == app::ID_SCALE_OCT3) return ReadoutScale::ThirdOctave;
@@ -138,19 +145,14 @@ void ScopeReadouts(const app::App& app, Point pointer, bool scanning, ReadoutTex
   r.timeMs = view.scopeTimeMs;
   r.time = scanning ? ElapsedText(view.elapsedMs) : Format("%-4.0f", view.scopeTimeMs);
 
-  // Frequency along the plot: 2 pixels per scope point from the plot's left edge.
-  const int points = std::max(1, v.scopePoints);
-  const int left = std::max((v.displayWidth - 2 * points) / 2, v.charWidth * 9 / 2);
-  const int m = Multiplier(app);
-  const double low = static_cast<double>(params.lowBandHz) * m;
-  const double high = static_cast<double>(params.highBandHz) * m;
-  const double along = static_cast<double>(pointer.x - left) / (2.0 * points);
-  double f = low + (high - low) * along;
-  if (ScaleOf(app) != ReadoutScale::Linear) {
-    const double logLow = std::log10(std::max(1.0, low));
-    f = std::pow(10.0, logLow + (std::log10(std::max(1.0, high)) - logLow) * along);
-  }
-  r.frequencyHz = RoundHalfAway(f) + params.cursorFrequencyOffsetHz;
+  const ScopeFrequencyInput frequency{.width = v.displayWidth,
+                                      .points = v.scopePoints,
+                                      .charWidth = v.charWidth,
+                                      .lowHz = params.lowBandHz,
+                                      .highHz = params.highBandHz,
+                                      .multiplier = Multiplier(app),
+                                      .logarithmic = ScaleOf(app) != ReadoutScale::Linear};
+  r.frequencyHz = ScopeFrequencyAt(frequency, pointer.x) + params.cursorFrequencyOffsetHz;
   r.frequency = Format("%-4i", r.frequencyHz);
 
   const double pixelsPerUnit = (v.displayHeight - 4 * v.charHeight) / 240.0;
@@ -164,35 +166,21 @@ void ScopeReadouts(const app::App& app, Point pointer, bool scanning, ReadoutTex
 
 }  // namespace
 
-PanelLayout ComputePanelLayout(const app::LayoutValues& v) {
-  PanelLayout p;
-  p.textHeight = v.charHeight;
-  p.charWidth = v.charWidth;
-  p.infoValueOffset = v.bandLabelWidth;
-  p.readoutValueOffset = v.frequencyLabelWidth;
-  const int height = 9 * v.charHeight / 2;
-  const int stripTop = v.displayHeight + v.scrollThickness;
-  const int top = stripTop + (v.clientHeight - stripTop - height) / 2;
-  p.info = {v.columnGap, top, v.bandTextWidth, height};
-  p.readout = {v.bandTextWidth + 2 * v.columnGap, top, v.frequencyTextWidth, height};
-  return p;
+PanelLayoutInput PanelLayoutInputFor(const app::LayoutValues& v) {
+  return {.clientHeight = v.clientHeight,
+          .displayHeight = v.displayHeight,
+          .scrollThickness = v.scrollThickness,
+          .charHeight = v.charHeight,
+          .charWidth = v.charWidth,
+          .columnGap = v.columnGap,
+          .bandTextWidth = v.bandTextWidth,
+          .frequencyTextWidth = v.frequencyTextWidth,
+          .bandLabelWidth = v.bandLabelWidth,
+          .frequencyLabelWidth = v.frequencyLabelWidth};
 }
 
-std::vector<Point> InfoRowOrigins(const PanelLayout& p) {
-  std::vector<Point> rows;
-  const int first = p.info.y + (p.info.h - 4 * p.textHeight) / 2;
-  for (int i = 0; i < 4; ++i) rows.push_back({p.info.x + p.charWidth, first + i * p.textHeight});
-  return rows;
-}
-
-std::vector<Point> ReadoutRowOrigins(const PanelLayout& p, bool splCalibrated) {
-  std::vector<Point> rows;
-  const int count = splCalibrated ? 4 : 3;
-  const int first = p.readout.y + (splCalibrated ? p.textHeight / 4 : 3 * p.textHeight / 4);
-  for (int i = 0; i < count; ++i) {
-    rows.push_back({p.readout.x + p.charWidth, first + i * p.textHeight});
-  }
-  return rows;
+PanelLayout ComputePanelLayout(const app::LayoutValues& layout) {
+  return ComputePanelLayout(PanelLayoutInputFor(layout));
 }
 
 ReadoutTexts ComputeReadouts(const app::App& app, Point pointer, bool valid) {
@@ -225,7 +213,7 @@ void DrawInfoPanel(app::App& app, int analysisRateHz) {
   const std::array<const char*, 4> labels{kBandLabel, kChannelsLabel, kRateLabel, kSizeLabel};
   const std::array<std::string, 4> values{
       BandText(app.params.lowBandHz, app.params.highBandHz, m),
-      ChannelsText(app.render.view.channelCount, app.params.channelsId),
+      ChannelsText(app.render.view.channelCount, ChannelsOf(app)),
       SampleRateText(analysisRateHz, m), SampleSizeText(app.render.view.sourceBits)};
   const std::vector<Point> rows = InfoRowOrigins(panel);
   for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "plans/PanelLayout.h"
 #include "platform/DisplayBitmap.h"
 #include "platform/Geometry.h"
 
@@ -18,23 +19,10 @@ namespace sonavue::render {
 inline constexpr platform::Rgb kButtonFace{240, 240, 240};
 inline constexpr platform::Rgb kRecordingRed{220, 0, 0};
 
-// Where the two sunken boxes of the readout panel go: both vertically
-// centred in the strip below the horizontal scroll bar, 4½ text heights
-// high; the information box at x = column gap, the readout box after it.
-struct PanelLayout {
-  platform::Rect info;
-  platform::Rect readout;
-  int infoValueOffset = 0;     // ci: from a label's x to its value's x
-  int readoutValueOffset = 0;  // cr
-  int textHeight = 0;
-  int charWidth = 0;
-};
+// The panel's layout inputs from the application's layout values, and the
+// panel laid out from them (see plans/PanelLayout.h).
+PanelLayoutInput PanelLayoutInputFor(const app::LayoutValues& layout);
 PanelLayout ComputePanelLayout(const app::LayoutValues& layout);
-
-// Top-left corners of the row labels: four information rows; three readout
-// rows, or four with SPL calibration (Total SPL).
-std::vector<platform::Point> InfoRowOrigins(const PanelLayout& panel);
-std::vector<platform::Point> ReadoutRowOrigins(const PanelLayout& panel, bool splCalibrated);
 
 // The values the readout box shows for a pointer position.
 struct ReadoutTexts {

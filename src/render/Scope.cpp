@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "context/App.h"
+#include "plans/Pens.h"
+#include "plans/RenderMath.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
-#include "render/Pens.h"
-#include "render/RenderMath.h"
 #include "render/ViewQueries.h"
 
 namespace sonavue::render {
@@ -202,13 +202,7 @@ void StoreScopeFrame(app::App& app, std::span<const std::int16_t> left,
   if (app.frame.peakHold) {
     // Peaks held at another gain setting are brought to this one first, so
     // that one gain setting stands for the whole curve.
-    if (gain != s.peakGainDb) {
-      const int lowering = GainLoweringCodes(gain, s.peakGainDb);
-      for (std::int16_t& peak : app.peakHold) {
-        peak = static_cast<std::int16_t>(
-            std::clamp(peak - lowering, static_cast<int>(kPeakHoldReset), 32767));
-      }
-    }
+    if (gain != s.peakGainDb) LowerPeakHold(app.peakHold, GainLoweringCodes(gain, s.peakGainDb));
     UpdatePeakHold(app.peakHold, shown);
     s.peakGainDb = gain;
   }
@@ -217,10 +211,6 @@ void StoreScopeFrame(app::App& app, std::span<const std::int16_t> left,
                      app.params.scopeLevelMin, app.params.scopeLevelMax, gain);
     s.captureRequested = false;
   }
-}
-
-Point DeltaCaptionOrigin(const ScopeGeometry& g, int textWidth) {
-  return {g.left + g.plotWidth / 2 - textWidth / 2, std::max(0, (g.top - g.textHeight) / 2)};
 }
 
 void DrawScopeFrame(app::App& app) {

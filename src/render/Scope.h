@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
+#include "plans/ScopeCurves.h"
+#include "plans/ScopeScales.h"
 #include "platform/DisplayBitmap.h"
-#include "render/ScopeCurves.h"
-#include "render/ScopeScales.h"
 
 namespace sonavue::app {
 class App;
@@ -102,10 +102,5 @@ void ClearReference(app::App& app);
 // Fills the display image with the Background, redraws the frame and scales
 // and copies it to the window (GRID off, PEAK HOLD switched, CLEAR).
 void ClearScopePlot(app::App& app);
-
-// The caption of the "L-R Signal Delta" plot, centred over the plot in the
-// space above it.
-inline constexpr const char* kDeltaCaption = "L-R Signal Delta";
-platform::Point DeltaCaptionOrigin(const ScopeGeometry& geometry, int textWidth);
 
 }  // namespace sonavue::render

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "context/CommandIds.h"
+#include "plans/ColorRecord.h"
 #include "render/Palette.h"
-#include "context/PaletteDefaults.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::dialogs {

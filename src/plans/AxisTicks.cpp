@@ -1,9 +1,9 @@
-#include "render/AxisTicks.h"
+#include "plans/AxisTicks.h"
 
 #include <array>
 #include <cmath>
 
-#include "render/RenderMath.h"
+#include "plans/RenderMath.h"
 
 namespace sonavue::render {
 

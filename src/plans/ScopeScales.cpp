@@ -1,12 +1,12 @@
-#include "render/ScopeScales.h"
+#include "plans/ScopeScales.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
 
-#include "render/AxisTicks.h"
-#include "render/RenderMath.h"
+#include "plans/AxisTicks.h"
+#include "plans/RenderMath.h"
 
 namespace sonavue::render {
 
@@ -245,6 +245,10 @@ std::vector<GridLine> PlanScopeGrid(const ScopeScaleParams& params) {
     }
   }
   return lines;
+}
+
+platform::Point DeltaCaptionOrigin(const ScopeGeometry& g, int textWidth) {
+  return {g.left + g.plotWidth / 2 - textWidth / 2, std::max(0, (g.top - g.textHeight) / 2)};
 }
 
 }  // namespace sonavue::render

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "plans/ScopeCurves.h"
 #include "platform/DisplayBitmap.h"
 #include "platform/Geometry.h"
-#include "render/ScopeCurves.h"
 
 namespace sonavue::render {
 
@@ -103,5 +103,10 @@ struct GridLine {
 // fL·m); horizontal lines from x0 to x0 + 2P at every level-label row from
 // the baseline up to the plot top.
 std::vector<GridLine> PlanScopeGrid(const ScopeScaleParams& params);
+
+// The caption of the "L-R Signal Delta" plot, centred over the plot in the
+// space above it: the top-left corner of a caption textWidth pixels wide.
+inline constexpr const char* kDeltaCaption = "L-R Signal Delta";
+platform::Point DeltaCaptionOrigin(const ScopeGeometry& geometry, int textWidth);
 
 }  // namespace sonavue::render

@@ -10,6 +10,14 @@ namespace sonavue::render {
 // first), then Background, Signal 1, Signal 2, Freq Mark and Text.
 using ColorRecord = std::array<platform::Rgb, 18>;
 
+// Positions inside a ColorRecord.
+inline constexpr int kScalePoints = 13;  // records 0 … 12
+inline constexpr int kRecordBackground = 13;
+inline constexpr int kRecordSignal1 = 14;
+inline constexpr int kRecordSignal2 = 15;
+inline constexpr int kRecordFreqMark = 16;
+inline constexpr int kRecordText = 17;
+
 // The default colour palette "CB".
 inline constexpr ColorRecord kCbColors{{
     {0, 0, 200}, {0, 50, 210}, {0, 100, 220}, {0, 150, 230}, {0, 200, 240},

@@ -5,8 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "plans/Pens.h"
 #include "platform/Geometry.h"
-#include "render/Pens.h"
 
 namespace sonavue::render {
 
@@ -82,6 +82,10 @@ inline constexpr std::int16_t kPeakHoldReset = -10000;
 void ResetPeakHold(std::span<std::int16_t> peaks);
 // Keeps, per point, the greatest level code seen (min of both sizes).
 void UpdatePeakHold(std::span<std::int16_t> peaks, std::span<const std::int16_t> codes);
+// Lowers every peak-hold value by loweringCodes (quarter dB; a negative
+// amount raises them), limited to kPeakHoldReset … 32767: peaks held at one
+// gain setting brought to another (see GainLoweringCodes).
+void LowerPeakHold(std::span<std::int16_t> peaks, int loweringCodes);
 
 // A reference spectrum stored by CAPTURE: one level code per scope point,
 // with the band limits (Hz, as analysed), the scope range and the gain

@@ -1,8 +1,8 @@
-#include "render/ScopeCurves.h"
+#include "plans/ScopeCurves.h"
 
 #include <algorithm>
 
-#include "render/RenderMath.h"
+#include "plans/RenderMath.h"
 
 namespace sonavue::render {
 
@@ -140,6 +140,13 @@ void ResetPeakHold(std::span<std::int16_t> peaks) {
 void UpdatePeakHold(std::span<std::int16_t> peaks, std::span<const std::int16_t> codes) {
   const std::size_t n = std::min(peaks.size(), codes.size());
   for (std::size_t i = 0; i < n; ++i) peaks[i] = std::max(peaks[i], codes[i]);
+}
+
+void LowerPeakHold(std::span<std::int16_t> peaks, int loweringCodes) {
+  for (std::int16_t& peak : peaks) {
+    peak = static_cast<std::int16_t>(
+        std::clamp(peak - loweringCodes, static_cast<int>(kPeakHoldReset), 32767));
+  }
 }
 
 void CaptureReference(ReferenceSpectrum& reference, std::span<const std::int16_t> codes,

@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "dsp/Rounding.h"
 #include "platform/DisplayBitmap.h"
 
 namespace sonavue::render {
@@ -23,8 +24,12 @@ inline int ClampToInt(double x) {
 }
 // Toward zero.
 inline int Trunc(double x) { return ClampToInt(std::trunc(x)); }
-// Half away from zero (2.5 → 3, −2.5 → −3): the program's default rule.
-inline int RoundHalfAway(double x) { return ClampToInt(std::round(x)); }
+// Half away from zero (2.5 → 3, −2.5 → −3): the program's default rule,
+// dsp::RoundHalfAway over the whole int range (a NaN gives 0, as above).
+inline int RoundHalfAway(double x) {
+  return dsp::RoundHalfAway(std::isnan(x) ? 0.0 : x, std::numeric_limits<int>::min(),
+                            std::numeric_limits<int>::max());
+}
 // Half up (2.5 → 3, −2.5 → −2).
 inline int RoundHalfUp(double x) { return ClampToInt(std::floor(x + 0.5)); }
 

@@ -1,11 +1,10 @@
-#include "render/ReadoutText.h"
+#include "plans/ReadoutText.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "context/CurrentParameters.h"
-#include "render/Palette.h"
-#include "render/RenderMath.h"
+#include "plans/PaletteIndex.h"
+#include "plans/RenderMath.h"
 
 namespace sonavue::render {
 
@@ -24,10 +23,13 @@ std::string BandText(int lowHz, int highHz, int multiplier) {
   return Format("%u to %u", static_cast<unsigned>(low), static_cast<unsigned>(high));
 }
 
-std::string ChannelsText(int channelCount, int channelsId) {
+std::string ChannelsText(int channelCount, DisplayChannels channels) {
   if (channelCount < 2) return "Monaural";
-  if (channelsId == app::ID_CHANNELS_LEFT) return "Stereo (Left)";
-  if (channelsId == app::ID_CHANNELS_RIGHT) return "Stereo (Right)";
+  switch (channels) {
+    case DisplayChannels::Left: return "Stereo (Left)";
+    case DisplayChannels::Right: return "Stereo (Right)";
+    case DisplayChannels::Dual: break;
+  }
   return "Stereo";
 }
 
@@ -94,6 +96,21 @@ FrequencyReadout FrequencyAtRow(const FrequencyReadoutInput& in, int y) {
     out.text = Format("%-4i +/- %-2u ", shown, static_cast<unsigned>(RoundHalfAway(u)));
   }
   return out;
+}
+
+int ScopeFrequencyAt(const ScopeFrequencyInput& in, int x) {
+  const int points = std::max(1, in.points);
+  const int left = std::max((in.width - 2 * points) / 2, in.charWidth * 9 / 2);
+  const int m = std::max(1, in.multiplier);
+  const double low = static_cast<double>(in.lowHz) * m;
+  const double high = static_cast<double>(in.highHz) * m;
+  const double along = static_cast<double>(x - left) / (2.0 * points);
+  double f = low + (high - low) * along;
+  if (in.logarithmic) {
+    const double logLow = std::log10(std::max(1.0, low));
+    f = std::pow(10.0, logLow + (std::log10(std::max(1.0, high)) - logLow) * along);
+  }
+  return RoundHalfAway(f);
 }
 
 int NearestPaletteIndex(const platform::ColorTable& table, platform::Rgb color) {

@@ -1,4 +1,4 @@
-#include "render/ScopeCurves.h"
+#include "plans/ScopeCurves.h"
 
 #include <gtest/gtest.h>
 
@@ -161,6 +161,14 @@ TEST(ScopeCurvesTest, PeakHoldOfAShortFrameLeavesTheRest) {
   const std::array<std::int16_t, 2> frame{5, 6};
   UpdatePeakHold(peaks, frame);
   EXPECT_EQ(peaks, (std::vector<std::int16_t>{5, 6, -10000}));
+}
+
+TEST(ScopeCurvesTest, PeakHoldIsLoweredWithinItsLimits) {
+  std::vector<std::int16_t> peaks{400, 0, -9990, 32760};
+  LowerPeakHold(peaks, 40);  // 10 dB
+  EXPECT_EQ(peaks, (std::vector<std::int16_t>{360, -40, -10000, 32720}));
+  LowerPeakHold(peaks, -60);  // raised by 15 dB
+  EXPECT_EQ(peaks, (std::vector<std::int16_t>{420, 20, -9940, 32767}));
 }
 
 TEST(ScopeCurvesTest, TheReferenceShowsOnlyWithItsBand) {

@@ -1,9 +1,8 @@
-#include "render/ReadoutText.h"
+#include "plans/ReadoutText.h"
 
 #include <gtest/gtest.h>
 
-#include "context/CurrentParameters.h"
-#include "render/Palette.h"
+#include "plans/ColorScale.h"
 
 namespace sonavue::render {
 namespace {
@@ -18,10 +17,10 @@ TEST(ReadoutTextTest, BandInHertzKilohertzOrMegahertz) {
 }
 
 TEST(ReadoutTextTest, ChannelsRateAndSize) {
-  EXPECT_EQ(ChannelsText(1, app::ID_CHANNELS_DUAL), "Monaural");
-  EXPECT_EQ(ChannelsText(2, app::ID_CHANNELS_LEFT), "Stereo (Left)");
-  EXPECT_EQ(ChannelsText(2, app::ID_CHANNELS_RIGHT), "Stereo (Right)");
-  EXPECT_EQ(ChannelsText(2, app::ID_CHANNELS_DUAL), "Stereo");
+  EXPECT_EQ(ChannelsText(1, DisplayChannels::Dual), "Monaural");
+  EXPECT_EQ(ChannelsText(2, DisplayChannels::Left), "Stereo (Left)");
+  EXPECT_EQ(ChannelsText(2, DisplayChannels::Right), "Stereo (Right)");
+  EXPECT_EQ(ChannelsText(2, DisplayChannels::Dual), "Stereo");
   EXPECT_EQ(SampleRateText(48000, 1), "48000");
   EXPECT_EQ(SampleRateText(48000, 4), "192000");
   EXPECT_EQ(SampleRateText(800, 1), "800 ");
@@ -103,6 +102,32 @@ TEST(ReadoutTextTest, LogFrequencyAndItsRowSpacing) {
   FrequencyReadoutInput oct = in;
   oct.scale = ReadoutScale::ThirdOctave;
   EXPECT_EQ(FrequencyAtRow(oct, 100).text, "1000");
+}
+
+TEST(ReadoutTextTest, ScopeFrequencyAlongThePlot) {
+  // 300 points in an 800-pixel area: the plot runs from x = 100 to 700.
+  ScopeFrequencyInput in{800, 300, 7, 0, 6000, 1, false};
+  EXPECT_EQ(ScopeFrequencyAt(in, 100), 0);
+  EXPECT_EQ(ScopeFrequencyAt(in, 101), 10);  // 10 Hz per pixel
+  EXPECT_EQ(ScopeFrequencyAt(in, 400), 3000);
+  EXPECT_EQ(ScopeFrequencyAt(in, 700), 6000);
+  EXPECT_EQ(ScopeFrequencyAt(in, 50), -500);  // left of the plot
+  in.highHz = 1500;
+  in.multiplier = 4;  // shown as 0 … 6000 Hz
+  EXPECT_EQ(ScopeFrequencyAt(in, 400), 3000);
+  // 300 points fill a 600-pixel area: the plot still starts 31 pixels in.
+  EXPECT_EQ(ScopeFrequencyAt({600, 300, 7, 0, 6000, 1, false}, 31), 0);
+}
+
+TEST(ReadoutTextTest, ScopeFrequencyOnALogScale) {
+  // 20 Hz … 20 kHz: three decades over 600 pixels, 200 pixels each.
+  const ScopeFrequencyInput in{800, 300, 7, 20, 20000, 1, true};
+  EXPECT_EQ(ScopeFrequencyAt(in, 100), 20);
+  EXPECT_EQ(ScopeFrequencyAt(in, 300), 200);
+  EXPECT_EQ(ScopeFrequencyAt(in, 500), 2000);
+  EXPECT_EQ(ScopeFrequencyAt(in, 700), 20000);
+  // A lower limit of 0 Hz counts as 1 Hz: 1 Hz … 1 kHz, 10 Hz a third of the way.
+  EXPECT_EQ(ScopeFrequencyAt({800, 300, 7, 0, 1000, 1, true}, 300), 10);
 }
 
 TEST(ReadoutTextTest, NearestPaletteEntry) {

@@ -1,4 +1,4 @@
-#include "render/AxisTicks.h"
+#include "plans/AxisTicks.h"
 
 #include <gtest/gtest.h>
 

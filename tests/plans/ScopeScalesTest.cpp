@@ -1,4 +1,4 @@
-#include "render/ScopeScales.h"
+#include "plans/ScopeScales.h"
 
 #include <gtest/gtest.h>
 
@@ -268,6 +268,17 @@ TEST(ScopeScalesTest, LogGridHasNineLinesPerDecade) {
   EXPECT_TRUE(HasLine(lines, {700, 508}, {700, 28}));  // 20 kHz
   // 40 Hz: 200 × log10 2 = 60.2 pixels in.
   EXPECT_TRUE(HasLine(lines, {160, 508}, {160, 28}));
+}
+
+TEST(ScopeScalesTest, DeltaCaptionIsCentredAboveThePlot) {
+  // Plot 100 … 700, top 28, text 14 high: a 112-pixel caption spans 344 … 456
+  // with its top at (28 − 14) ÷ 2.
+  const ScopeGeometry g = ComputeScopeGeometry(Scope().frame);
+  EXPECT_EQ(DeltaCaptionOrigin(g, 112), (Point{344, 7}));
+  // A plot that reaches the top of the area puts the caption at row 0.
+  ScopeGeometry high = g;
+  high.top = 4;
+  EXPECT_EQ(DeltaCaptionOrigin(high, 112).y, 0);
 }
 
 TEST(ScopeScalesTest, DeltaGridUsesItsFiveLevels) {

@@ -1,4 +1,4 @@
-#include "render/SonogramGrid.h"
+#include "plans/SonogramGridPlan.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ std::vector<GridLine> Horizontals(const std::vector<GridLine>& lines) {
   return out;
 }
 
-TEST(SonogramGridTest, TimeStepsStartAtTenMilliseconds) {
+TEST(SonogramGridPlanTest, TimeStepsStartAtTenMilliseconds) {
   EXPECT_DOUBLE_EQ(ChooseGridTimeStep(0.002), 0.01);
   EXPECT_DOUBLE_EQ(ChooseGridTimeStep(0.015), 0.01);  // a tie takes the smaller
   EXPECT_DOUBLE_EQ(ChooseGridTimeStep(0.04), 0.05);
@@ -51,7 +51,7 @@ TEST(SonogramGridTest, TimeStepsStartAtTenMilliseconds) {
   EXPECT_DOUBLE_EQ(ChooseGridTimeStep(1e9), 100000.0);
 }
 
-TEST(SonogramGridTest, TimeLinesEveryTwoSecondsInsideThePlot) {
+TEST(SonogramGridPlanTest, TimeLinesEveryTwoSecondsInsideThePlot) {
   const std::vector<GridLine> lines = PlanSonogramGrid(Picture());
   // 2 s steps are 160 pixels; the lines at 0 and 720 pixels lie within
   // 2 × 7 pixels of the plot's ends and are left out.
@@ -63,20 +63,20 @@ TEST(SonogramGridTest, TimeLinesEveryTwoSecondsInsideThePlot) {
   EXPECT_EQ(it->to, (Point{240, 372}));
 }
 
-TEST(SonogramGridTest, AScrolledViewMovesTheTimeLines) {
+TEST(SonogramGridPlanTest, AScrolledViewMovesTheTimeLines) {
   AxesParams p = Picture();
   p.horizontalScroll = 100;  // left edge at 1.25 s: 2 s is 60 pixels in
   EXPECT_EQ(VerticalXs(PlanSonogramGrid(p)), (std::vector<int>{140, 300, 460, 620, 780}));
 }
 
-TEST(SonogramGridTest, ShortSpansStillUseTenMillisecondLines) {
+TEST(SonogramGridPlanTest, ShortSpansStillUseTenMillisecondLines) {
   AxesParams p = Picture();
   p.columnMs = 0.025;  // 20 ms across the window: the axis would step 5 ms
   // 10 ms is 400 pixels: only the line in the middle of the plot is drawn.
   EXPECT_EQ(VerticalXs(PlanSonogramGrid(p)), (std::vector<int>{480}));
 }
 
-TEST(SonogramGridTest, FrequencyLinesAtTheLabelRows) {
+TEST(SonogramGridPlanTest, FrequencyLinesAtTheLabelRows) {
   const std::vector<GridLine> rows = Horizontals(PlanSonogramGrid(Picture()));
   // 1 kHz is 62 rows; 6 kHz would be above the picture.
   ASSERT_EQ(rows.size(), 6U);
@@ -87,7 +87,7 @@ TEST(SonogramGridTest, FrequencyLinesAtTheLabelRows) {
   }
 }
 
-TEST(SonogramGridTest, Scroll2KeepsFrequencyLinesOutOfTheStrip) {
+TEST(SonogramGridPlanTest, Scroll2KeepsFrequencyLinesOutOfTheStrip) {
   AxesParams p = Picture();
   p.scroll2 = true;
   std::vector<int> ys;
@@ -96,7 +96,7 @@ TEST(SonogramGridTest, Scroll2KeepsFrequencyLinesOutOfTheStrip) {
   EXPECT_EQ(ys, (std::vector<int>{371, 317, 262, 208, 154, 99}));
 }
 
-TEST(SonogramGridTest, DualRepeatsTimeLinesAndSplitsFrequencyLines) {
+TEST(SonogramGridPlanTest, DualRepeatsTimeLinesAndSplitsFrequencyLines) {
   AxesParams p = Picture();
   p.dual = true;
   const std::vector<GridLine> lines = PlanSonogramGrid(p);
@@ -110,7 +110,7 @@ TEST(SonogramGridTest, DualRepeatsTimeLinesAndSplitsFrequencyLines) {
   EXPECT_EQ(rows[1].to, (Point{800, 371}));
 }
 
-TEST(SonogramGridTest, LogFrequencyLinesInsideThePlot) {
+TEST(SonogramGridPlanTest, LogFrequencyLinesInsideThePlot) {
   AxesParams p = Picture();
   p.logarithmic = true;
   p.lowHz = 100;
@@ -126,7 +126,7 @@ TEST(SonogramGridTest, LogFrequencyLinesInsideThePlot) {
   EXPECT_EQ(ys.size(), 8U);
 }
 
-TEST(SonogramGridTest, DoubleScaleDoublesThePositions) {
+TEST(SonogramGridPlanTest, DoubleScaleDoublesThePositions) {
   AxesParams p = Picture();
   p.options.scale = 2.0F;
   EXPECT_EQ(VerticalXs(PlanSonogramGrid(p)), (std::vector<int>{480, 800, 1120, 1440}));

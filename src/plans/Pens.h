@@ -1,7 +1,7 @@
 #pragma once
 
+#include "plans/PaletteIndex.h"
 #include "platform/DisplayBitmap.h"
-#include "render/Palette.h"
 
 namespace sonavue::render {
 

@@ -14,9 +14,11 @@ namespace sonavue::render {
 // "%u to %u" of the displayed band (fL·m, fH·m) up to 48 kHz; above it
 // "%-2.1fk to %-2.1fk" in kHz, above 999999 Hz "%-2.1fm to %-2.1fm" in MHz.
 std::string BandText(int lowHz, int highHz, int multiplier);
+// The channels choice of the display: both ("Dual") or one of them.
+enum class DisplayChannels { Dual, Left, Right };
 // "Monaural", or for two channels "Stereo (Left)", "Stereo (Right)" or
-// "Stereo" ("Dual") by the channels identifier.
-std::string ChannelsText(int channelCount, int channelsId);
+// "Stereo" ("Dual") by the channels choice.
+std::string ChannelsText(int channelCount, DisplayChannels channels);
 // "%-4u" of the analysis rate × the multiplier.
 std::string SampleRateText(int analysisRateHz, int multiplier);
 // "8", "16", "24" or "32".
@@ -75,6 +77,23 @@ struct FrequencyReadout {
 // for "Oct/3" and during drag-select; when u > 99 the frequency is rounded
 // down to a multiple of u.
 FrequencyReadout FrequencyAtRow(const FrequencyReadoutInput& input, int y);
+
+struct ScopeFrequencyInput {
+  int width = 0;       // display-area width
+  int points = 0;      // P: scope points, 2 pixels each
+  int charWidth = 0;   // cw of the display font
+  int lowHz = 0;       // fL as analysed
+  int highHz = 0;      // fH as analysed
+  int multiplier = 1;  // m: displayed frequency = analysed × m
+  bool logarithmic = false;  // "Log" and "Oct/3"
+};
+
+// Displayed frequency at column x of a scope plot, rounded half away from
+// zero: the plot starts at max((width − 2P) ÷ 2, cw·9 ÷ 2) with P at least 1
+// and spans fL·m … fH·m over 2P pixels, linearly or (logarithmic, limits
+// under 1 Hz counted as 1 Hz) in equal ratios. Columns outside the plot
+// extend the scale.
+int ScopeFrequencyAt(const ScopeFrequencyInput& input, int x);
 
 // Index of the table entry nearest to color (Euclidean RGB distance; ties
 // keep the lower index).
