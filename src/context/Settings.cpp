@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "context/App.h"
+#include "plans/ColorScale.h"
 #include "context/Menu.h"
 #include "context/SettingsRecord.h"
 
@@ -112,8 +113,20 @@ void SaveSettings(App& app) {
   }
 }
 
+void SelectPaletteRecord(App& app, int paletteId) {
+  switch (paletteId) {
+    case ID_PALETTE_BW: app.render.current = app.render.bw; break;
+    case ID_PALETTE_USER: app.render.current = app.params.userPalette; break;
+    default: app.render.current = app.render.cb; break;
+  }
+  render::FillPaletteEntries(app.render.current, app.colors);
+}
+
 void RestoreAfterFailure(App& app) {
   app.display.Release();
+  for (auto& levels : app.analysis.totalLevels) levels = {};
+  app.render.view.levelTraceLeft = {};
+  app.render.view.levelTraceRight = {};
   EnterScanIdleMenuState(app);
   app.window->Invalidate();
   app.window->UpdateNow();
@@ -197,6 +210,7 @@ void RestoreAfterFailure(App& app) {
     app.frame.scanFileRunning = false;
   }
   app.frame.segmentSpectrumShown = false;
+  SelectPaletteRecord(app, p.paletteId);
   app.window->SetScrollPosition(platform::ScrollBarId::Vertical, p.gainDb + 30);
   SetMenuCheckMarks(app);
 }

@@ -24,10 +24,15 @@ bool LoadSettings(App& app);
 // all (written beside, then renamed over the old one); failure is silent.
 void SaveSettings(App& app);
 
+// Makes the colour record of a palette choice (CB, BW or User) the current
+// one and rebuilds the colour table from it.
+void SelectPaletteRecord(App& app, int paletteId);
+
 // Brings the program back to a clean state after a failed run: frees the
-// display, enters the scan-idle menu state and puts back the parameters of
-// the settings file (or fixed safe values when it cannot be read). Never
-// reports anything.
+// display and its per-column levels, enters the scan-idle menu state and
+// puts back the parameters of the settings file (or fixed safe values when
+// it cannot be read) with the colours of their palette. Never reports
+// anything.
 void RestoreAfterFailure(App& app);
 
 }  // namespace sonavue::app

@@ -4,15 +4,12 @@
 
 #include "context/App.h"
 #include "context/CurrentParameters.h"
+#include "context/Settings.h"
 
 namespace sonavue::render {
 
 void SelectPaletteColors(app::App& app, int paletteId) {
-  switch (paletteId) {
-    case app::ID_PALETTE_BW: app.render.current = app.render.bw; break;
-    case app::ID_PALETTE_USER: app.render.current = app.params.userPalette; break;
-    default: app.render.current = app.render.cb; break;
-  }
+  app::SelectPaletteRecord(app, paletteId);
   ApplyPalette(app);
 }
 

@@ -185,7 +185,7 @@ PanelLayout ComputePanelLayout(const app::LayoutValues& layout) {
 
 ReadoutTexts ComputeReadouts(const app::App& app, Point pointer, bool valid) {
   ReadoutTexts r;
-  const bool scanning = IsScanning(app);
+  const bool scanning = app.frame.IsScanning();
   const bool spl = app.params.splCalibrated;
   if (!valid) {
     r.time = scanning ? ElapsedText(app.render.view.elapsedMs) : kLongPlaceholder;
@@ -233,7 +233,7 @@ void DrawReadoutLabels(app::App& app) {
   const bool recording = app.render.view.recording;
   DrawSunkenBox(surface, panel.readout);
   const std::vector<Point> rows = ReadoutRowOrigins(panel, spl);
-  const std::array<const char*, 4> labels{TimeRowLabel(recording, IsScanning(app)), kFrequencyLabel,
+  const std::array<const char*, 4> labels{TimeRowLabel(recording, app.frame.IsScanning()), kFrequencyLabel,
                                           kLevelLabel, kTotalSplLabel};
   const std::array<const char*, 4> placeholders{kLongPlaceholder, kLongPlaceholder,
                                                 kShortPlaceholder, kShortPlaceholder};
@@ -315,7 +315,7 @@ void BlitDisplay(app::App& app) {
   } else {
     copyChannel(0, v.displayWidth, 0);
   }
-  if (IsScroll2(app) && IsScanning(app)) DrawWaveformStripLines(app, surface, false);
+  if (IsScroll2(app) && app.frame.IsScanning()) DrawWaveformStripLines(app, surface, false);
   app.window->Present();
 }
 

@@ -24,6 +24,5 @@ double TimeDivisor(const app::App& app) {
   return app.params.ultrasoundId == app::ID_ULTRASOUND_TIME_EXP ? Multiplier(app) : 1.0;
 }
 
-bool IsScanning(const app::App& app) { return app.frame.inputOpen || app.frame.scanFileRunning; }
 
 }  // namespace sonavue::render

@@ -19,7 +19,5 @@ bool IsLogScale(const app::App& app);
 double TimeDivisor(const app::App& app);
 // The frequency multiplier, at least 1.
 int Multiplier(const app::App& app);
-// A scan (Scan Input or Scan File) is running.
-bool IsScanning(const app::App& app);
 
 }  // namespace sonavue::render

@@ -8,6 +8,7 @@
 #include "context/CommandIds.h"
 #include "context/FileChoosers.h"
 #include "context/Menu.h"
+#include "plans/ColorScale.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::app {
@@ -149,6 +150,27 @@ TEST_F(SettingsTest, RestoreAfterFailureBringsBackTheParametersOfTheLastClose) {
   EXPECT_EQ(App().params.wayOfWorking, 1);
   EXPECT_FALSE(App().frame.running);
   EXPECT_TRUE(MenuEnabled(IDM_ANALYZE_FILE));
+}
+
+TEST_F(SettingsTest, RestoreAfterFailurePutsBackThePaletteColoursAndFreesTheColumnLevels) {
+  Start();
+  App().params.paletteId = ID_PALETTE_BW;
+  SendCommand(IDM_EXIT);
+
+  Restart();
+  // The failed run showed the CB colours and kept column levels.
+  App().params.paletteId = ID_PALETTE_CB;
+  App().render.current = App().render.cb;
+  render::FillPaletteEntries(App().render.current, App().colors);
+  App().analysis.totalLevels[0].assign(500, 60.0F);
+  App().render.view.levelTraceLeft.assign(500, 60.0F);
+  RestoreAfterFailure(App());
+  EXPECT_EQ(App().params.paletteId, ID_PALETTE_BW);
+  platform::ColorTable bw{};
+  render::FillPaletteEntries(App().render.bw, bw);
+  EXPECT_EQ(App().colors, bw);
+  EXPECT_TRUE(App().analysis.totalLevels[0].empty());
+  EXPECT_TRUE(App().render.view.levelTraceLeft.empty());
 }
 
 TEST_F(SettingsTest, RestoreWithoutASettingsFileUsesSafeValues) {
