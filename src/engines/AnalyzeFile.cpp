@@ -158,6 +158,92 @@ std::int64_t RunFrames(App& app, ColumnAnalysis& analysis, std::int64_t columns,
   return done;
 }
 
+// Reads the segment's bytes behind a working header into signal. False
+// (after its message) when the memory cannot be had or the file ends early.
+bool LoadSegment(App& app, const audio::OpenedWave& wave, const SegmentBytes& segment,
+                 std::vector<std::uint8_t>& signal) {
+  const std::uint32_t length = segment.endByte - segment.beginByte;
+  try {
+    signal.resize(audio::kWorkingHeaderBytes + static_cast<std::size_t>(length));
+  } catch (const std::bad_alloc&) {
+    app::Warn(app, "Not enough memory");
+    return false;
+  }
+  audio::WriteWorkingHeader(std::span<std::uint8_t, audio::kWorkingHeaderBytes>(signal.data(), audio::kWorkingHeaderBytes),
+                            wave.info.channels, wave.analysisRate, wave.info.bitsPerSample, length);
+  const std::span<std::uint8_t> samples(signal.data() + audio::kWorkingHeaderBytes, length);
+  if (!audio::ReadDataBytes(wave, segment.beginByte, samples)) {
+    app::Warn(app, "Cannot Read Wave File");
+    return false;
+  }
+  return true;
+}
+
+// Makes the new picture the current analysis: its record (the signal moves
+// in, its buffer unchanged), the file, the way of working and the view.
+void KeepAnalysis(App& app, const AnalyzeSource& source, const Canvas& canvas, std::vector<std::uint8_t> signal,
+                  std::uint32_t length, std::int64_t columns, int width) {
+  app::CurrentParameters& p = app.params;
+  const audio::WaveFileInfo& info = source.wave.info;
+  app::AnalysisRecord& a = app.analysis;
+  a = app::AnalysisRecord{};
+  a.signal = std::move(signal);
+  a.valid = true;
+  a.sourcePath = source.wave.path.string();
+  a.dataLength = length;
+  a.channels = info.channels;
+  a.bitsPerSample = info.bitsPerSample;
+  a.sourceBits = info.sourceBits;
+  a.analysisRate = source.wave.analysisRate;
+  a.multiplier = source.wave.multiplier;
+  a.dual = IsDual(app, info.channels);
+  a.beginS = p.beginS;
+  a.endS = p.endS;
+  a.columnMs = p.timePerColumnMs;
+  a.fftSize = p.fftSize;
+  a.resolutionHz = p.resolutionHz;
+  a.lowHz = p.lowBandHz;
+  a.highHz = p.highBandHz;
+  a.rows = canvas.rows;
+  a.waveformStrip = canvas.strip;
+  a.bottomStrip = canvas.bottom;
+  a.leftMargin = canvas.margin;
+  a.plannedColumns = columns;
+  a.imageWidth = width;
+  app.frame.fileName = source.path.string();
+  app.frame.displayIsScan = false;
+  p.scanFlag = 0;
+  if (p.IsScrollDisplay()) p.wayOfWorking = p.displayId == app::ID_DISPLAY_SCROLL2 ? 2 : 1;
+
+  render::DisplayView& view = app.render.view;
+  view = render::DisplayView{};
+  view.segmentStartMs = static_cast<double>(p.beginS) * 1000.0;
+  view.channelCount = info.channels;
+  view.stackedChannels = info.channels == 2;
+  view.analysisRateHz = source.wave.analysisRate;
+  view.sourceBits = info.sourceBits;
+}
+
+// After the frame loop: the record cut to the analysed columns, the level
+// trace, the controls, the last view and the idle menu state.
+void FinishPicture(App& app, std::int64_t drawn) {
+  app::AnalysisRecord& a = app.analysis;
+  render::DisplayView& view = app.render.view;
+  a.columns = std::max<std::int64_t>(0, drawn);
+  a.dataLength = static_cast<std::uint32_t>(static_cast<std::uint64_t>(a.dataLength) *
+                                            static_cast<std::uint64_t>(a.columns) /
+                                            static_cast<std::uint64_t>(a.plannedColumns));
+  for (auto& levelsOfChannel : a.totalLevels) {
+    if (levelsOfChannel.size() > static_cast<std::size_t>(a.columns)) levelsOfChannel.resize(static_cast<std::size_t>(a.columns));
+  }
+  view.levelTraceLeft = a.totalLevels[0];
+  view.levelTraceRight = a.totalLevels[1];
+  for (int id : {app::IDC_PLAY, app::IDC_PLAY_WINDOW, app::IDC_GRID}) app.window->EnableButton(id, true);
+  ShowProgress(app, std::max<std::int64_t>(0, a.columns - 1));
+  app::EnterAnalysisIdleMenuState(app);
+  app.window->Invalidate();
+}
+
 // The command-line run's rules: band limited to fs ÷ 2, at least 10 Hz
 // wide, a span of at least 1 s; Δt from the span and the FFT size from the
 // band and Δt. False (after its message) when the request is refused.
@@ -295,21 +381,10 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   // The segment, read into memory behind a working header. Until the new
   // picture's image exists, the previous picture, its signal and its levels
   // stay as they are: a refused request leaves them on show.
-  const std::uint32_t length = plan.segment.endByte - plan.segment.beginByte;
   std::vector<std::uint8_t> signal;
-  try {
-    signal.resize(audio::kWorkingHeaderBytes + static_cast<std::size_t>(length));
-  } catch (const std::bad_alloc&) {
-    app::Warn(app, "Not enough memory");
-    return AnalyzeOutcome::Refused;
-  }
-  audio::WriteWorkingHeader(std::span<std::uint8_t, audio::kWorkingHeaderBytes>(signal.data(), audio::kWorkingHeaderBytes),
-                            channels, fs, info.bitsPerSample, length);
-  const std::span<std::uint8_t> samples(signal.data() + audio::kWorkingHeaderBytes, length);
-  if (!audio::ReadDataBytes(source.wave, plan.segment.beginByte, samples)) {
-    app::Warn(app, "Cannot Read Wave File");
-    return AnalyzeOutcome::Refused;
-  }
+  if (!LoadSegment(app, source.wave, plan.segment, signal)) return AnalyzeOutcome::Refused;
+  const std::uint32_t length = plan.segment.endByte - plan.segment.beginByte;
+  const std::span<const std::uint8_t> samples(signal.data() + audio::kWorkingHeaderBytes, length);
   if (!plan.Ok()) {
     if (RefusalIsError(plan.refusal)) {
       app::Fail(app, RefusalText(plan.refusal));
@@ -337,44 +412,9 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   app.display.BindColors(&app.colors);
   app.display.FillRectIndex({0, 0, width, canvas.imageHeight}, render::kBackgroundIndex);
 
-  app::AnalysisRecord& a = app.analysis;
-  a = app::AnalysisRecord{};
-  a.signal = std::move(signal);  // the buffer moves: samples still points into it
-  a.valid = true;
-  a.sourcePath = source.wave.path.string();
-  a.dataLength = length;
-  a.channels = channels;
-  a.bitsPerSample = info.bitsPerSample;
-  a.sourceBits = info.sourceBits;
-  a.analysisRate = fs;
-  a.multiplier = source.wave.multiplier;
-  a.dual = dual;
-  a.beginS = p.beginS;
-  a.endS = p.endS;
-  a.columnMs = stepMs;
-  a.fftSize = p.fftSize;
-  a.resolutionHz = p.resolutionHz;
-  a.lowHz = p.lowBandHz;
-  a.highHz = p.highBandHz;
-  a.rows = canvas.rows;
-  a.waveformStrip = canvas.strip;
-  a.bottomStrip = canvas.bottom;
-  a.leftMargin = margin;
-  a.plannedColumns = columns;
-  a.imageWidth = width;
-  app.frame.fileName = source.path.string();
-  app.frame.displayIsScan = false;
-  p.scanFlag = 0;
-  if (p.IsScrollDisplay()) p.wayOfWorking = p.displayId == app::ID_DISPLAY_SCROLL2 ? 2 : 1;
-
+  // The signal's buffer moves into the record: samples still point into it.
+  KeepAnalysis(app, source, canvas, std::move(signal), length, columns, width);
   render::DisplayView& view = app.render.view;
-  view = render::DisplayView{};
-  view.segmentStartMs = static_cast<double>(p.beginS) * 1000.0;
-  view.channelCount = channels;
-  view.stackedChannels = channels == 2;
-  view.analysisRateHz = fs;
-  view.sourceBits = info.sourceBits;
-
   const int scrollRange = std::max(0, margin + static_cast<int>(columns) - (dual ? v.displayWidth / 2 : v.displayWidth));
   app.window->SetScrollRange(platform::ScrollBarId::Horizontal, 0, scrollRange);
   render::AxesOptions axes;
@@ -393,19 +433,7 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   app.frame.engineLoop = false;
   app.frame.analysisPending = false;
 
-  a.columns = std::max<std::int64_t>(0, drawn);
-  a.dataLength = static_cast<std::uint32_t>(static_cast<std::uint64_t>(length) *
-                                            static_cast<std::uint64_t>(a.columns) /
-                                            static_cast<std::uint64_t>(columns));
-  for (auto& levelsOfChannel : a.totalLevels) {
-    if (levelsOfChannel.size() > static_cast<std::size_t>(a.columns)) levelsOfChannel.resize(static_cast<std::size_t>(a.columns));
-  }
-  view.levelTraceLeft = a.totalLevels[0];
-  view.levelTraceRight = a.totalLevels[1];
-  for (int id : {app::IDC_PLAY, app::IDC_PLAY_WINDOW, app::IDC_GRID}) app.window->EnableButton(id, true);
-  ShowProgress(app, std::max<std::int64_t>(0, a.columns - 1));
-  app::EnterAnalysisIdleMenuState(app);
-  app.window->Invalidate();
+  FinishPicture(app, drawn);
   if (app.frame.layoutPending) {
     app.frame.layoutPending = false;
     return AnalyzeOutcome::LayoutChanged;
