@@ -1,10 +1,10 @@
 #include "audio/Capture.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <array>
 #include <fstream>
 #include <new>
+#include <vector>
 
 #include "context/App.h"
 #include "context/WorkingFiles.h"
@@ -33,19 +33,11 @@ bool AllocateCapture(app::App& app) {
   const app::CurrentParameters& p = app.params;
   const int channels = p.typeId == app::ID_TYPE_STEREO ? 2 : 1;
   const int bytes = p.resolutionId == app::ID_BITS_24 ? 3 : 2;
-  std::uint64_t size = static_cast<std::uint64_t>(kCaptureSeconds) * static_cast<std::uint64_t>(p.sampleRateHz) *
-                       static_cast<std::uint64_t>(bytes * channels);
-  size = (size + 11) / 12 * 12;
-  try {
-    app.capture.ring.assign(static_cast<std::size_t>(size), 0);
-  } catch (const std::bad_alloc&) {
-    app.capture = app::CaptureBuffer{};
-    return false;
-  }
+  const std::uint64_t size = static_cast<std::uint64_t>(kCaptureSeconds) *
+                             static_cast<std::uint64_t>(p.sampleRateHz) * static_cast<std::uint64_t>(bytes * channels);
+  app.capture = app::CaptureBuffer{};
+  if (!app.capture.ring.Allocate(static_cast<std::size_t>(size))) return false;
   app.capture.exists = true;
-  app.capture.closed = false;
-  app.capture.writePos = 0;
-  app.capture.total = 0;
   return true;
 }
 
@@ -112,7 +104,7 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
   }
 
   app::CaptureBuffer& capture = app.capture;
-  if (capture.exists && !capture.closed && !capture.ring.empty()) {
+  if (capture.exists && !capture.closed) {
     std::size_t bytes = completed.bytesRecorded;
     if (app.frame.stopRequest) {
       const double ms = static_cast<double>(app.clock.NowMs() - live.bufferStartMs);
@@ -120,14 +112,7 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
       bytes = std::min({bytes, due - due % 12, completed.data.size()});
       capture.closed = true;
     }
-    const std::size_t size = capture.ring.size();
-    for (std::size_t done = 0; done < bytes;) {
-      const std::size_t chunk = std::min(bytes - done, size - capture.writePos);
-      std::memcpy(capture.ring.data() + capture.writePos, completed.data.data() + done, chunk);
-      capture.writePos = (capture.writePos + chunk) % size;
-      done += chunk;
-    }
-    capture.total += bytes;
+    capture.ring.Write(completed.data.first(std::min(bytes, completed.data.size())));
   }
 
   if (app.frame.stopRequest) {
@@ -151,36 +136,28 @@ void HandleWaveInClose(app::App& app) {
 
 double WriteCaptureFile(app::App& app, double startMs, double endMs) {
   app::CaptureBuffer& capture = app.capture;
-  if (!capture.exists || capture.ring.empty()) return -1.0;
+  if (!capture.exists || capture.ring.Size() == 0) return -1.0;
   const double perSecond = static_cast<double>(BytesPerSecond(app));
-  // Never past what was captured: the clock may run ahead of the device.
-  const double endByte = std::min(endMs * perSecond / 1000.0, static_cast<double>(capture.total));
-  const double startByte = std::max(0.0, startMs * perSecond / 1000.0);
-  const std::uint64_t size = capture.ring.size();
-  auto length = static_cast<std::uint64_t>(std::max(0.0, endByte - startByte));
-  length -= length % 12;
-  length = std::min(length, size);
-  auto ringEnd = static_cast<std::uint64_t>(std::fmod(endByte, static_cast<double>(size)));
-  ringEnd -= ringEnd % 12;
+  const auto byteAt = [perSecond](double ms) {
+    return static_cast<std::uint64_t>(std::max(0.0, ms * perSecond / 1000.0));
+  };
+  // Cut to what the ring still holds: never past what was captured (the
+  // clock may run ahead of the device), never older than 60 s.
+  std::vector<std::uint8_t> data;
+  const app::StreamSpan kept = capture.ring.Extract(byteAt(startMs), byteAt(endMs), data);
 
   std::array<std::uint8_t, kWorkingHeaderBytes> header{};
   const auto& f = app.live.format;
   WriteWorkingHeader(header, f.channels, static_cast<std::int32_t>(f.sampleRate), f.bitsPerSample,
-                     static_cast<std::uint32_t>(length));
+                     static_cast<std::uint32_t>(kept.Length()));
   const auto path = app::WorkingFilePath(app, "temp.wav");
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return -1.0;
   out.write(reinterpret_cast<const char*>(header.data()), header.size());
-  const char* ring = reinterpret_cast<const char*>(capture.ring.data());
-  if (ringEnd >= length) {
-    out.write(ring + (ringEnd - length), static_cast<std::streamsize>(length));
-  } else {
-    out.write(ring + (size + ringEnd - length), static_cast<std::streamsize>(length - ringEnd));
-    out.write(ring, static_cast<std::streamsize>(ringEnd));
-  }
+  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
   out.close();
   if (out.fail()) return -1.0;
-  return static_cast<double>(length) * 1000.0 / perSecond;
+  return static_cast<double>(kept.Length()) * 1000.0 / perSecond;
 }
 
 }  // namespace sonavue::audio

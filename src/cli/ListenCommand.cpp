@@ -1,6 +1,7 @@
 #include "cli/ListenCommand.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -57,19 +58,22 @@ int RunListen(const std::vector<std::string>& args) {
   }
 
   // The strongest frequency of the last captured second.
-  const std::uint64_t total = app.capture.total;
   constexpr int kN = 16384;
-  if (total < static_cast<std::uint64_t>(kN) * 2) {
+  constexpr std::size_t kBytes = 2 * kN;
+  // The ring hands out whole 12-byte groups.
+  constexpr std::uint64_t kAsked = (kBytes + 11) / 12 * 12;
+  const std::uint64_t total = app.capture.ring.Total();
+  std::vector<std::uint8_t> bytes;
+  app.capture.ring.Extract(total - std::min(total, kAsked), total, bytes);
+  if (bytes.size() < kBytes) {
     std::fprintf(stderr, "sonavue-cli listen: nothing was captured in %u ms\n", heard);
     return 1;
   }
-  const std::size_t size = app.capture.ring.size();
-  const std::size_t end = static_cast<std::size_t>(total % size);
   std::vector<float> frame(kN);
-  for (int i = 0; i < kN; ++i) {
-    const std::size_t at = (end + size - 2 * static_cast<std::size_t>(kN - i)) % size;
-    const auto v = static_cast<std::int16_t>(app.capture.ring[at] | (app.capture.ring[at + 1] << 8));
-    frame[static_cast<std::size_t>(i)] = audio::Sample16ToNumber(v, 1.0F);
+  const std::uint8_t* newest = bytes.data() + (bytes.size() - kBytes);
+  for (std::size_t i = 0; i < frame.size(); ++i) {
+    const auto v = static_cast<std::int16_t>(newest[2 * i] | (newest[2 * i + 1] << 8));
+    frame[i] = audio::Sample16ToNumber(v, 1.0F);
   }
   double sum = 0.0;
   for (float x : frame) sum += static_cast<double>(x) * x;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "context/CaptureRing.h"
 #include "platform/WaveIo.h"
 
 namespace sonavue::app {
@@ -28,14 +29,12 @@ struct LiveInput {
   std::uint8_t* BufferB() { return block.data() + 68 + bufferBytes; }
 };
 
-// The last seconds of live input, kept so that a stopped scan can be shown
-// as a static picture: a ring of whole buffers.
+// The last 60 seconds of live input, kept so that a stopped scan can be
+// shown as a static picture.
 struct CaptureBuffer {
   bool exists = false;
-  bool closed = false;
-  std::vector<std::uint8_t> ring;
-  std::size_t writePos = 0;   // next byte written
-  std::uint64_t total = 0;    // bytes ever written
+  bool closed = false;  // the last, partial buffer has been copied at the stop
+  CaptureRing ring;
 };
 
 }  // namespace sonavue::app

@@ -123,6 +123,30 @@ TEST_F(CaptureTest, TheWholeRingIsASixtySecondSpan) {
   EXPECT_TRUE(IsStream(written.data, 4U * 96000U));
 }
 
+TEST_F(CaptureTest, ASixtySecondSpanEndingBeforeTheNewestByteKeepsOnlyWhatTheRingHolds) {
+  Prepare(48000, 1, 16);
+  CompleteWholeBuffers(16);
+  // Stream 3 … 63 s was asked for, but the ring holds 4 … 64 s: the first
+  // second was overwritten by 63 … 64 s and must not come back as data.
+  EXPECT_DOUBLE_EQ(WriteCaptureFile(App(), 3000.0, 63000.0), 59000.0);
+  const Written written = ReadTemp();
+  ASSERT_EQ(written.data.size(), 59U * 96000U);
+  EXPECT_EQ(written.dataLength, 59U * 96000U);
+  EXPECT_TRUE(IsStream(written.data, 4U * 96000U));
+}
+
+TEST_F(CaptureTest, ASpanOlderThanTheRingHoldsIsCutToWhatItHolds) {
+  Prepare(48000, 1, 16);
+  CompleteWholeBuffers(16);
+  EXPECT_DOUBLE_EQ(WriteCaptureFile(App(), 0.0, 30000.0), 26000.0);
+  const Written written = ReadTemp();
+  ASSERT_EQ(written.data.size(), 26U * 96000U);
+  EXPECT_TRUE(IsStream(written.data, 4U * 96000U));
+  // Entirely older than the ring: nothing is left of it.
+  EXPECT_DOUBLE_EQ(WriteCaptureFile(App(), 1000.0, 3000.0), 0.0);
+  EXPECT_EQ(ReadTemp().dataLength, 0U);
+}
+
 TEST_F(CaptureTest, AStopInTheMiddleOfABufferKeepsWhatWasRecordedUpToIt) {
   Prepare(48000, 2, 16);  // 192000 bytes a second, buffers of 4 s
   CompleteWholeBuffers(1);
