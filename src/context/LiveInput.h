@@ -25,8 +25,11 @@ struct LiveInput {
   bool fillingB = false;              // buffer B is being filled
   std::uint32_t bufferStartMs = 0;    // clock when the buffer being filled began
 
+  // Buffer A holds the even-numbered buffers of the stream, B the odd ones.
   std::uint8_t* BufferA() { return block.data() + 68; }
   std::uint8_t* BufferB() { return block.data() + 68 + bufferBytes; }
+  const std::uint8_t* BufferA() const { return block.data() + 68; }
+  const std::uint8_t* BufferB() const { return block.data() + 68 + bufferBytes; }
 };
 
 // The last 60 seconds of live input, kept so that a stopped scan can be
