@@ -79,8 +79,7 @@ bool OpenAndStartInput(app::App& app) {
     live.device->Close();
     return fail(nullptr, platform::BoxIcon::None);
   }
-  live.completions = 0;
-  live.fillingB = false;
+  live.buffersDone = 0;
   app.frame.stopRequest = false;
   live.bufferStartMs = app.clock.NowMs();
   if (live.device->Start() != platform::WaveResult::Ok) {
@@ -95,13 +94,6 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
   app::LiveInput& live = app.live;
   if (live.block.empty()) return;
   platform::WaveBuffer& completed = bufferIndex == 0 ? live.headerA : live.headerB;
-  // Completions alternate A, B, A, B as the device fills its queue in turn.
-  live.completions += 1;
-  bool pendingFillingB = true;
-  if (live.completions != 1) {
-    pendingFillingB = false;
-    live.completions = 0;
-  }
 
   app::CaptureBuffer& capture = app.capture;
   if (capture.exists && !capture.closed) {
@@ -124,8 +116,10 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
     return;
   }
   if (live.device) live.device->AddBuffer(completed);
+  // Completions come A, B, A, B as the device fills its queue in turn: the
+  // next buffer of the stream is now being filled.
+  live.buffersDone += 1;
   live.bufferStartMs = app.clock.NowMs();
-  live.fillingB = pendingFillingB;
 }
 
 void HandleWaveInClose(app::App& app) {

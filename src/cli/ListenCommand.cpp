@@ -51,6 +51,8 @@ int RunListen(const std::vector<std::string>& args) {
     app.clock.SleepMs(10);
   }
   const std::uint32_t heard = app.clock.NowMs() - start;
+  // Gaps in the input: the sound system or the program could not keep up.
+  const std::uint64_t overflows = app.live.device ? app.live.device->Overflows() : 0;
   audio::StopAllAudio(app, false);
   for (int i = 0; i < 100 && app.frame.inputOpen; ++i) {
     app.pump.DispatchAll();
@@ -85,6 +87,7 @@ int RunListen(const std::vector<std::string>& args) {
     if (frame[static_cast<std::size_t>(k)] > frame[static_cast<std::size_t>(peak)]) peak = k;
   }
   std::printf("captured_ms=%u\n", heard);
+  std::printf("overflows=%llu\n", static_cast<unsigned long long>(overflows));
   std::printf("peak_hz=%.1f\n", static_cast<double>(peak) * rate / kN);
   std::printf("level_db=%.2f\n", sum > 0.0 ? 20.0 * std::log10(std::sqrt(sum / kN)) : -1.0);
   return 0;

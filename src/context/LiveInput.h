@@ -21,8 +21,10 @@ struct LiveInput {
   std::vector<std::uint8_t> block;    // header, buffer A, buffer B
   platform::WaveBuffer headerA;
   platform::WaveBuffer headerB;
-  int completions = 0;                // parity of completions since the start
-  bool fillingB = false;              // buffer B is being filled
+  // Buffers handed back and handled since the start; the buffer being
+  // filled holds stream frames from buffersDone × samplesPerBuffer on. It
+  // moves together with bufferStartMs, on the GUI thread.
+  std::int64_t buffersDone = 0;
   std::uint32_t bufferStartMs = 0;    // clock when the buffer being filled began
 
   // Buffer A holds the even-numbered buffers of the stream, B the odd ones.
