@@ -18,6 +18,7 @@ struct SimulatedDevices::Shared {
   Clock& clock;
   VirtualClock* virtualClock = nullptr;
   SignalSource source;
+  std::uint32_t deliveryDelayMs = 0;
   std::mutex mutex;
   SimulatedInput* active = nullptr;  // the input now running, if any
   std::function<void(std::uint32_t)> tickHook;
@@ -114,7 +115,8 @@ class SimulatedInput final : public WaveInput {
       std::lock_guard lock(shared_->mutex);
       if (!running_) return;
       const std::uint32_t elapsed = shared_->clock.NowMs() - startMs_;
-      const std::uint64_t due = static_cast<std::uint64_t>(elapsed) * format_.sampleRate / 1000;
+      const std::uint32_t heard = elapsed > shared_->deliveryDelayMs ? elapsed - shared_->deliveryDelayMs : 0;
+      const std::uint64_t due = static_cast<std::uint64_t>(heard) * format_.sampleRate / 1000;
       const std::uint32_t frameBytes = format_.BytesPerFrame();
       while (producedFrames_ < due) {
         // With no buffer queued the device drops what it hears, as a real one does.
@@ -228,6 +230,11 @@ SimulatedDevices::~SimulatedDevices() {
 
 void SimulatedDevices::SetTickHook(std::function<void(std::uint32_t)> hook) {
   shared_->tickHook = std::move(hook);
+}
+
+void SimulatedDevices::SetDeliveryDelayMs(std::uint32_t delayMs) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->deliveryDelayMs = delayMs;
 }
 
 void SimulatedDevices::SetSource(SignalSource source) {

@@ -89,5 +89,14 @@ TEST_F(SimulatedInputTest, AResetReturnsEveryBufferWithWhatItHoldsAndACloseFollo
   EXPECT_EQ(messages_[2].kind, MessageKind::WaveInClose);
 }
 
+TEST_F(SimulatedInputTest, ADelayedDeviceDeliversLaterThanTheClockSays) {
+  devices_.SetDeliveryDelayMs(40);
+  ASSERT_EQ(input_->Start(), WaveResult::Ok);
+  clock_.Advance(30);
+  EXPECT_EQ(input_->DeliveredFrames(), 0U);
+  clock_.Advance(70);
+  EXPECT_EQ(input_->DeliveredFrames(), 60U);
+}
+
 }  // namespace
 }  // namespace sonavue::platform
