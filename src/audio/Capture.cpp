@@ -1,10 +1,10 @@
 #include "audio/Capture.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <array>
 #include <fstream>
 #include <new>
+#include <vector>
 
 #include "context/Boxes.h"
 #include "context/App.h"
@@ -34,19 +34,11 @@ bool AllocateCapture(app::App& app) {
   const app::CurrentParameters& p = app.params;
   const int channels = p.typeId == app::ID_TYPE_STEREO ? 2 : 1;
   const int bytes = p.resolutionId == app::ID_BITS_24 ? 3 : 2;
-  std::uint64_t size = static_cast<std::uint64_t>(kCaptureSeconds) * static_cast<std::uint64_t>(p.sampleRateHz) *
-                       static_cast<std::uint64_t>(bytes * channels);
-  size = (size + 11) / 12 * 12;
-  try {
-    app.capture.ring.assign(static_cast<std::size_t>(size), 0);
-  } catch (const std::bad_alloc&) {
-    app.capture = app::CaptureBuffer{};
-    return false;
-  }
+  const std::uint64_t size = static_cast<std::uint64_t>(kCaptureSeconds) *
+                             static_cast<std::uint64_t>(p.sampleRateHz) * static_cast<std::uint64_t>(bytes * channels);
+  app.capture = app::CaptureBuffer{};
+  if (!app.capture.ring.Allocate(static_cast<std::size_t>(size))) return false;
   app.capture.exists = true;
-  app.capture.closed = false;
-  app.capture.writePos = 0;
-  app.capture.total = 0;
   return true;
 }
 
@@ -70,6 +62,7 @@ bool OpenAndStartInput(app::App& app) {
   live.bufferBytes = static_cast<std::int32_t>(live.samplesPerBuffer * live.format.BytesPerFrame());
   try {
     live.block.assign(kWorkingHeaderBytes + 2 * static_cast<std::size_t>(live.bufferBytes), 0);
+    live.headerBytes = kWorkingHeaderBytes;
   } catch (const std::bad_alloc&) {
     return fail("Not enough memory", platform::BoxIcon::Warning);
   }
@@ -88,8 +81,7 @@ bool OpenAndStartInput(app::App& app) {
     live.device->Close();
     return fail(nullptr, platform::BoxIcon::None);
   }
-  live.completions = 0;
-  live.fillingB = false;
+  live.buffersDone = 0;
   app.frame.stopRequest = false;
   live.bufferStartMs = app.clock.NowMs();
   if (live.device->Start() != platform::WaveResult::Ok) {
@@ -104,31 +96,17 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
   app::LiveInput& live = app.live;
   if (live.block.empty()) return;
   platform::WaveBuffer& completed = bufferIndex == 0 ? live.headerA : live.headerB;
-  // Completions alternate A, B, A, B as the device fills its queue in turn.
-  live.completions += 1;
-  bool pendingFillingB = true;
-  if (live.completions != 1) {
-    pendingFillingB = false;
-    live.completions = 0;
-  }
 
   app::CaptureBuffer& capture = app.capture;
-  if (capture.exists && !capture.closed && !capture.ring.empty()) {
+  if (capture.exists && !capture.closed) {
     std::size_t bytes = completed.bytesRecorded;
     if (app.frame.stopRequest) {
       const double ms = static_cast<double>(app.clock.NowMs() - live.bufferStartMs);
       const auto due = static_cast<std::size_t>(ms / 1000.0 * static_cast<double>(BytesPerSecond(app)));
-      bytes = std::min({bytes, due - due % 12, completed.data.size()});
+      bytes = std::min({bytes, due - due % app::CaptureRing::kGroupBytes, completed.data.size()});
       capture.closed = true;
     }
-    const std::size_t size = capture.ring.size();
-    for (std::size_t done = 0; done < bytes;) {
-      const std::size_t chunk = std::min(bytes - done, size - capture.writePos);
-      std::memcpy(capture.ring.data() + capture.writePos, completed.data.data() + done, chunk);
-      capture.writePos = (capture.writePos + chunk) % size;
-      done += chunk;
-    }
-    capture.total += bytes;
+    capture.ring.Write(completed.data.first(std::min(bytes, completed.data.size())));
   }
 
   if (app.frame.stopRequest) {
@@ -140,8 +118,10 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
     return;
   }
   if (live.device) live.device->AddBuffer(completed);
+  // Completions come A, B, A, B as the device fills its queue in turn: the
+  // next buffer of the stream is now being filled.
+  live.buffersDone += 1;
   live.bufferStartMs = app.clock.NowMs();
-  live.fillingB = pendingFillingB;
 }
 
 void HandleWaveInClose(app::App& app) {
@@ -152,36 +132,28 @@ void HandleWaveInClose(app::App& app) {
 
 double WriteCaptureFile(app::App& app, double startMs, double endMs) {
   app::CaptureBuffer& capture = app.capture;
-  if (!capture.exists || capture.ring.empty()) return -1.0;
+  if (!capture.exists || capture.ring.Size() == 0) return -1.0;
   const double perSecond = static_cast<double>(BytesPerSecond(app));
-  // Never past what was captured: the clock may run ahead of the device.
-  const double endByte = std::min(endMs * perSecond / 1000.0, static_cast<double>(capture.total));
-  const double startByte = std::max(0.0, startMs * perSecond / 1000.0);
-  const std::uint64_t size = capture.ring.size();
-  auto length = static_cast<std::uint64_t>(std::max(0.0, endByte - startByte));
-  length -= length % 12;
-  length = std::min(length, size);
-  auto ringEnd = static_cast<std::uint64_t>(std::fmod(endByte, static_cast<double>(size)));
-  ringEnd -= ringEnd % 12;
+  const auto byteAt = [perSecond](double ms) {
+    return static_cast<std::uint64_t>(std::max(0.0, ms * perSecond / 1000.0));
+  };
+  // Cut to what the ring still holds: never past what was captured (the
+  // clock may run ahead of the device), never older than 60 s.
+  std::vector<std::uint8_t> data;
+  const app::StreamSpan kept = capture.ring.Extract(byteAt(startMs), byteAt(endMs), data);
 
   std::array<std::uint8_t, kWorkingHeaderBytes> header{};
   const auto& f = app.live.format;
   WriteWorkingHeader(header, f.channels, static_cast<std::int32_t>(f.sampleRate), f.bitsPerSample,
-                     static_cast<std::uint32_t>(length));
+                     static_cast<std::uint32_t>(kept.Length()));
   const auto path = app::WorkingFilePath(app, "temp.wav");
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return -1.0;
   out.write(reinterpret_cast<const char*>(header.data()), header.size());
-  const char* ring = reinterpret_cast<const char*>(capture.ring.data());
-  if (ringEnd >= length) {
-    out.write(ring + (ringEnd - length), static_cast<std::streamsize>(length));
-  } else {
-    out.write(ring + (size + ringEnd - length), static_cast<std::streamsize>(length - ringEnd));
-    out.write(ring, static_cast<std::streamsize>(ringEnd));
-  }
+  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
   out.close();
   if (out.fail()) return -1.0;
-  return static_cast<double>(length) * 1000.0 / perSecond;
+  return static_cast<double>(kept.Length()) * 1000.0 / perSecond;
 }
 
 }  // namespace sonavue::audio

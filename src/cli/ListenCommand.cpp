@@ -1,6 +1,7 @@
 #include "cli/ListenCommand.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,8 @@ int RunListen(const std::vector<std::string>& args) {
     app.clock.SleepMs(10);
   }
   const std::uint32_t heard = app.clock.NowMs() - start;
+  // Gaps in the input: the sound system or the program could not keep up.
+  const std::uint64_t overflows = app.live.device ? app.live.device->Overflows() : 0;
   audio::StopAllAudio(app, false);
   for (int i = 0; i < 100 && app.frame.inputOpen; ++i) {
     app.pump.DispatchAll();
@@ -58,19 +61,23 @@ int RunListen(const std::vector<std::string>& args) {
   }
 
   // The strongest frequency of the last captured second.
-  const std::uint64_t total = app.capture.total;
   constexpr int kN = 16384;
-  if (total < static_cast<std::uint64_t>(kN) * 2) {
+  constexpr std::size_t kBytes = 2 * kN;
+  // The ring hands out whole 12-byte groups.
+  constexpr std::uint64_t kGroup = app::CaptureRing::kGroupBytes;
+  constexpr std::uint64_t kAsked = (kBytes + kGroup - 1) / kGroup * kGroup;
+  const std::uint64_t total = app.capture.ring.Total();
+  std::vector<std::uint8_t> bytes;
+  app.capture.ring.Extract(total - std::min(total, kAsked), total, bytes);
+  if (bytes.size() < kBytes) {
     std::fprintf(stderr, "sonavue-cli listen: nothing was captured in %u ms\n", heard);
     return 1;
   }
-  const std::size_t size = app.capture.ring.size();
-  const std::size_t end = static_cast<std::size_t>(total % size);
   std::vector<float> frame(kN);
-  for (int i = 0; i < kN; ++i) {
-    const std::size_t at = (end + size - 2 * static_cast<std::size_t>(kN - i)) % size;
-    const auto v = static_cast<std::int16_t>(app.capture.ring[at] | (app.capture.ring[at + 1] << 8));
-    frame[static_cast<std::size_t>(i)] = audio::Sample16ToNumber(v, 1.0F);
+  const std::uint8_t* newest = bytes.data() + (bytes.size() - kBytes);
+  for (std::size_t i = 0; i < frame.size(); ++i) {
+    const auto v = static_cast<std::int16_t>(newest[2 * i] | (newest[2 * i + 1] << 8));
+    frame[i] = audio::Sample16ToNumber(v, 1.0F);
   }
   double sum = 0.0;
   for (float x : frame) sum += static_cast<double>(x) * x;
@@ -82,6 +89,7 @@ int RunListen(const std::vector<std::string>& args) {
     if (frame[static_cast<std::size_t>(k)] > frame[static_cast<std::size_t>(peak)]) peak = k;
   }
   std::printf("captured_ms=%u\n", heard);
+  std::printf("overflows=%llu\n", static_cast<unsigned long long>(overflows));
   std::printf("peak_hz=%.1f\n", static_cast<double>(peak) * rate / kN);
   std::printf("level_db=%.2f\n", sum > 0.0 ? 20.0 * std::log10(std::sqrt(sum / kN)) : -1.0);
   return 0;

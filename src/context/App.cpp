@@ -55,9 +55,15 @@ App::App(AppServices services, AppEnvironment env)
       devices(services.devices),
       printer(services.printer),
       environment(std::move(env)),
-      pump(platform::ProcessWindowEvents, [this] {
-        if (wake_) wake_->Wake();
-      }),
+      pump(
+          platform::ProcessWindowEvents,
+          [this] {
+            if (wake_) wake_->Wake();
+          },
+          // From the audio callback: must not allocate.
+          [this] {
+            if (wake_) wake_->WakeFromAudio();
+          }),
       wake_(std::make_unique<platform::GuiWaker>([this] { pump.DispatchAll(); })) {
   display.BindColors(&colors);
 }

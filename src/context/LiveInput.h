@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "context/CaptureRing.h"
 #include "platform/WaveIo.h"
 
 namespace sonavue::app {
@@ -18,24 +19,28 @@ struct LiveInput {
   std::int32_t bufferBytes = 0;
   std::int32_t samplesPerBuffer = 0;  // per channel
   std::vector<std::uint8_t> block;    // header, buffer A, buffer B
+  std::size_t headerBytes = 0;        // the working header in front of buffer A
   platform::WaveBuffer headerA;
   platform::WaveBuffer headerB;
-  int completions = 0;                // parity of completions since the start
-  bool fillingB = false;              // buffer B is being filled
+  // Buffers handed back and handled since the start; the buffer being
+  // filled holds stream frames from buffersDone × samplesPerBuffer on. It
+  // moves together with bufferStartMs, on the GUI thread.
+  std::int64_t buffersDone = 0;
   std::uint32_t bufferStartMs = 0;    // clock when the buffer being filled began
 
-  std::uint8_t* BufferA() { return block.data() + 68; }
-  std::uint8_t* BufferB() { return block.data() + 68 + bufferBytes; }
+  // Buffer A holds the even-numbered buffers of the stream, B the odd ones.
+  std::uint8_t* BufferA() { return block.data() + headerBytes; }
+  std::uint8_t* BufferB() { return block.data() + headerBytes + bufferBytes; }
+  const std::uint8_t* BufferA() const { return block.data() + headerBytes; }
+  const std::uint8_t* BufferB() const { return block.data() + headerBytes + bufferBytes; }
 };
 
-// The last seconds of live input, kept so that a stopped scan can be shown
-// as a static picture: a ring of whole buffers.
+// The last 60 seconds of live input, kept so that a stopped scan can be
+// shown as a static picture.
 struct CaptureBuffer {
   bool exists = false;
-  bool closed = false;
-  std::vector<std::uint8_t> ring;
-  std::size_t writePos = 0;   // next byte written
-  std::uint64_t total = 0;    // bytes ever written
+  bool closed = false;  // the last, partial buffer has been copied at the stop
+  CaptureRing ring;
 };
 
 }  // namespace sonavue::app

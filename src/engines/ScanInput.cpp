@@ -14,6 +14,7 @@
 #include "context/ParameterGuard.h"
 #include "context/Settings.h"
 #include "audio/Capture.h"
+#include "audio/LiveFrame.h"
 #include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
 #include "dsp/LevelSpectrum.h"
@@ -88,13 +89,6 @@ void DrawColumn(App& app, const LiveRun& run, int x, const std::vector<std::int1
   }
 }
 
-// The other buffer, from the engine's point of view.
-void Buffers(App& app, const std::uint8_t*& filling, const std::uint8_t*& previous) {
-  app::LiveInput& live = app.live;
-  filling = live.fillingB ? live.BufferB() : live.BufferA();
-  previous = live.fillingB ? live.BufferA() : live.BufferB();
-}
-
 // Fills per-channel frames from interleaved bytes.
 void SplitFrames(const std::vector<std::uint8_t>& bytes, const LiveRun& run, float gain,
                  std::vector<float>* frames) {
@@ -137,7 +131,6 @@ void RunEngine(App& app, const LiveRun& run) {
   float stepMs = run.stepMs;
   // The shown level is the mean of the last 20 frames' total levels.
   std::array<double, 20> levelHistory{};
-  bool previousWasStraddling = false;
   app.scanStats = {};
 
   while (!app.frame.stopRequest) {
@@ -172,30 +165,20 @@ void RunEngine(App& app, const LiveRun& run) {
 
     if (analyse) {
       const std::uint32_t at = app.clock.NowMs();
-      FrameLocation where = LocateFrame(static_cast<std::int64_t>(at - app.live.bufferStartMs),
-                                        kCaptureLatencyMs, run.rate, run.fftSize,
-                                        app.live.samplesPerBuffer);
-      // A device that delivers later than the clock says (a sound server with
-      // a long buffer) would leave the newest frame unwritten: take the
-      // newest frame it has delivered instead, never samples not yet heard.
-      if (app.live.device) {
-        const auto delivered = static_cast<std::int64_t>(app.live.device->BytesInFillingBuffer() /
-                                                         static_cast<std::size_t>(frameBytes));
-        if (where.d + run.fftSize > delivered) {
-          where.d = delivered - run.fftSize;
-          where.ready = where.d > -app.live.samplesPerBuffer;
-        }
-      }
-      if (!where.ready) {
-        if (where.d >= app.live.samplesPerBuffer - run.fftSize) continue;  // not yet delivered
+      const FrameLocation where = LocateFrame(static_cast<std::int64_t>(at - app.live.bufferStartMs),
+                                              kCaptureLatencyMs, run.rate, run.fftSize,
+                                              app.live.samplesPerBuffer);
+      // Where the clock puts the frame's end in the stream: the buffers
+      // handled so far, then the position in the one being filled. A device
+      // that delivers later than the clock says (a sound server with a long
+      // buffer) gets its newest delivered frame taken instead, never samples
+      // not yet heard; the delivered count alone says which buffer holds it.
+      const std::int64_t wantedEnd = app.live.buffersDone * app.live.samplesPerBuffer + where.d + run.fftSize;
+      const std::uint64_t delivered = app.live.device ? app.live.device->DeliveredFrames() : 0;
+      if (!audio::LatestFrame(app.live, delivered, wantedEnd, run.fftSize, bytes)) {
         app.clock.SleepMs(1);
         continue;
       }
-      const std::uint8_t* filling = nullptr;
-      const std::uint8_t* previous = nullptr;
-      Buffers(app, filling, previous);
-      AssembleFrameBytes(previous, filling, app.live.samplesPerBuffer, where.d, run.fftSize, frameBytes, bytes);
-      previousWasStraddling = where.d < 0;
       SplitFrames(bytes, run, gain, frames);
       for (int c = 0; c < run.channels; ++c) {
         auto& frame = frames[c];
@@ -219,7 +202,6 @@ void RunEngine(App& app, const LiveRun& run) {
     } else {
       app.scanStats.repeated += 1;
     }
-    (void)previousWasStraddling;
 
     if (!draw) {
       app.clock.SleepMs(10);

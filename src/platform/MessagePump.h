@@ -4,6 +4,8 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace sonavue::platform {
 
@@ -33,21 +35,31 @@ class MessagePump {
   using Hook = std::function<void()>;
 
   // processWindowEvents runs pending window-system events (keys, mouse,
-  // paints); wake asks the GUI thread to drain the queue soon. Either may be
-  // empty.
-  MessagePump(Hook processWindowEvents, Hook wake);
+  // paints); wake asks the GUI thread to drain the queue soon; signal does
+  // the same from a thread that must not allocate or lock (it is called
+  // from audio callbacks, so it must do neither). Any may be empty.
+  MessagePump(Hook processWindowEvents, Hook wake, Hook signal = {});
 
   void SetHandler(Handler handler) { handler_ = std::move(handler); }
 
-  // Thread-safe.
+  // Thread-safe; allocates.
   void Post(const Message& message);
 
-  // Runs pending window events, then hands at most one queued message to the
-  // handler. Returns whether a message was handled. GUI thread only.
+  // A source of notifications that cannot post itself (an audio callback):
+  // poll runs on the GUI thread before every dispatch and posts what has
+  // become due. GUI thread only; owner identifies the source for removal.
+  void AddSource(const void* owner, Hook poll);
+  void RemoveSource(const void* owner);
+  // From any thread, without allocating, locking or throwing: asks the GUI
+  // thread to poll the sources soon.
+  void Signal() noexcept;
+
+  // Runs pending window events and polls the sources, then hands at most one
+  // queued message to the handler. Returns whether a message was handled. GUI thread only.
   bool DispatchOne();
 
-  // Hands every queued message to the handler, including those posted while
-  // it runs, then returns. GUI thread only.
+  // Polls the sources, then hands every queued message to the handler,
+  // including those posted while it runs, then returns. GUI thread only.
   void DispatchAll();
 
   // Number of messages waiting. Thread-safe.
@@ -55,10 +67,13 @@ class MessagePump {
 
  private:
   bool TakeNext(Message& message);
+  void PollSources();
 
   Hook processWindowEvents_;
   Hook wake_;
+  Hook signal_;
   Handler handler_;
+  std::vector<std::pair<const void*, Hook>> sources_;
   mutable std::mutex mutex_;
   std::deque<Message> queue_;
 };

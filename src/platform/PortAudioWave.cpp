@@ -2,10 +2,9 @@
 
 #include <portaudio.h>
 
-#include <cstring>
-#include <deque>
 #include <mutex>
 
+#include "platform/InputQueue.h"
 #include "platform/MessagePump.h"
 
 namespace sonavue::platform {
@@ -36,14 +35,20 @@ class PortAudioLibrary {
   }
 };
 
-// Input from the default device. The audio callback copies samples into the
-// buffer at the head of the queue and, when it is full, hands it back to the
-// GUI thread through the message pump. The callback never touches anything
-// but this object's queue.
+// Input from the default device. The audio callback only copies samples
+// into the buffer at the head of the queue, counts what it had to drop and,
+// when a buffer has filled, wakes the GUI thread without allocating; the GUI
+// thread then posts the WaveInData notifications from its own side (the
+// pump polls this device before each dispatch).
 class PortAudioInput final : public WaveInput {
  public:
-  explicit PortAudioInput(MessagePump& pump) : pump_(pump) {}
-  ~PortAudioInput() override { Close(); }
+  explicit PortAudioInput(MessagePump& pump) : pump_(pump) {
+    pump_.AddSource(this, [this] { PostFilled(); });
+  }
+  ~PortAudioInput() override {
+    Close();
+    pump_.RemoveSource(this);
+  }
 
   WaveResult Open(const WaveFormat& format) override {
     if (stream_ != nullptr) return WaveResult::Failed;
@@ -60,25 +65,24 @@ class PortAudioInput final : public WaveInput {
     if (Pa_IsFormatSupported(&input, nullptr, format.sampleRate) != paFormatIsSupported) {
       return Fail(WaveResult::BadFormat);
     }
+    queue_.Configure(format.BytesPerFrame());
     if (Pa_OpenStream(&stream_, &input, nullptr, format.sampleRate, paFramesPerBufferUnspecified,
                       paNoFlag, &PortAudioInput::Callback, this) != paNoError) {
       stream_ = nullptr;
       return Fail(WaveResult::BadFormat);
     }
-    format_ = format;
     return WaveResult::Ok;
   }
 
   WaveResult AddBuffer(WaveBuffer& buffer) override {
     if (stream_ == nullptr) return WaveResult::NotOpen;
-    std::lock_guard lock(mutex_);
-    buffer.bytesRecorded = 0;
-    queue_.push_back(&buffer);
-    return WaveResult::Ok;
+    return queue_.Add(buffer) ? WaveResult::Ok : WaveResult::Failed;
   }
 
   WaveResult Start() override {
     if (stream_ == nullptr) return WaveResult::NotOpen;
+    if (Pa_IsStreamActive(stream_) == 1) return WaveResult::Failed;
+    queue_.Restart();
     return Pa_StartStream(stream_) == paNoError ? WaveResult::Ok : WaveResult::Failed;
   }
 
@@ -90,14 +94,10 @@ class PortAudioInput final : public WaveInput {
 
   WaveResult Reset() override {
     if (stream_ == nullptr) return WaveResult::NotOpen;
+    // The callback has returned for good once the stream is aborted.
     if (Pa_IsStreamActive(stream_) == 1) Pa_AbortStream(stream_);
     // Every queued buffer comes back, the one being filled with what it holds.
-    std::deque<WaveBuffer*> returned;
-    {
-      std::lock_guard lock(mutex_);
-      returned.swap(queue_);
-    }
-    for (WaveBuffer* buffer : returned) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+    while (WaveBuffer* buffer = queue_.TakeQueued()) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
     return WaveResult::Ok;
   }
 
@@ -112,10 +112,9 @@ class PortAudioInput final : public WaveInput {
     Pa_AbortStream(stream_);
     Pa_CloseStream(stream_);
     stream_ = nullptr;
-    {
-      std::lock_guard lock(mutex_);
-      queue_.clear();
-    }
+    // Buffers that filled before the close still come back; the rest are dropped.
+    PostFilled();
+    queue_.Clear();
     PortAudioLibrary::Release();
     library_ = false;
     pump_.Post({MessageKind::WaveInClose, 0, 0});
@@ -123,11 +122,8 @@ class PortAudioInput final : public WaveInput {
   }
 
   bool IsOpen() const override { return stream_ != nullptr; }
-
-  std::size_t BytesInFillingBuffer() const override {
-    std::lock_guard lock(mutex_);
-    return queue_.empty() ? 0 : queue_.front()->bytesRecorded;
-  }
+  std::uint64_t DeliveredFrames() const override { return queue_.DeliveredFrames(); }
+  std::uint64_t Overflows() const override { return queue_.Overflows(); }
 
  private:
   WaveResult Fail(WaveResult result) {
@@ -136,37 +132,27 @@ class PortAudioInput final : public WaveInput {
     return result;
   }
 
-  static int Callback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
-                      PaStreamCallbackFlags, void* self) {
-    static_cast<PortAudioInput*>(self)->Deliver(static_cast<const std::uint8_t*>(input), frames);
-    return paContinue;
+  // GUI thread: the buffers filled since the last look go back in order.
+  void PostFilled() {
+    while (WaveBuffer* buffer = queue_.TakeFilled()) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
   }
 
-  void Deliver(const std::uint8_t* input, unsigned long frames) {
-    if (input == nullptr) return;
-    std::size_t bytes = frames * format_.BytesPerFrame();
-    std::lock_guard lock(mutex_);
-    while (bytes > 0 && !queue_.empty()) {
-      WaveBuffer* buffer = queue_.front();
-      const std::size_t room = buffer->data.size() - buffer->bytesRecorded;
-      const std::size_t take = std::min(room, bytes);
-      std::memcpy(buffer->data.data() + buffer->bytesRecorded, input, take);
-      buffer->bytesRecorded += take;
-      input += take;
-      bytes -= take;
-      if (buffer->bytesRecorded == buffer->data.size()) {
-        queue_.pop_front();
-        pump_.Post({MessageKind::WaveInData, 0, buffer->index});
-      }
+  // The audio thread: copies, counts and wakes; nothing else.
+  static int Callback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                      PaStreamCallbackFlags flags, void* self) noexcept {
+    auto* me = static_cast<PortAudioInput*>(self);
+    if ((flags & paInputOverflow) != 0) me->queue_.NoteDeviceOverflow();
+    if (input == nullptr) return paContinue;
+    if (me->queue_.Deliver(static_cast<const std::uint8_t*>(input), frames).filledBuffers > 0) {
+      me->pump_.Signal();
     }
+    return paContinue;
   }
 
   MessagePump& pump_;
   PaStream* stream_ = nullptr;
   bool library_ = false;
-  WaveFormat format_;
-  mutable std::mutex mutex_;
-  std::deque<WaveBuffer*> queue_;
+  InputQueue queue_;
 };
 
 class PortAudioDevices final : public WaveDevices {

@@ -1,11 +1,13 @@
 #include "platform/SimulatedWave.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
+#include "platform/InputQueue.h"
 #include "platform/MessagePump.h"
 
 namespace sonavue::platform {
@@ -16,17 +18,25 @@ struct SimulatedDevices::Shared {
   Clock& clock;
   VirtualClock* virtualClock = nullptr;
   SignalSource source;
+  std::uint32_t deliveryDelayMs = 0;
   std::mutex mutex;
   SimulatedInput* active = nullptr;  // the input now running, if any
   std::function<void(std::uint32_t)> tickHook;
   explicit Shared(Clock& c) : clock(c) {}
 };
 
+// Fills its queue exactly as the real device's callback does, from the
+// signal source at the rate the clock says time passes.
 class SimulatedInput final : public WaveInput {
  public:
   SimulatedInput(MessagePump& pump, std::shared_ptr<SimulatedDevices::Shared> shared, bool refuse)
-      : pump_(pump), shared_(std::move(shared)), refuse_(refuse) {}
-  ~SimulatedInput() override { Close(); }
+      : pump_(pump), shared_(std::move(shared)), refuse_(refuse) {
+    pump_.AddSource(this, [this] { PostFilled(); });
+  }
+  ~SimulatedInput() override {
+    Close();
+    pump_.RemoveSource(this);
+  }
 
   WaveResult Open(const WaveFormat& format) override {
     if (open_) return WaveResult::Failed;
@@ -35,22 +45,23 @@ class SimulatedInput final : public WaveInput {
       return WaveResult::BadFormat;
     }
     format_ = format;
+    queue_.Configure(format.BytesPerFrame());
+    scratch_.assign(kChunkFrames * format.BytesPerFrame(), 0);
     open_ = true;
     return WaveResult::Ok;
   }
 
   WaveResult AddBuffer(WaveBuffer& buffer) override {
     if (!open_) return WaveResult::NotOpen;
-    std::lock_guard lock(shared_->mutex);
-    buffer.bytesRecorded = 0;
-    queue_.push_back(&buffer);
-    return WaveResult::Ok;
+    return queue_.Add(buffer) ? WaveResult::Ok : WaveResult::Failed;
   }
 
   WaveResult Start() override {
     if (!open_) return WaveResult::NotOpen;
     {
       std::lock_guard lock(shared_->mutex);
+      if (running_) return WaveResult::Failed;
+      queue_.Restart();
       startMs_ = shared_->clock.NowMs();
       producedFrames_ = 0;
       running_ = true;
@@ -79,62 +90,62 @@ class SimulatedInput final : public WaveInput {
     if (!open_) return WaveResult::NotOpen;
     Produce();
     Halt();
-    std::deque<WaveBuffer*> returned;
-    {
-      std::lock_guard lock(shared_->mutex);
-      returned.swap(queue_);
-    }
-    for (WaveBuffer* buffer : returned) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+    while (WaveBuffer* buffer = queue_.TakeQueued()) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
     return WaveResult::Ok;
   }
 
   WaveResult Close() override {
     if (!open_) return WaveResult::NotOpen;
     Halt();
-    {
-      std::lock_guard lock(shared_->mutex);
-      queue_.clear();
-    }
+    PostFilled();
+    queue_.Clear();
     open_ = false;
     pump_.Post({MessageKind::WaveInClose, 0, 0});
     return WaveResult::Ok;
   }
 
   bool IsOpen() const override { return open_; }
+  std::uint64_t DeliveredFrames() const override { return queue_.DeliveredFrames(); }
+  std::uint64_t Overflows() const override { return queue_.Overflows(); }
 
-  std::size_t BytesInFillingBuffer() const override {
-    std::lock_guard lock(shared_->mutex);
-    return queue_.empty() ? 0 : queue_.front()->bytesRecorded;
-  }
-
-  // Fills queued buffers with what the clock says has been heard by now.
+  // The producer: hands the queue what the clock says has been heard by now.
   void Produce() {
-    std::lock_guard lock(shared_->mutex);
-    if (!running_) return;
-    const std::uint32_t elapsed = shared_->clock.NowMs() - startMs_;
-    const std::uint64_t due = static_cast<std::uint64_t>(elapsed) * format_.sampleRate / 1000;
-    const std::uint32_t frameBytes = format_.BytesPerFrame();
-    while (producedFrames_ < due && !queue_.empty()) {
-      WaveBuffer* buffer = queue_.front();
-      const std::size_t roomFrames = (buffer->data.size() - buffer->bytesRecorded) / frameBytes;
-      const std::uint64_t frames = std::min<std::uint64_t>(roomFrames, due - producedFrames_);
-      std::uint8_t* out = buffer->data.data() + buffer->bytesRecorded;
-      for (std::uint64_t f = 0; f < frames; ++f) {
-        WriteFrame(out, producedFrames_ + f);
-        out += frameBytes;
-      }
-      producedFrames_ += frames;
-      buffer->bytesRecorded += static_cast<std::size_t>(frames) * frameBytes;
-      if (buffer->data.size() - buffer->bytesRecorded < frameBytes) {
-        queue_.pop_front();
-        pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+    bool filled = false;
+    {
+      std::lock_guard lock(shared_->mutex);
+      if (!running_) return;
+      const std::uint32_t elapsed = shared_->clock.NowMs() - startMs_;
+      const std::uint32_t heard = elapsed > shared_->deliveryDelayMs ? elapsed - shared_->deliveryDelayMs : 0;
+      const std::uint64_t due = static_cast<std::uint64_t>(heard) * format_.sampleRate / 1000;
+      const std::uint32_t frameBytes = format_.BytesPerFrame();
+      while (producedFrames_ < due) {
+        // With no buffer queued the device drops what it hears, as a real one does.
+        if (!queue_.HasBuffer()) {
+          queue_.Discard(static_cast<std::size_t>(due - producedFrames_));
+          producedFrames_ = due;
+          break;
+        }
+        const auto frames = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkFrames, due - producedFrames_));
+        std::uint8_t* out = scratch_.data();
+        for (std::size_t f = 0; f < frames; ++f) {
+          WriteFrame(out, producedFrames_ + f);
+          out += frameBytes;
+        }
+        filled = queue_.Deliver(scratch_.data(), frames).filledBuffers > 0 || filled;
+        producedFrames_ += frames;
       }
     }
-    // With no buffer queued the device drops what it hears, as a real one does.
-    if (queue_.empty()) producedFrames_ = due;
+    if (filled) pump_.Signal();
   }
 
  private:
+  static constexpr std::size_t kChunkFrames = 1024;
+
+  // GUI thread: the buffers filled since the last look go back in order.
+  void PostFilled() {
+    while (WaveBuffer* buffer = queue_.TakeFilled()) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+  }
+
   void Halt() {
     if (thread_.joinable()) {
       stopThread_ = true;
@@ -185,7 +196,8 @@ class SimulatedInput final : public WaveInput {
   bool open_ = false;
   bool running_ = false;
   WaveFormat format_;
-  std::deque<WaveBuffer*> queue_;
+  InputQueue queue_;
+  std::vector<std::uint8_t> scratch_;  // one chunk of generated frames
   std::uint32_t startMs_ = 0;
   std::uint64_t producedFrames_ = 0;
   std::uint32_t noise_ = 12345;
@@ -218,6 +230,11 @@ SimulatedDevices::~SimulatedDevices() {
 
 void SimulatedDevices::SetTickHook(std::function<void(std::uint32_t)> hook) {
   shared_->tickHook = std::move(hook);
+}
+
+void SimulatedDevices::SetDeliveryDelayMs(std::uint32_t delayMs) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->deliveryDelayMs = delayMs;
 }
 
 void SimulatedDevices::SetSource(SignalSource source) {

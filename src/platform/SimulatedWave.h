@@ -37,6 +37,9 @@ class SimulatedDevices final : public WaveDevices {
   void SetTickHook(std::function<void(std::uint32_t nowMs)> hook);
   // A device that refuses every format, as one in use by another program.
   void RefuseFormats(bool refuse) { refuse_ = refuse; }
+  // Input reaches the program delayMs later than the clock says it was
+  // heard, as through a sound server with a long buffer.
+  void SetDeliveryDelayMs(std::uint32_t delayMs);
 
   std::unique_ptr<WaveInput> MakeInput(MessagePump& pump) override;
   std::unique_ptr<WaveOutput> MakeOutput(MessagePump& pump) override;

@@ -32,7 +32,8 @@ struct WaveBuffer {
 // back in the order queued as WaveInData notifications (param = buffer index)
 // through the message pump; Reset hands back every queued buffer, the one
 // being filled with the bytes it holds so far; Close is followed by a
-// WaveInClose notification. All calls are made on the GUI thread.
+// WaveInClose notification. All calls are made on the GUI thread; the two
+// counts may be read from any thread.
 class WaveInput {
  public:
   virtual ~WaveInput() = default;
@@ -43,9 +44,13 @@ class WaveInput {
   virtual WaveResult Reset() = 0;
   virtual WaveResult Close() = 0;
   virtual bool IsOpen() const = 0;
-  // Bytes the device has written so far into the buffer it is filling
-  // (thread-safe; 0 when none is queued).
-  virtual std::size_t BytesInFillingBuffer() const = 0;
+  // Sample frames written into queued buffers since Start; never decreases.
+  // Buffers are filled in queue order, so with buffers of S frames queued in
+  // turn, stream frame k lies in the (k / S)-th buffer queued, at frame k % S.
+  virtual std::uint64_t DeliveredFrames() const = 0;
+  // Gaps in the input since Start: each stretch of frames that arrived while
+  // no buffer was queued, and each overflow the sound system reported.
+  virtual std::uint64_t Overflows() const = 0;
 };
 
 // The sound card's output: a buffer played a number of times in a loop,

@@ -113,7 +113,7 @@ TEST_F(ScanInputTest, AToneScrollsAndTheStoppedScanBecomesAStaticPicture) {
   EXPECT_TRUE(App().pausedScan.has_value());
   // Stopped while buffer B was filling (4 … 8 s): the capture holds buffer A
   // whole and B up to the stop, and the device is closed.
-  const double captured = static_cast<double>(App().capture.total) / 96000.0;
+  const double captured = static_cast<double>(App().capture.ring.Total()) / 96000.0;
   EXPECT_GT(captured, 4.5);
   EXPECT_LE(captured, 5.05);
   EXPECT_FALSE(App().live.device);

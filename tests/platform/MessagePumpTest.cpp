@@ -78,5 +78,43 @@ TEST(MessagePumpTest, PostWakesTheGuiThread) {
   EXPECT_EQ(wakes, 2);
 }
 
+TEST(MessagePumpTest, SourcesArePolledBeforeEachDispatchAndSignalOnlyCallsItsHook) {
+  int signals = 0;
+  int polls = 0;
+  bool due = false;
+  std::vector<std::int64_t> handled;
+  MessagePump pump({}, {}, [&] { ++signals; });
+  pump.SetHandler([&](const Message& m) { handled.push_back(m.param); });
+  int owner = 0;
+  pump.AddSource(&owner, [&] {
+    ++polls;
+    if (due) {
+      due = false;
+      pump.Post({MessageKind::WaveInData, 0, 7});
+    }
+  });
+  EXPECT_FALSE(pump.DispatchOne());
+  EXPECT_EQ(polls, 1);
+
+  due = true;
+  pump.Signal();
+  EXPECT_EQ(signals, 1);
+  EXPECT_EQ(polls, 1);  // the poll waits for the GUI thread's next dispatch
+  EXPECT_TRUE(pump.DispatchOne());
+  EXPECT_EQ(handled, std::vector<std::int64_t>{7});
+  due = true;
+  pump.DispatchAll();
+  EXPECT_EQ(handled, (std::vector<std::int64_t>{7, 7}));
+
+  pump.RemoveSource(&owner);
+  due = true;
+  pump.DispatchAll();
+  EXPECT_EQ(polls, 3);
+  EXPECT_EQ(handled.size(), 2U);
+  // Without a hook, a signal does nothing.
+  MessagePump quiet({}, {});
+  quiet.Signal();
+}
+
 }  // namespace
 }  // namespace sonavue::platform
