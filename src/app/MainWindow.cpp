@@ -62,6 +62,7 @@ class WindowProcedure final : public platform::WindowEvents {
     }
     if (event.action != platform::MouseAction::Move) return;
     app_.lastCursorPoint = event.position;
+    app_.lastCursorValid = true;
     if (app_.display.IsNull() || app_.frame.analysisPending) return;
     render::UpdateReadouts(app_, event.position, true);
     app_.window->Present();
@@ -245,6 +246,7 @@ void HandleSize(App& app) {
 }
 
 void HandleNonClientMouseMove(App& app) {
+  app.lastCursorValid = false;
   if (app.frame.resizePending && AnalysisShown(app)) {
     app.frame.resizePending = false;
     SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);

@@ -80,6 +80,9 @@ struct FrameState {
   bool playbackActive = false;
   bool segmentSpectrumShown = false;
   bool capturedSignal = false;  // a captured signal is held (Save Wave)
+  // The last live sonogram's columns came at an uneven pace (or it ran very
+  // long): the next Analyze File from the menu clears the display first.
+  bool irregularColumns = false;
   std::string fileName;         // the file of the current analysis; empty when none
   std::uint32_t scanTimeLimitMs = kLiveScanLimitMs;
 
@@ -154,6 +157,7 @@ class App {
   std::vector<std::int16_t> peakHold;  // one value per scope point
   CommandLineRequest commandLine;
   platform::Point lastCursorPoint;  // client coordinates of the last pointer move
+  bool lastCursorValid = false;     // the pointer is over the client area, not the frame
 
   render::RenderState render;
   platform::ColorTable colors{};
@@ -174,6 +178,7 @@ class App {
     std::uint32_t lastMs = 0;
     float measuredColumnMs = 0.0F;
     std::int64_t drawnColumn = 0;  // the column clock's position at the end
+    bool irregular = false;        // the columns were drawn at an uneven pace
   } scanStats;
 
   int exitCode = 0;

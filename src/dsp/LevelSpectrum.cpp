@@ -142,7 +142,7 @@ std::optional<float> LevelSpectrum::ProcessFrame(int channel, std::span<float> f
   const std::span<double> average = std::span<double>(averages_).subspan(
       static_cast<std::size_t>(channel) * half_, static_cast<std::size_t>(half_));
   std::int64_t& index = frameIndex_[static_cast<std::size_t>(channel)];
-  AccumulateAverage(average, spectrum, index, weights_);
+  AccumulateAverage(average, spectrum, index, weights_, settings_.skipInvalidBins);
   ++index;
 
   if (scale_.Scale() == FrequencyScale::Linear) {

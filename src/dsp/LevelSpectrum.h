@@ -35,6 +35,9 @@ struct LevelRunSettings {
   // for one channel, the stereo table for both channels of two.
   std::span<const float> monoResponse;
   std::span<const float> stereoResponse;
+  // Live input: a bin that is not a number or not above 0 leaves its
+  // average alone instead of pulling it down.
+  bool skipInvalidBins = false;
 };
 
 // Replaces a correction table whose entries are all 0 (cleared or never

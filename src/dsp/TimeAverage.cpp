@@ -24,16 +24,18 @@ AveragingWeights AveragingWeightsFor(float columnStepMs, float averagingMs) {
 }
 
 void AccumulateAverage(std::span<double> average, std::span<const float> spectrum,
-                       std::int64_t frameIndex, const AveragingWeights& weights) {
+                       std::int64_t frameIndex, const AveragingWeights& weights, bool skipInvalid) {
   const std::size_t count = std::min(average.size(), spectrum.size());
   if (frameIndex < weights.runningMeanFrames) {
     const double i = static_cast<double>(frameIndex);
     for (std::size_t k = 0; k < count; ++k) {
+      if (skipInvalid && !(spectrum[k] > 0.0F)) continue;
       average[k] = (i * average[k] + spectrum[k]) / (i + 1.0);
     }
   } else {
     const double keep = 1.0 - weights.newest;
     for (std::size_t k = 0; k < count; ++k) {
+      if (skipInvalid && !(spectrum[k] > 0.0F)) continue;
       average[k] = average[k] * keep + spectrum[k] * weights.newest;
     }
   }

@@ -21,7 +21,10 @@ AveragingWeights AveragingWeightsFor(float columnStepMs, float averagingMs);
 // Folds spectrum into average (same length; the shorter length is used):
 // for frameIndex i < w the running mean (i·V + A)/(i + 1), so frame 0
 // copies A; afterwards V·(1 − D) + A·D. Double precision, over magnitudes.
+// With skipInvalid, a bin whose value is not a number or not above 0 (a
+// glitch of the input) leaves its average as it was.
 void AccumulateAverage(std::span<double> average, std::span<const float> spectrum,
-                       std::int64_t frameIndex, const AveragingWeights& weights);
+                       std::int64_t frameIndex, const AveragingWeights& weights,
+                       bool skipInvalid = false);
 
 }  // namespace sonavue::dsp

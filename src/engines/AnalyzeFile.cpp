@@ -285,6 +285,12 @@ std::optional<AnalyzeSource> BeginAnalyzeFile(App& app, int kind) {
     const auto chosen = app::ChooseFile(app, app::FileChooser::OpenWave);
     if (!chosen) return std::nullopt;
     source.path = chosen->front();
+    // A live sonogram drawn at an uneven pace is not kept on show.
+    if (app.frame.irregularColumns) {
+      app.frame.irregularColumns = false;
+      app.display.Release();
+      app.window->Invalidate();
+    }
   } else if (kind == kAnalyzeCapture) {
     source.path = app::WorkingFilePath(app, "temp.wav");
   } else {

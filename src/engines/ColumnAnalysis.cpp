@@ -16,6 +16,10 @@ dsp::FrequencyScale AnalysisScale(int frequencyScaleId, bool scope) {
   return dsp::FrequencyScale::Log;
 }
 
+int SplGainDb(const app::CurrentParameters& p) {
+  return p.splCalibrated ? p.splControl - kSplControlMiddle : 0;
+}
+
 dsp::LevelRunSettings LevelRunFor(const app::CurrentParameters& p, std::int32_t rateHz, int fftSize,
                                   int rows, int channels, float columnStepMs, bool scope) {
   dsp::LevelRunSettings s;
@@ -31,7 +35,7 @@ dsp::LevelRunSettings LevelRunFor(const app::CurrentParameters& p, std::int32_t 
   const std::int32_t averagingMs = scope ? p.averagingScopeMs : p.averagingScrollMs;
   s.averagingMs = p.averagingId == app::ID_AVERAGING_OFF ? 0.0F : static_cast<float>(averagingMs);
   s.splCalibrated = p.splCalibrated;
-  s.splGainDb = static_cast<float>(p.lockedGainDb);
+  s.splGainDb = static_cast<float>(SplGainDb(p));
   s.monoResponse = p.responseMono;
   s.stereoResponse = p.responseStereo;
   return s;

@@ -20,6 +20,11 @@ namespace sonavue::engines {
 // draws as Log there; the scope keeps it.
 dsp::FrequencyScale AnalysisScale(int frequencyScaleId, bool scope);
 
+// The SPL calibration gain C in dB: the calibration control less its middle,
+// 60 (the control spans ±60 dB in 1-dB steps); 0 without calibration.
+inline constexpr int kSplControlMiddle = 60;
+int SplGainDb(const app::CurrentParameters& p);
+
 // The level-run settings of an analysis from the current parameters: band,
 // resolution, scale, averaging (the scroll or the scope time), the SPL
 // calibration with its gain, and the response-correction tables (borrowed

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 #include "context/Boxes.h"
@@ -97,10 +98,142 @@ void SplitFrames(const std::vector<std::uint8_t>& bytes, const LiveRun& run, flo
   }
 }
 
+// The live engine's state between passes.
+struct LiveState {
+  std::uint32_t start = 0;
+  std::int64_t frameCount = 0;   // frames drawn
+  std::int64_t loopCount = 0;    // passes that reached the drawing step
+  std::int64_t drawnColumn = 0;  // the column clock's position
+  int column = 0;                // next sonogram column until the picture is full
+  int phase = 0;                 // 0 … 3; the picture scrolls at 3
+  int behindPasses = 0;
+  std::uint32_t lastFrameMs = 0;
+  float stepMs = 10.0F;          // display time step, replaced by the measured one
+  // Clock reading of every drawn column (a ring, 0 = empty), for the
+  // measured time per column; and when the picture first filled.
+  std::vector<std::uint32_t> stamps;
+  std::uint32_t filledAt = 0;
+  bool filled = false;
+  // The shown level is the mean of the last 20 frames' total levels.
+  std::array<double, 20> levelHistory{};
+  std::array<double, 2> frameLevel{};
+  std::array<float, 2> high{};
+  std::array<float, 2> low{};
+};
+
+// Once this many passes have been made, the averaging weight follows the
+// measured time between frames rather than the nominal step.
+constexpr std::int64_t kSettledPasses = 100;
+
+// Analyses the newest frame of every channel into codes; the 20-frame mean
+// level goes to the view. False when no frame is available yet.
+bool AnalyseLiveFrame(App& app, const LiveRun& run, LiveState& state, dsp::LevelSpectrum& levels,
+                      const StripWindow& stripWindow, std::vector<std::uint8_t>& bytes, std::vector<float>* frames,
+                      std::vector<std::int16_t>* codes) {
+  const std::uint32_t at = app.clock.NowMs();
+  const FrameLocation where = LocateFrame(static_cast<std::int64_t>(at - app.live.bufferStartMs),
+                                          kCaptureLatencyMs, run.rate, run.fftSize,
+                                          app.live.samplesPerBuffer);
+  // Where the clock puts the frame's end in the stream: the buffers
+  // handled so far, then the position in the one being filled. A device
+  // that delivers later than the clock says (a sound server with a long
+  // buffer) gets its newest delivered frame taken instead, never samples
+  // not yet heard; the delivered count alone says which buffer holds it.
+  const std::int64_t wantedEnd = app.live.buffersDone * app.live.samplesPerBuffer + where.d + run.fftSize;
+  const std::uint64_t delivered = app.live.device ? app.live.device->DeliveredFrames() : 0;
+  if (!audio::LatestFrame(app.live, delivered, wantedEnd, run.fftSize, bytes)) return false;
+  SplitFrames(bytes, run, audio::GainFactor(app.params.gainDb), frames);
+  for (int c = 0; c < run.channels; ++c) {
+    auto& frame = frames[c];
+    if (run.strip > 0) {
+      const StripPeaks peaks = PeaksAroundCentre(frame, stripWindow, c);
+      state.high[static_cast<std::size_t>(c)] = peaks.high;
+      state.low[static_cast<std::size_t>(c)] = peaks.low;
+    }
+    const auto total = levels.ProcessFrame(c, frame, codes[c]);
+    if (total) state.frameLevel[static_cast<std::size_t>(c)] = *total;
+  }
+  const int shownChannel = run.channels == 2 && app.params.channelsId == app::ID_CHANNELS_RIGHT ? 1 : 0;
+  const double shown = run.dual ? 20.0 * std::log10((std::pow(10.0, state.frameLevel[0] / 20.0) +
+                                                     std::pow(10.0, state.frameLevel[1] / 20.0)) / 2.0)
+                                : state.frameLevel[static_cast<std::size_t>(shownChannel)];
+  state.levelHistory[static_cast<std::size_t>(state.frameCount % 20)] = shown;
+  double sum = 0.0;
+  for (double level : state.levelHistory) sum += level;
+  app.render.view.frameTotalLevelDb = static_cast<float>(sum / 20.0);
+  return true;
+}
+
+// Appends the frame's total levels to the per-column level trace (one value
+// per column; once full it shifts left by one and appends).
+void TraceLevels(App& app, const LiveRun& run, const LiveState& state) {
+  render::DisplayView& view = app.render.view;
+  std::vector<float>* traces[2] = {&view.levelTraceLeft, &view.levelTraceRight};
+  for (int c = 0; c < run.channels; ++c) {
+    std::vector<float>& trace = *traces[c];
+    if (trace.empty()) continue;
+    const auto level = static_cast<float>(state.frameLevel[static_cast<std::size_t>(c)]);
+    if (state.frameCount < static_cast<std::int64_t>(trace.size())) {
+      trace[static_cast<std::size_t>(state.frameCount)] = level;
+    } else {
+      std::copy(trace.begin() + 1, trace.end(), trace.begin());
+      trace.back() = level;
+    }
+  }
+}
+
+// Draws the live sonogram's column, scrolls it every fourth column once
+// full, measures the time per column and scrolls the time axis with the
+// picture.
+void DrawLiveColumn(App& app, const LiveRun& run, LiveState& state, const std::vector<std::int16_t>* codes) {
+  const bool full = state.column >= run.columns;
+  const int x = full ? run.margin + run.columns - 4 + state.phase : run.margin + state.column;
+  DrawColumn(app, run, x, codes, state.high.data(), state.low.data());
+  if (state.phase == 3) {
+    if (full) {
+      const int plots = run.dual ? 2 : 1;
+      for (int plot = 0; plot < plots; ++plot) {
+        const int left = run.margin + (plot == 1 ? run.halfWidth : 0);
+        app.display.Scroll({left, 0, run.columns, run.height - run.bottom}, -4, 0);
+      }
+    }
+    render::BlitDisplay(app);
+  }
+  if (!full) ++state.column;
+  state.phase = (state.phase + 1) % 4;
+  ++state.drawnColumn;
+
+  const std::uint32_t stampNow = app.clock.NowMs();
+  state.stamps[static_cast<std::size_t>(state.frameCount % static_cast<std::int64_t>(state.stamps.size()))] = stampNow;
+  std::uint32_t oldest = stampNow;
+  for (std::uint32_t stamp : state.stamps) {
+    if (stamp != 0 && stamp - state.start < oldest - state.start) oldest = stamp;
+  }
+  const std::int64_t counted =
+      std::min<std::int64_t>(state.frameCount + 1, static_cast<std::int64_t>(state.stamps.size()));
+  const float measured =
+      counted > 1 ? static_cast<float>(stampNow - oldest) / static_cast<float>(counted - 1) : state.stepMs;
+  app.render.view.measuredColumnMs = measured;
+  if (state.frameCount + 1 == 2 * static_cast<std::int64_t>(app.layout.clientWidth) && measured > 0.0F) {
+    state.stepMs = measured;
+    state.drawnColumn = RoundHalfAway(static_cast<double>(stampNow - state.start) / state.stepMs);
+  }
+  if (state.column >= run.columns && !state.filled) {
+    state.filled = true;
+    state.filledAt = stampNow;
+  }
+  if (state.phase == 0 && state.filled) {
+    app.render.view.scrollTimeMs = static_cast<double>(stampNow - state.filledAt);
+    render::DrawAxes(app, app.display, {});
+  }
+}
+
 void RunEngine(App& app, const LiveRun& run) {
   app::CurrentParameters& p = app.params;
-  const dsp::LevelRunSettings settings =
+  dsp::LevelRunSettings settings =
       LevelRunFor(p, run.rate, run.fftSize, run.rows, run.channels, run.stepMs, run.scope);
+  settings.skipInvalidBins = true;
+  const auto averagingMs = settings.averagingMs;
   dsp::LevelSpectrum levels;
   if (!levels.Create(settings)) return;
 
@@ -110,34 +243,23 @@ void RunEngine(App& app, const LiveRun& run) {
                                   std::vector<float>(static_cast<std::size_t>(run.fftSize))};
   std::vector<std::int16_t> codes[2] = {std::vector<std::int16_t>(static_cast<std::size_t>(run.rows)),
                                         std::vector<std::int16_t>(static_cast<std::size_t>(run.rows))};
-  float high[2] = {0, 0};
-  double frameLevel[2] = {0.0, 0.0};
-  float low[2] = {0, 0};
-  const float gain = audio::GainFactor(p.gainDb);
   const StripWindow stripWindow = StripWindowFor(run.fftSize, run.rate, p.resolutionHz, run.stepMs);
 
-  const std::uint32_t start = app.clock.NowMs();
-  std::int64_t frameCount = 0;
-  std::int64_t drawnColumn = 0;
-  int column = 0;
-  int phase = 0;
-  int behindPasses = 0;
-  std::uint32_t lastScope = start;
-  // Clock reading of every drawn column (a ring, 0 = empty), for the
-  // measured time per column; and when the picture first filled.
-  std::vector<std::uint32_t> stamps(static_cast<std::size_t>(std::max(1, run.columns)), 0);
-  std::uint32_t filledAt = 0;
-  bool filled = false;
-  float stepMs = run.stepMs;
-  // The shown level is the mean of the last 20 frames' total levels.
-  std::array<double, 20> levelHistory{};
+  LiveState state;
+  state.start = app.clock.NowMs();
+  state.lastFrameMs = state.start;
+  state.stepMs = run.stepMs;
+  state.stamps.assign(static_cast<std::size_t>(std::max(1, run.columns)), 0);
+  const float traceFloor = static_cast<float>(run.scope ? p.scopeLevelMin : p.sonogramLevelMin);
+  app.render.view.levelTraceLeft.assign(static_cast<std::size_t>(std::max(1, run.columns)), traceFloor);
+  app.render.view.levelTraceRight.assign(run.channels == 2 ? app.render.view.levelTraceLeft.size() : 0U, traceFloor);
   app.scanStats = {};
 
   while (!app.frame.stopRequest) {
     app.pump.DispatchOne();
     if (app.frame.stopRequest) break;
-    const std::uint32_t now = app.clock.NowMs();
-    const std::uint32_t sinceStart = now - start;
+    std::uint32_t now = app.clock.NowMs();
+    const std::uint32_t sinceStart = now - state.start;
     if (sinceStart > app.frame.scanTimeLimitMs) {
       app.frame.restartRequest = true;
       audio::StopAllAudio(app, true);
@@ -150,54 +272,37 @@ void RunEngine(App& app, const LiveRun& run) {
     bool analyse = true;
     bool draw = true;
     if (!run.scope) {
-      const std::int64_t expected = RoundHalfAway(static_cast<double>(sinceStart) / stepMs);
-      if (drawnColumn + 1 < expected) {
-        if (++behindPasses >= 2) drawnColumn = expected - 1;
+      // The averaging weight follows the measured pace of the passes.
+      if (state.loopCount > kSettledPasses && averagingMs > 0.0F) {
+        levels.SetAveraging(static_cast<float>(sinceStart) / static_cast<float>(state.loopCount), averagingMs);
+      }
+      const std::int64_t expected = RoundHalfAway(static_cast<double>(sinceStart) / state.stepMs);
+      if (state.drawnColumn + 1 < expected) {
+        if (++state.behindPasses >= 2) state.drawnColumn = expected - 1;
         analyse = false;
       } else {
-        behindPasses = 0;
-        if (expected < drawnColumn - 1) draw = false;
+        state.behindPasses = 0;
+        if (expected < state.drawnColumn - 1) draw = false;
       }
-    } else if (now - lastScope < 20) {
-      const std::uint32_t wait = 20 - (now - lastScope);
-      if (wait >= 1 && wait <= 99) app.clock.SleepMs(wait);
+    } else {
+      if (now - state.lastFrameMs < 20) {
+        const std::uint32_t wait = 20 - (now - state.lastFrameMs);
+        if (wait >= 1 && wait <= 99) {
+          app.clock.SleepMs(wait);
+          now += wait;
+        }
+      }
+      // The averaging weight follows the measured gap between frames.
+      if (state.frameCount > kSettledPasses && averagingMs > 0.0F) {
+        levels.SetAveraging(static_cast<float>(now - state.lastFrameMs), averagingMs);
+      }
     }
 
     if (analyse) {
-      const std::uint32_t at = app.clock.NowMs();
-      const FrameLocation where = LocateFrame(static_cast<std::int64_t>(at - app.live.bufferStartMs),
-                                              kCaptureLatencyMs, run.rate, run.fftSize,
-                                              app.live.samplesPerBuffer);
-      // Where the clock puts the frame's end in the stream: the buffers
-      // handled so far, then the position in the one being filled. A device
-      // that delivers later than the clock says (a sound server with a long
-      // buffer) gets its newest delivered frame taken instead, never samples
-      // not yet heard; the delivered count alone says which buffer holds it.
-      const std::int64_t wantedEnd = app.live.buffersDone * app.live.samplesPerBuffer + where.d + run.fftSize;
-      const std::uint64_t delivered = app.live.device ? app.live.device->DeliveredFrames() : 0;
-      if (!audio::LatestFrame(app.live, delivered, wantedEnd, run.fftSize, bytes)) {
+      if (!AnalyseLiveFrame(app, run, state, levels, stripWindow, bytes, frames, codes)) {
         app.clock.SleepMs(1);
         continue;
       }
-      SplitFrames(bytes, run, gain, frames);
-      for (int c = 0; c < run.channels; ++c) {
-        auto& frame = frames[c];
-        if (run.strip > 0) {
-          const StripPeaks peaks = PeaksAroundCentre(frame, stripWindow, c);
-          high[c] = peaks.high;
-          low[c] = peaks.low;
-        }
-        const auto total = levels.ProcessFrame(c, frame, codes[c]);
-        if (total) frameLevel[c] = *total;
-      }
-      const int shownChannel = run.channels == 2 && app.params.channelsId == app::ID_CHANNELS_RIGHT ? 1 : 0;
-      const double shown = run.dual ? 20.0 * std::log10((std::pow(10.0, frameLevel[0] / 20.0) +
-                                                         std::pow(10.0, frameLevel[1] / 20.0)) / 2.0)
-                                    : frameLevel[shownChannel];
-      levelHistory[static_cast<std::size_t>(frameCount % 20)] = shown;
-      double sum = 0.0;
-      for (double level : levelHistory) sum += level;
-      app.render.view.frameTotalLevelDb = static_cast<float>(sum / 20.0);
       app.scanStats.analysed += 1;
     } else {
       app.scanStats.repeated += 1;
@@ -208,7 +313,7 @@ void RunEngine(App& app, const LiveRun& run) {
       continue;
     }
     if (run.scope) {
-      lastScope = app.clock.NowMs();
+      state.lastFrameMs = app.clock.NowMs();
       render::StoreScopeFrame(app, codes[0],
                               run.channels == 2 ? std::span<const std::int16_t>(codes[1])
                                                 : std::span<const std::int16_t>());
@@ -216,63 +321,44 @@ void RunEngine(App& app, const LiveRun& run) {
       render::BlitDisplay(app);
       if (app.frame.grid) render::DrawScopeGrid(app, app.window->Surface());
     } else {
-      const bool full = column >= run.columns;
-      const int x = full ? run.margin + run.columns - 4 + phase : run.margin + column;
-      DrawColumn(app, run, x, codes, high, low);
-      if (phase == 3) {
-        if (full) {
-          const int plots = run.dual ? 2 : 1;
-          for (int plot = 0; plot < plots; ++plot) {
-            const int left = run.margin + (plot == 1 ? run.halfWidth : 0);
-            app.display.Scroll({left, 0, run.columns, run.height - run.bottom}, -4, 0);
-          }
-        }
-        render::BlitDisplay(app);
-      }
-      if (!full) ++column;
-      phase = (phase + 1) % 4;
-      ++drawnColumn;
-
-      // The measured time per column and the time axis that scrolls with
-      // the picture once it has filled.
-      const std::uint32_t stampNow = app.clock.NowMs();
-      stamps[static_cast<std::size_t>(frameCount % static_cast<std::int64_t>(stamps.size()))] = stampNow;
-      std::uint32_t oldest = stampNow;
-      for (std::uint32_t stamp : stamps) {
-        if (stamp != 0 && stamp - start < oldest - start) oldest = stamp;
-      }
-      const std::int64_t counted = std::min<std::int64_t>(frameCount + 1, static_cast<std::int64_t>(stamps.size()));
-      const float measured = counted > 1 ? static_cast<float>(stampNow - oldest) / static_cast<float>(counted - 1) : stepMs;
-      app.render.view.measuredColumnMs = measured;
-      if (frameCount + 1 == 2 * static_cast<std::int64_t>(app.layout.clientWidth) && measured > 0.0F) {
-        stepMs = measured;
-        drawnColumn = RoundHalfAway(static_cast<double>(stampNow - start) / stepMs);
-      }
-      if (column >= run.columns && !filled) {
-        filled = true;
-        filledAt = stampNow;
-      }
-      if (phase == 0 && filled) {
-        app.render.view.scrollTimeMs = static_cast<double>(stampNow - filledAt);
-        render::DrawAxes(app, app.display, {});
-      }
+      DrawLiveColumn(app, run, state, codes);
     }
-    ++frameCount;
-    app.render.view.elapsedMs = app.clock.NowMs() - start;
-    if (frameCount % 8 == 0) {
-      render::UpdateReadouts(app, app.lastCursorPoint, false);
-      app.window->Present();
-    }
-    app.scanStats.frames = frameCount;
-    app.scanStats.lastMs = app.clock.NowMs() - start;
+    TraceLevels(app, run, state);
+    ++state.frameCount;
+    ++state.loopCount;
+    app.render.view.elapsedMs = app.clock.NowMs() - state.start;
+    render::UpdateReadouts(app, app.lastCursorPoint, app.lastCursorValid);
+    app.scanStats.frames = state.frameCount;
+    app.scanStats.lastMs = app.clock.NowMs() - state.start;
   }
-  app.scanStats.columnsShown = std::min<std::int64_t>(frameCount, run.columns);
+  app.scanStats.columnsShown = std::min<std::int64_t>(state.frameCount, run.columns);
   app.scanStats.measuredColumnMs = app.render.view.measuredColumnMs;
-  app.scanStats.drawnColumn = drawnColumn;
+  app.scanStats.drawnColumn = state.drawnColumn;
+  app.scanStats.irregular = !run.scope && ColumnsIrregular(state.stamps, app.scanStats.lastMs);
   levels.Release();
 }
 
 }  // namespace
+
+bool ColumnsIrregular(std::span<const std::uint32_t> stamps, std::uint32_t lastedMs) {
+  if (lastedMs > kLongestRegularScanMs) return true;
+  std::vector<std::uint32_t> ordered;
+  ordered.reserve(stamps.size());
+  for (std::uint32_t stamp : stamps) {
+    if (stamp != 0) ordered.push_back(stamp);
+  }
+  std::sort(ordered.begin(), ordered.end());
+  std::vector<double> gaps;
+  for (std::size_t k = 1; k < ordered.size(); ++k) {
+    if (ordered[k] > ordered[k - 1]) gaps.push_back(static_cast<double>(ordered[k] - ordered[k - 1]));
+  }
+  if (gaps.size() < 2) return false;
+  const double mean = std::accumulate(gaps.begin(), gaps.end(), 0.0) / static_cast<double>(gaps.size());
+  double squares = 0.0;
+  for (double gap : gaps) squares += (gap - mean) * (gap - mean);
+  const double deviation = std::sqrt(squares / static_cast<double>(gaps.size() - 1));
+  return deviation >= mean;
+}
 
 FrameLocation LocateFrame(std::int64_t elapsedMs, std::int64_t latencyMs, std::int32_t rate, int fftSize,
                           std::int32_t samplesPerBuffer) {
@@ -324,6 +410,12 @@ void BeginScanInput(App& app, int reason) {
     p.resolutionHz = paused.resolutionHz;
     p.displayWidthS = paused.displayWidthS;
     p.averagingId = paused.averagingId;
+    p.averagingScrollMs = paused.averagingScrollMs;
+    p.averagingScopeMs = paused.averagingScopeMs;
+    p.recordingId = paused.recordingId;
+    p.frequencyMarker1Hz = paused.frequencyMarker1Hz;
+    p.frequencyMarker2Hz = paused.frequencyMarker2Hz;
+    p.pointerShape = paused.pointerShape;
     p.sampleRateHz = paused.sampleRateHz;
     p.sampleRateId = paused.sampleRateId;
     p.wayOfWorking = paused.wayOfWorking;
@@ -471,6 +563,16 @@ bool StartLive(App& app, const LiveRun& run) {
     return false;
   }
   app::EnterRunningMenuState(app);
+  // The first pair of buttons: SAVE and STOP SAVE while recording is "On";
+  // in a scope showing one curve, CAPTURE and CLEAR of the reference
+  // spectrum; otherwise PLAY and PLAY WDW, unused while live.
+  const app::PlayCaptions captions = app::PlayButtonCaptions(app.params);
+  app.window->SetButtonCaption(app::IDC_PLAY, captions.play);
+  app.window->SetButtonCaption(app::IDC_PLAY_WINDOW, captions.playWindow);
+  const bool recordingOn = app.params.recordingId == app::ID_RECORDING_ON;
+  const bool oneCurve = run.channels == 1 || !run.dual;
+  app.window->EnableButton(app::IDC_PLAY, recordingOn || (run.scope && oneCurve));
+  app.window->EnableButton(app::IDC_PLAY_WINDOW, !recordingOn && run.scope && oneCurve);
   app.window->EnableButton(app::IDC_STOP, true);
   app.window->EnableButton(app::IDC_GRID, run.scope);
   app.window->EnableButton(app::IDC_PEAK_HOLD, run.scope && (run.channels == 1 || !run.dual));
@@ -504,12 +606,15 @@ void FinishLive(App& app, const LiveRun& run, std::uint32_t started, std::uint32
       app::Notify(app, "       Signal capture for analysis and playback\n  is limited to time span of less than 60 seconds");
       return;
     }
-    // The span the display showed when it stopped becomes temp.wav.
+    // The span the display showed when it stopped becomes temp.wav, at the
+    // time step the columns were really drawn at.
+    const float stepMs = app.scanStats.measuredColumnMs > 0.0F ? app.scanStats.measuredColumnMs : run.stepMs;
     const double endMs = static_cast<double>(ended - started) - kCaptureLatencyMs;
-    const double startMs = app.scanStats.frames > run.columns ? endMs - run.columns * run.stepMs : 0.0;
+    const double startMs = app.scanStats.frames > run.columns ? endMs - run.columns * stepMs : 0.0;
+    app.frame.irregularColumns = app.scanStats.irregular;
     if (audio::WriteCaptureFile(app, startMs, endMs) > 0.0) {
       app.frame.capturedSignal = true;
-      app.scanColumnMs = run.stepMs;
+      app.scanColumnMs = stepMs;
       const app::CurrentParameters scanned = app.params;
       AnalyzeFileRequest(app, kAnalyzeCapture, nullptr);
       app.pausedScan = scanned;

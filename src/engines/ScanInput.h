@@ -42,6 +42,13 @@ enum class ScanOutcome {
 // static analysis of its captured span).
 ScanOutcome RunScanInput(app::App& app, int reason, bool dialogShown);
 
+// Whether a live sonogram's columns came at an uneven pace: over the column
+// time stamps (a ring, 0 = empty) taken in time order, the standard deviation
+// of the gaps between consecutive increasing stamps (divisor n − 1) is at
+// least their mean; or the scan lasted more than 15 minutes.
+inline constexpr std::uint32_t kLongestRegularScanMs = 900000;
+bool ColumnsIrregular(std::span<const std::uint32_t> stamps, std::uint32_t lastedMs);
+
 // Asks for the parameters of a Scan Input run (its dialog); false when the
 // user cancels.
 using AskScanParameters = bool (*)(app::App& app);

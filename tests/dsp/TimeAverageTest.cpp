@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "dsp/TimeAverage.h"
@@ -48,6 +50,27 @@ TEST(TimeAverageTest, RunningMeanLengthRoundsHalfAwayFromZero) {
   EXPECT_EQ(AveragingWeightsFor(10.0f, 25.0f).runningMeanFrames, 3);
   // D = 0.3: 1/D = 3.33 → 3.
   EXPECT_EQ(AveragingWeightsFor(3.0f, 10.0f).runningMeanFrames, 3);
+}
+
+TEST(TimeAverageTest, LiveInputSkipsBinsThatAreNotANumberOrNotAboveZero) {
+  const AveragingWeights w = AveragingWeightsFor(10.0f, 40.0f);
+  std::vector<double> average(3, 0.0);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const std::vector<std::vector<float>> frames{{4, 4, 4}, {8, nan, 0}, {0, 8, -1}};
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    AccumulateAverage(average, frames[i], static_cast<std::int64_t>(i), w, true);
+  }
+  // Bin 0 averages 4 and 8; the 0 after them is skipped.
+  EXPECT_DOUBLE_EQ(average[0], 6.0);
+  // Bin 1 skipped the NaN: the mean of 4 and 8 at frame 2 is (2·4 + 8)/3.
+  EXPECT_DOUBLE_EQ(average[1], 16.0 / 3.0);
+  // Bin 2 kept its first value.
+  EXPECT_DOUBLE_EQ(average[2], 4.0);
+  // Without skipping, a NaN spoils the average for good.
+  std::vector<double> plain(1, 4.0);
+  const float value = nan;
+  AccumulateAverage(plain, std::span<const float>(&value, 1), 1, w);
+  EXPECT_TRUE(std::isnan(plain[0]));
 }
 
 }  // namespace
