@@ -84,13 +84,22 @@ TEST_F(ParameterDialogTest, OkWritesTheParametersAndRebuildsThePalette) {
 TEST_F(ParameterDialogTest, CancelLeavesEveryParameterAsItWas) {
   App().params.analysisControls = app::IDM_CONTROLS_MANUAL;
   const app::CurrentParameters before = App().params;
-  Answer([](ParameterDialogModel& m) {
+  Answer([before](ParameterDialogModel& m) {
     m.Scroll(IDC_SCROLL_LEVEL_MAX, A::Thumb, 40);
     m.Scroll(IDC_SCROLL_LEVEL_MIN, A::Thumb, 170);
     m.Click(app::ID_DISPLAY_SCOPE1);
     m.Scroll(IDC_SCROLL_LEVEL_MIN, A::LineUp);
     m.Click(app::ID_PALETTE_BW);
     m.Scroll(IDC_SCROLL_HIGH_BAND, A::PageUp);
+    // The controls hold other values than the stored ones, so OK would
+    // change every parameter checked below.
+    const DialogValues& v = m.Values();
+    EXPECT_NE(v.sonogramMax, before.sonogramLevelMax);
+    EXPECT_NE(v.sonogramMin, before.sonogramLevelMin);
+    EXPECT_NE(v.levelMin, before.scopeLevelMin);
+    EXPECT_NE(v.paletteId, before.paletteId);
+    EXPECT_NE(v.displayId, before.displayId);
+    EXPECT_NE(v.highHz, before.highBandHz);
     return false;
   });
   std::int32_t trigger = 90;
