@@ -630,6 +630,12 @@ TEST_F(ParameterDialogModelTest, TheTriggerLevelWorksOnlyWithTrigger) {
   EXPECT_EQ(Text(m, 1055), "0");
   m.Scroll(1054, A::PageUp);
   EXPECT_EQ(Text(m, 1055), "10");
+  // OK now stores "Trigger" as its identifier, with the level chosen.
+  auto ok = m;
+  app::CurrentParameters withTrigger = params;
+  ok.Commit(withTrigger);
+  EXPECT_EQ(withTrigger.recordingId, 1124);
+  EXPECT_EQ(ok.Values().triggerLevel, 100);
   m.Click(app::ID_RECORDING_ON);
   EXPECT_FALSE(Enabled(m, 1054));
   EXPECT_EQ(Text(m, 1055), "");

@@ -115,23 +115,40 @@ TEST_F(ParameterDialogTest, CancelLeavesEveryParameterAsItWas) {
   EXPECT_EQ(App().render.current, render::kCbColors);
 }
 
-TEST_F(ParameterDialogTest, ScanInputHandsBackTheTriggerLevel) {
+// The dialog's part only: the Scan Input command itself still runs with
+// recording off, as recording is not built yet.
+TEST_F(ParameterDialogTest, TheScanInputDialogStoresTriggerAndHandsBackItsLevel) {
   App().params.analysisControls = app::IDM_CONTROLS_MANUAL;
+  App().params.triggerLevel = 75;
   Answer([](ParameterDialogModel& m) {
     EXPECT_EQ(m.Values().triggerLevel, 75);
     m.Click(app::ID_RECORDING_TRIGGER);
+    // 75 + 10 rounded down to a multiple of 10, shown as 80 − 90 dB.
     m.Scroll(IDC_SCROLL_TRIGGER, A::PageUp);
+    EXPECT_EQ(m.State(IDC_EDIT_TRIGGER).text, "-10");
     return true;
   });
-  std::int32_t trigger = 75;
-  EXPECT_TRUE(RunScanInputDialog(App(), trigger));
-  EXPECT_EQ(trigger, 80);
-  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_TRIGGER);
+  EXPECT_TRUE(RunScanInputDialog(App(), App().params.triggerLevel));
+  EXPECT_EQ(App().params.triggerLevel, 80);
+  EXPECT_EQ(App().params.recordingId, 1124);  // the stored identifier of "Trigger"
+
+  // Cancel hands back neither the mode nor the level.
+  App().params.recordingId = app::ID_RECORDING_OFF;
+  Answer([](ParameterDialogModel& m) {
+    m.Click(app::ID_RECORDING_TRIGGER);
+    m.Scroll(IDC_SCROLL_TRIGGER, A::PageUp);
+    EXPECT_EQ(m.Values().triggerLevel, 90);
+    return false;
+  });
+  EXPECT_FALSE(RunScanInputDialog(App(), App().params.triggerLevel));
+  EXPECT_EQ(App().params.triggerLevel, 80);
+  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_OFF);
 }
 
 TEST_F(ParameterDialogTest, ScanFileWritesTheSegmentAndKeepsTheRate) {
   App().params.analysisControls = app::IDM_CONTROLS_AUTOMATIC;
   App().params.sampleRateHz = 48000;
+  App().params.cursorFrequencyOffsetHz = 250;
   Answer([](ParameterDialogModel& m) {
     EXPECT_EQ(m.State(IDC_EDIT_END).text, "20.000");
     m.SetText(IDC_EDIT_BEGIN, "3");
@@ -141,7 +158,8 @@ TEST_F(ParameterDialogTest, ScanFileWritesTheSegmentAndKeepsTheRate) {
   EXPECT_FLOAT_EQ(App().params.beginS, 3.0F);
   EXPECT_FLOAT_EQ(App().params.endS, 20.0F);
   EXPECT_EQ(App().params.sampleRateHz, 48000);
-  // The automatic dialog opens with no cursor offset.
+  // The automatic dialog has no offset control and opens with no cursor
+  // offset: the stored 250 Hz is gone.
   EXPECT_EQ(App().params.cursorFrequencyOffsetHz, 0);
 }
 
