@@ -184,12 +184,23 @@ TEST_F(ParameterDialogTest, TheDialogOpensOnAConsistentResolutionAndCancelKeepsT
 }
 
 TEST_F(ParameterDialogTest, TheGeometryComesFromTheWindowLayout) {
-  const DialogGeometry g = GeometryOf(App());
-  EXPECT_EQ(g.displayWidth, App().layout.displayWidth);
-  EXPECT_EQ(g.leftMargin, App().layout.leftMargin);
-  EXPECT_GT(g.sonogramRows, 0);
-  EXPECT_LT(g.sonogramRows, App().layout.displayHeight);
-  EXPECT_GE(g.scopePoints, 1);
+  // At two window sizes: rows are the display height less two text lines,
+  // scope points half of what the client width leaves after 22 average
+  // character widths.
+  std::vector<int> points;
+  for (const auto& [width, height] : {std::pair{900, 600}, std::pair{1300, 700}}) {
+    Resize(width, height);
+    const app::LayoutValues& v = App().layout;
+    const DialogGeometry g = GeometryOf(App());
+    EXPECT_EQ(g.displayWidth, v.displayWidth);
+    EXPECT_EQ(g.leftMargin, v.leftMargin);
+    EXPECT_EQ(g.sonogramRows, v.displayHeight - 2 * v.charHeight);
+    const int spare = v.clientWidth - 22 * v.charWidth;
+    ASSERT_GT(spare, 2);
+    EXPECT_EQ(g.scopePoints, spare / 2);
+    points.push_back(g.scopePoints);
+  }
+  EXPECT_GT(points[1], points[0]);
 }
 
 }  // namespace
