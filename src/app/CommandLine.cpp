@@ -117,6 +117,10 @@ CommandLine ParseCommandLine(const std::string& raw) {
 }
 
 void InterpretCommandLine(App& app, const std::vector<std::string>& arguments) {
+  InterpretCommandLine(app, arguments, [&app](int id, int reason) { SendCommand(app, id, reason); });
+}
+
+void InterpretCommandLine(App& app, const std::vector<std::string>& arguments, const CommandSender& send) {
   const CommandLine line = ParseCommandLine(JoinArguments(arguments));
   CurrentParameters& p = app.params;
   switch (line.form) {
@@ -124,7 +128,7 @@ void InterpretCommandLine(App& app, const std::vector<std::string>& arguments) {
     case CommandLine::Form::File:
       TakeFile(app, line.fileName);
       p.wayOfWorking = 3;
-      SendCommand(app, IDM_SCAN_FILE, kReasonCommandLine);
+      send(IDM_SCAN_FILE, kReasonCommandLine);
       return;
     case CommandLine::Form::Numeric: break;
   }
@@ -145,14 +149,14 @@ void InterpretCommandLine(App& app, const std::vector<std::string>& arguments) {
     p.frequencyScaleId = ID_SCALE_LINEAR;
     p.scanFlag = 0;
     app.frame.analysisPending = true;
-    SendCommand(app, IDM_ANALYZE_FILE, kReasonCommandLine);
+    send(IDM_ANALYZE_FILE, kReasonCommandLine);
   } else if (line.way <= 6) {
     p.scanFlag = 1;
-    SendCommand(app, IDM_SCAN_FILE, kReasonCommandLine);
+    send(IDM_SCAN_FILE, kReasonCommandLine);
   } else {
     p.sampleRateHz = 48000;
     p.sampleRateId = ID_RATE_48K;
-    SendCommand(app, IDM_SCAN_INPUT, kReasonUser);
+    send(IDM_SCAN_INPUT, kReasonUser);
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,15 @@ CommandLine ParseCommandLine(const std::string& text);
 
 // Sets the parameters the command line chooses and starts its way of working:
 // Scan File for the file form; Analyze File, Scan File or Scan Input for the
-// numeric form (nothing for a way outside 1 … 10).
+// numeric form (nothing for a way outside 1 … 10). The command goes through
+// the command table (SendCommand).
 void InterpretCommandLine(App& app, const std::vector<std::string>& arguments);
+
+// Hands the command that starts a way of working (identifier and reason) on.
+using CommandSender = std::function<void(int id, int reason)>;
+
+// As above, with the starting command handed to send instead of the command
+// table, so that a caller can see which command the command line sends.
+void InterpretCommandLine(App& app, const std::vector<std::string>& arguments, const CommandSender& send);
 
 }  // namespace sonavue::app

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "context/CommandIds.h"
 #include "app/CommandTable.h"
 #include "support/AppFixture.h"
@@ -77,10 +81,37 @@ TEST(CommandLineParseTest, NumbersBeyondThirtyTwoBitsAreOutOfRange) {
 
 class CommandLineTest : public sonavue::testing::AppFixture {
  protected:
+  // A file on the command line makes its folder the current folder; each
+  // test puts back the one it found (or, when that had gone, the system's
+  // temporary folder).
+  void SetUp() override {
+    AppFixture::SetUp();
+    std::error_code error;
+    folderBefore_ = std::filesystem::current_path(error);
+    if (error) folderBefore_ = std::filesystem::temp_directory_path();
+  }
+  void TearDown() override {
+    std::error_code error;
+    std::filesystem::current_path(folderBefore_, error);
+    AppFixture::TearDown();
+  }
   std::filesystem::path MakeWav(const std::string& name) {
     const auto path = *folders_ / name;
     sonavue::testing::WavBuilder().Format(1, 1, 22050, 16).Data(std::vector<std::uint8_t>(88200, 0)).Write(path);
     return path;
+  }
+  // A command the command line sent: identifier and reason.
+  struct Sent {
+    int id = 0;
+    int reason = 0;
+    bool operator==(const Sent&) const = default;
+  };
+  // Interprets these arguments in the running App, recording the command it
+  // sends instead of running it.
+  std::vector<Sent> Interpret(const std::vector<std::string>& arguments) {
+    std::vector<Sent> sent;
+    InterpretCommandLine(App(), arguments, [&sent](int id, int reason) { sent.push_back({id, reason}); });
+    return sent;
   }
   // Starts with these arguments; a live scan that starts anyway is stopped
   // half a second in, so that a refusal that fails ends the test.
@@ -91,6 +122,9 @@ class CommandLineTest : public sonavue::testing::AppFixture {
     Start(arguments);
     devices_.SetTickHook({});
   }
+
+ private:
+  std::filesystem::path folderBefore_;
 };
 
 TEST_F(CommandLineTest, AFrequencyBeyondThirtyTwoBitsIsRefusedByScanInput) {
@@ -144,10 +178,16 @@ TEST_F(CommandLineTest, AFileWayWithoutAFileLeavesTheCaptionAndCannotOpen) {
   EXPECT_FALSE(App().analysis.valid);
   EXPECT_FALSE(App().commandLine.started);
 
-  // The same for the Scan File ways: no name joins the caption.
-  Restart({"5", "0", "8000", "10"});
+  // The same for the Scan File ways: no name joins the caption, and Scan File
+  // is started from the command line with no file to open (its engine
+  // reports that, as Analyze File does above).
+  Restart();
+  const auto sent = Interpret({"5", "0", "8000", "10"});
+  EXPECT_EQ(sent, (std::vector<Sent>{{IDM_SCAN_FILE, kReasonCommandLine}}));
   EXPECT_EQ(Window().Caption(), "Sonavue 16");
   EXPECT_EQ(App().frame.fileName, "");
+  EXPECT_EQ(App().params.wayOfWorking, 5);
+  EXPECT_TRUE(App().commandLine.started);
 }
 
 TEST_F(CommandLineTest, ScanInputWaysChooseTheirDisplayAndRate) {
@@ -182,11 +222,74 @@ TEST_F(CommandLineTest, AWayOutsideTheTableStartsNothing) {
   EXPECT_EQ(Window().Caption(), "Sonavue 16");
 }
 
-TEST_F(CommandLineTest, TheFileFormNamesTheFileInTheCaption) {
-  Start({(*folders_ / "birdsong.wav").string()});
+TEST_F(CommandLineTest, TheFileFormNamesTheFileInTheCaptionAndStartsScanFile) {
+  std::filesystem::create_directories(*folders_ / "My Files");
+  const auto file = MakeWav("My Files/birdsong.wav");
+  Start();
+  ASSERT_EQ(Window().Caption(), "Sonavue 16");
+  // The name arrives in quotes; its folder holds a space.
+  const auto sent = Interpret({"\"" + file.string() + "\""});
+  EXPECT_EQ(sent, (std::vector<Sent>{{IDM_SCAN_FILE, kReasonCommandLine}}));
+  EXPECT_EQ(Window().Caption(), "Sonavue 16 birdsong.wav");
+  EXPECT_EQ(App().frame.fileName, file.string());
+  EXPECT_EQ(std::filesystem::current_path(), *folders_ / "My Files");
+  EXPECT_EQ(App().params.wayOfWorking, 3);
+  // The file form asks for no band or span: Scan File takes the whole file.
+  EXPECT_FALSE(App().commandLine.started);
+}
+
+TEST_F(CommandLineTest, TheFileFormAtStartUpNamesTheFileInTheCaption) {
+  const auto file = MakeWav("birdsong.wav");
+  Start({file.string()});
   EXPECT_EQ(App().params.wayOfWorking, 3);
   EXPECT_EQ(Window().Caption(), "Sonavue 16 birdsong.wav");
-  EXPECT_EQ(App().frame.fileName, (*folders_ / "birdsong.wav").string());
+  EXPECT_EQ(App().frame.fileName, file.string());
+}
+
+TEST_F(CommandLineTest, WaysThreeToSixStartScanFileWithTheirDisplayBandAndSpan) {
+  const auto file = MakeWav("quiet.wav");
+  struct Way {
+    int way;
+    int displayId;
+    bool scope;
+  };
+  for (const Way w : {Way{3, ID_DISPLAY_SCROLL1, false}, Way{4, ID_DISPLAY_SCROLL2, false},
+                      Way{5, ID_DISPLAY_SCOPE1, true}, Way{6, ID_DISPLAY_SCOPE2, true}}) {
+    SCOPED_TRACE(w.way);
+    Restart();
+    // Scope limits other than the ones the scope ways choose.
+    App().params.scopeLevelMin = -30;
+    App().params.scopeLevelMax = 90;
+    App().params.scanFlag = 0;
+    const auto sent = Interpret({std::to_string(w.way), "8000", "100", "12", file.string()});
+    EXPECT_EQ(sent, (std::vector<Sent>{{IDM_SCAN_FILE, kReasonCommandLine}}));
+    EXPECT_EQ(Window().Caption(), "Sonavue 16 quiet.wav");
+    EXPECT_EQ(App().frame.fileName, file.string());
+    EXPECT_EQ(App().params.wayOfWorking, w.way);
+    EXPECT_EQ(App().params.displayId, w.displayId);
+    EXPECT_EQ(App().params.scanFlag, 1);
+    EXPECT_EQ(App().params.scopeLevelMin, w.scope ? -60 : -30);
+    EXPECT_EQ(App().params.scopeLevelMax, w.scope ? 120 : 90);
+    // Scan File reads the band (the limits exchanged) and the span once.
+    const CommandLineRequest& request = App().commandLine;
+    EXPECT_TRUE(request.started);
+    EXPECT_EQ(request.lowHz, 100);
+    EXPECT_EQ(request.highHz, 8000);
+    EXPECT_FLOAT_EQ(request.spanS, 12.0F);
+  }
+}
+
+TEST_F(CommandLineTest, EachWaySendsItsEnginesCommand) {
+  const auto file = MakeWav("quiet.wav");
+  Start();
+  EXPECT_EQ(Interpret({"1", "0", "8000", "10", file.string()}),
+            (std::vector<Sent>{{IDM_ANALYZE_FILE, kReasonCommandLine}}));
+  EXPECT_TRUE(App().frame.analysisPending);
+  EXPECT_EQ(Interpret({"10", "0", "8000", "10"}), (std::vector<Sent>{{IDM_SCAN_INPUT, kReasonUser}}));
+  EXPECT_EQ(App().params.displayId, ID_DISPLAY_SCOPE2);
+  EXPECT_EQ(App().params.sampleRateHz, 48000);
+  EXPECT_TRUE(Interpret({"12", "0", "8000", "10"}).empty());
+  EXPECT_TRUE(Interpret({}).empty());
 }
 
 }  // namespace

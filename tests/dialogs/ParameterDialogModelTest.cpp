@@ -269,17 +269,42 @@ TEST_F(ParameterDialogModelTest, SplCalibratedLevelsAreShownAsTheyAre) {
 }
 
 TEST_F(ParameterDialogModelTest, CancelAfterMovingTheLevelBarsLeavesTheStoredLimits) {
+  params.sonogramLevelMax = 100;
+  params.sonogramLevelMin = 20;
+  params.scopeLevelMax = 110;
+  params.scopeLevelMin = -20;
   auto m = Open(M::ScanInputManual);
+  // Max dragged below −30 stops there and pushes Min to −60; Min stepped up to
+  // −50 pushes Max to −20. The scope's Max then steps down to 100.
   m.Scroll(1235, A::Thumb, 20);
   m.Scroll(1237, A::LineUp);
   m.Click(app::ID_DISPLAY_SCOPE1);
   m.Scroll(1235, A::LineDown);
+  // OK would store the moved limits.
+  auto ok = m;
+  app::CurrentParameters committed = params;
+  ok.Commit(committed);
+  EXPECT_EQ(committed.sonogramLevelMax, -20);
+  EXPECT_EQ(committed.sonogramLevelMin, -50);
+  EXPECT_EQ(committed.scopeLevelMax, 100);
+  EXPECT_EQ(committed.scopeLevelMin, -20);
+
+  // Cancel stores none of it: neither the limits nor the display chosen.
   app::CurrentParameters target = params;
   m.Cancel(target);
-  EXPECT_EQ(target.sonogramLevelMax, 90);
-  EXPECT_EQ(target.sonogramLevelMin, 0);
-  EXPECT_EQ(target.scopeLevelMax, 90);
-  EXPECT_EQ(target.scopeLevelMin, -30);
+  EXPECT_EQ(target.sonogramLevelMax, 100);
+  EXPECT_EQ(target.sonogramLevelMin, 20);
+  EXPECT_EQ(target.scopeLevelMax, 110);
+  EXPECT_EQ(target.scopeLevelMin, -20);
+  EXPECT_EQ(target.displayId, params.displayId);
+  // Limits changed in the record while the dialog was open are put back as
+  // the dialog opened with them.
+  app::CurrentParameters changed = committed;
+  m.Cancel(changed);
+  EXPECT_EQ(changed.sonogramLevelMax, 100);
+  EXPECT_EQ(changed.sonogramLevelMin, 20);
+  EXPECT_EQ(changed.scopeLevelMax, 110);
+  EXPECT_EQ(changed.scopeLevelMin, -20);
 }
 
 // ---- Display radio ----
@@ -605,6 +630,12 @@ TEST_F(ParameterDialogModelTest, TheTriggerLevelWorksOnlyWithTrigger) {
   EXPECT_EQ(Text(m, 1055), "0");
   m.Scroll(1054, A::PageUp);
   EXPECT_EQ(Text(m, 1055), "10");
+  // OK now stores "Trigger" as its identifier, with the level chosen.
+  auto ok = m;
+  app::CurrentParameters withTrigger = params;
+  ok.Commit(withTrigger);
+  EXPECT_EQ(withTrigger.recordingId, 1124);
+  EXPECT_EQ(ok.Values().triggerLevel, 100);
   m.Click(app::ID_RECORDING_ON);
   EXPECT_FALSE(Enabled(m, 1054));
   EXPECT_EQ(Text(m, 1055), "");

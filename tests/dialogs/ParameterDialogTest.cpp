@@ -84,13 +84,22 @@ TEST_F(ParameterDialogTest, OkWritesTheParametersAndRebuildsThePalette) {
 TEST_F(ParameterDialogTest, CancelLeavesEveryParameterAsItWas) {
   App().params.analysisControls = app::IDM_CONTROLS_MANUAL;
   const app::CurrentParameters before = App().params;
-  Answer([](ParameterDialogModel& m) {
+  Answer([before](ParameterDialogModel& m) {
     m.Scroll(IDC_SCROLL_LEVEL_MAX, A::Thumb, 40);
     m.Scroll(IDC_SCROLL_LEVEL_MIN, A::Thumb, 170);
     m.Click(app::ID_DISPLAY_SCOPE1);
     m.Scroll(IDC_SCROLL_LEVEL_MIN, A::LineUp);
     m.Click(app::ID_PALETTE_BW);
     m.Scroll(IDC_SCROLL_HIGH_BAND, A::PageUp);
+    // The controls hold other values than the stored ones, so OK would
+    // change every parameter checked below.
+    const DialogValues& v = m.Values();
+    EXPECT_NE(v.sonogramMax, before.sonogramLevelMax);
+    EXPECT_NE(v.sonogramMin, before.sonogramLevelMin);
+    EXPECT_NE(v.levelMin, before.scopeLevelMin);
+    EXPECT_NE(v.paletteId, before.paletteId);
+    EXPECT_NE(v.displayId, before.displayId);
+    EXPECT_NE(v.highHz, before.highBandHz);
     return false;
   });
   std::int32_t trigger = 90;
@@ -106,23 +115,40 @@ TEST_F(ParameterDialogTest, CancelLeavesEveryParameterAsItWas) {
   EXPECT_EQ(App().render.current, render::kCbColors);
 }
 
-TEST_F(ParameterDialogTest, ScanInputHandsBackTheTriggerLevel) {
+// The dialog's part only: the Scan Input command itself still runs with
+// recording off, as recording is not built yet.
+TEST_F(ParameterDialogTest, TheScanInputDialogStoresTriggerAndHandsBackItsLevel) {
   App().params.analysisControls = app::IDM_CONTROLS_MANUAL;
+  App().params.triggerLevel = 75;
   Answer([](ParameterDialogModel& m) {
     EXPECT_EQ(m.Values().triggerLevel, 75);
     m.Click(app::ID_RECORDING_TRIGGER);
+    // 75 + 10 rounded down to a multiple of 10, shown as 80 − 90 dB.
     m.Scroll(IDC_SCROLL_TRIGGER, A::PageUp);
+    EXPECT_EQ(m.State(IDC_EDIT_TRIGGER).text, "-10");
     return true;
   });
-  std::int32_t trigger = 75;
-  EXPECT_TRUE(RunScanInputDialog(App(), trigger));
-  EXPECT_EQ(trigger, 80);
-  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_TRIGGER);
+  EXPECT_TRUE(RunScanInputDialog(App(), App().params.triggerLevel));
+  EXPECT_EQ(App().params.triggerLevel, 80);
+  EXPECT_EQ(App().params.recordingId, 1124);  // the stored identifier of "Trigger"
+
+  // Cancel hands back neither the mode nor the level.
+  App().params.recordingId = app::ID_RECORDING_OFF;
+  Answer([](ParameterDialogModel& m) {
+    m.Click(app::ID_RECORDING_TRIGGER);
+    m.Scroll(IDC_SCROLL_TRIGGER, A::PageUp);
+    EXPECT_EQ(m.Values().triggerLevel, 90);
+    return false;
+  });
+  EXPECT_FALSE(RunScanInputDialog(App(), App().params.triggerLevel));
+  EXPECT_EQ(App().params.triggerLevel, 80);
+  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_OFF);
 }
 
 TEST_F(ParameterDialogTest, ScanFileWritesTheSegmentAndKeepsTheRate) {
   App().params.analysisControls = app::IDM_CONTROLS_AUTOMATIC;
   App().params.sampleRateHz = 48000;
+  App().params.cursorFrequencyOffsetHz = 250;
   Answer([](ParameterDialogModel& m) {
     EXPECT_EQ(m.State(IDC_EDIT_END).text, "20.000");
     m.SetText(IDC_EDIT_BEGIN, "3");
@@ -132,7 +158,8 @@ TEST_F(ParameterDialogTest, ScanFileWritesTheSegmentAndKeepsTheRate) {
   EXPECT_FLOAT_EQ(App().params.beginS, 3.0F);
   EXPECT_FLOAT_EQ(App().params.endS, 20.0F);
   EXPECT_EQ(App().params.sampleRateHz, 48000);
-  // The automatic dialog opens with no cursor offset.
+  // The automatic dialog has no offset control and opens with no cursor
+  // offset: the stored 250 Hz is gone.
   EXPECT_EQ(App().params.cursorFrequencyOffsetHz, 0);
 }
 
@@ -157,12 +184,23 @@ TEST_F(ParameterDialogTest, TheDialogOpensOnAConsistentResolutionAndCancelKeepsT
 }
 
 TEST_F(ParameterDialogTest, TheGeometryComesFromTheWindowLayout) {
-  const DialogGeometry g = GeometryOf(App());
-  EXPECT_EQ(g.displayWidth, App().layout.displayWidth);
-  EXPECT_EQ(g.leftMargin, App().layout.leftMargin);
-  EXPECT_GT(g.sonogramRows, 0);
-  EXPECT_LT(g.sonogramRows, App().layout.displayHeight);
-  EXPECT_GE(g.scopePoints, 1);
+  // At two window sizes: rows are the display height less two text lines,
+  // scope points half of what the client width leaves after 22 average
+  // character widths.
+  std::vector<int> points;
+  for (const auto& [width, height] : {std::pair{900, 600}, std::pair{1300, 700}}) {
+    Resize(width, height);
+    const app::LayoutValues& v = App().layout;
+    const DialogGeometry g = GeometryOf(App());
+    EXPECT_EQ(g.displayWidth, v.displayWidth);
+    EXPECT_EQ(g.leftMargin, v.leftMargin);
+    EXPECT_EQ(g.sonogramRows, v.displayHeight - 2 * v.charHeight);
+    const int spare = v.clientWidth - 22 * v.charWidth;
+    ASSERT_GT(spare, 2);
+    EXPECT_EQ(g.scopePoints, spare / 2);
+    points.push_back(g.scopePoints);
+  }
+  EXPECT_GT(points[1], points[0]);
 }
 
 }  // namespace

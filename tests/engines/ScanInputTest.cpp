@@ -193,25 +193,65 @@ class ScanRestartTest : public ScanInputTest {};
 
 TEST_F(ScanRestartTest, AResizeDuringALiveScanRestartsItInTheNewSize) {
   devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
-  // Half a second in, the window is made wider; a second later STOP.
+  // The live image as the running scan holds it.
+  struct LiveImage {
+    int width = 0;
+    int height = 0;
+    bool inputOpen = false;
+  };
+  LiveImage before;
+  LiveImage after;
+  const app::LayoutValues oldLayout = App().layout;
+  // Half a second in, the window is made wider and taller; three seconds
+  // later, when the restarted 2-s display has filled, STOP.
   int step = 0;
-  devices_.SetTickHook([this, &step](std::uint32_t now) {
+  devices_.SetTickHook([this, &step, &before, &after](std::uint32_t now) {
     if (step == 0 && now >= 500) {
       step = 1;
+      before = {App().display.Width(), App().display.Height(), App().frame.inputOpen};
       const platform::Rect r = Window().WindowRect();
-      Window().SetWindowRect({r.x, r.y, r.w + 100, r.h});
-    } else if (step == 1 && now >= 1500) {
+      Window().SetWindowRect({r.x, r.y, r.w + 100, r.h + 80});
+    } else if (step == 1 && now >= 3500) {
       step = 2;
+      after = {App().display.Width(), App().display.Height(), App().frame.inputOpen};
       app::PostCommand(App(), app::IDC_STOP);
     }
   });
-  const int widthBefore = App().layout.displayWidth;
   SendCommand(app::IDM_SCAN_INPUT);
   devices_.SetTickHook({});
-  EXPECT_EQ(step, 2);
-  EXPECT_GT(App().layout.displayWidth, widthBefore);
-  // The run that ended last was the restarted one, in the new size.
-  EXPECT_EQ(App().display.Width() % 4, 0);
+  ASSERT_EQ(step, 2);
+  const app::LayoutValues& newLayout = App().layout;
+  ASSERT_NE(newLayout.displayWidth, oldLayout.displayWidth);
+  ASSERT_NE(newLayout.displayHeight, oldLayout.displayHeight);
+
+  // Before the resize the live image had the old display's size (its width
+  // rounded up to a multiple of 4 pixels); after it, a scan was live again
+  // on an image of the new display's size.
+  ASSERT_TRUE(before.inputOpen);
+  EXPECT_EQ(before.width % 4, 0);
+  EXPECT_GE(before.width, oldLayout.displayWidth);
+  EXPECT_LT(before.width, oldLayout.displayWidth + 4);
+  EXPECT_EQ(before.height, oldLayout.displayHeight);
+  ASSERT_TRUE(after.inputOpen);
+  EXPECT_EQ(after.width % 4, 0);
+  EXPECT_GE(after.width, newLayout.displayWidth);
+  EXPECT_LT(after.width, newLayout.displayWidth + 4);
+  EXPECT_EQ(after.height, newLayout.displayHeight);
+  EXPECT_NE(after.width, before.width);
+  EXPECT_NE(after.height, before.height);
+
+  // The run that ended last started again at the resize: its clock and frame
+  // count began there (3 s of the 3.5 s), and its filled display spans the
+  // new plot's columns, 2 s across them.
+  const app::App::ScanStats& stats = App().scanStats;
+  EXPECT_LE(stats.lastMs, 3000U);
+  EXPECT_GT(stats.lastMs, 2500U);
+  const int newColumns = newLayout.displayWidth - newLayout.leftMargin;
+  const int oldColumns = oldLayout.displayWidth - oldLayout.leftMargin;
+  ASSERT_NE(newColumns, oldColumns);
+  EXPECT_GT(stats.frames, newColumns);
+  EXPECT_EQ(stats.columnsShown, newColumns);
+  EXPECT_NEAR(static_cast<double>(App().scanColumnMs) * newColumns, 2000.0, 1.0);
   EXPECT_FALSE(App().frame.inputOpen);
   EXPECT_FALSE(App().frame.restartRequest);
 }
