@@ -158,8 +158,17 @@ void FrameWindow::moveEvent(QMoveEvent*) {
 
 void FrameWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && impl_.Live() && isMinimized()) {
+  if (event->type() != QEvent::WindowStateChange || !impl_.Live()) return;
+  if (isMinimized()) {
     impl_.events.OnSize(SizeKind::Minimized, {0, 0});
+    return;
+  }
+  // A restore from minimized leaves the client area as it was, so no resize
+  // follows; report it as a size change of its own, as the window system
+  // does, so that the program lays the window out again.
+  const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+  if ((change->oldState() & Qt::WindowMinimized) != 0) {
+    impl_.events.OnSize(impl_.CurrentSizeKind(), {impl_.client->width(), impl_.client->height()});
   }
 }
 
@@ -264,6 +273,8 @@ void NativeWindow::SetWindowRect(const Rect& rect) {
 
 Size NativeWindow::ClientSize() const { return {impl_->client->width(), impl_->client->height()}; }
 void NativeWindow::Show() { impl_->frame->show(); }
+void NativeWindow::ShowMinimized() { impl_->frame->showMinimized(); }
+void NativeWindow::ShowNormal() { impl_->frame->showNormal(); }
 bool NativeWindow::IsVisible() const { return impl_->frame->isVisible(); }
 bool NativeWindow::IsMinimized() const { return impl_->frame->isMinimized(); }
 bool NativeWindow::IsMaximized() const { return impl_->frame->isMaximized(); }

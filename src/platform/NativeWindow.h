@@ -75,6 +75,10 @@ class NativeWindow {
   void SetWindowRect(const Rect& rect);
   Size ClientSize() const;
   void Show();
+  // Minimizes the window, or shows it restored from minimized or maximized,
+  // as the window's own buttons do.
+  void ShowMinimized();
+  void ShowNormal();
   bool IsVisible() const;
   bool IsMinimized() const;
   bool IsMaximized() const;

@@ -186,6 +186,26 @@ TEST_F(AnalyzeFileTest, AResizeAnalysesTheSameFileAgain) {
   EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
 }
 
+TEST_F(AnalyzeFileTest, AfterAMinimizeAndARestoreTheNextResizeAnalysesAgain) {
+  Analyze(Make("small.wav", 48000, 1, 2.0));
+  const std::int64_t before = App().analysis.columns;
+  Window().ShowMinimized();
+  ProcessEvents();
+  ASSERT_TRUE(Window().IsMinimized());
+  Window().ShowNormal();
+  ProcessEvents();
+  ASSERT_FALSE(Window().IsMinimized());
+  // The restore only lays the window out again; the picture stays.
+  EXPECT_FALSE(App().frame.wasMinimized);
+  ASSERT_TRUE(App().analysis.valid);
+  EXPECT_EQ(App().analysis.columns, before);
+
+  Resize(1100, 650);
+  ASSERT_TRUE(App().analysis.valid);
+  EXPECT_NE(App().analysis.columns, before);
+  EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
+}
+
 }  // namespace
 }  // namespace sonavue::engines
 
