@@ -575,6 +575,12 @@ ScanOutcome RunScanInput(App& app, int reason, bool dialogShown) {
   const std::uint32_t ended = app.clock.NowMs();
   app.frame.engineLoop = false;
   FinishLive(app, run, started, ended);
+  // A resize while the engine ran only noted that the layout was due: run it
+  // now in full (peak-hold array, scroll bars), before a restart uses it.
+  if (app.frame.layoutPending) {
+    app.frame.layoutPending = false;
+    app::RunLayout(app, false);
+  }
   if (app.frame.restartRequest) {
     app.frame.restartRequest = false;
     app.window->Invalidate();
