@@ -67,6 +67,7 @@ class WindowProcedure final : public platform::WindowEvents {
     app_.window->Present();
   }
   void OnNonClientMouseMove() override { HandleNonClientMouseMove(app_); }
+  void OnTimer(int timerId) override { HandleTimer(app_, timerId); }
   void OnScroll(platform::ScrollBarId bar, platform::ScrollAction, int position) override {
     // Panning a finished sonogram wider than the window.
     if (bar != platform::ScrollBarId::Horizontal || app_.display.IsNull() ||
@@ -87,6 +88,16 @@ class WindowProcedure final : public platform::WindowEvents {
 // A finished Analyze File display is on screen.
 bool AnalysisShown(const App& app) {
   return !app.frame.engineLoop && !app.frame.displayIsScan && !app.frame.fileName.empty();
+}
+
+// The resize that waited for the end of a frame drag analyses the shown
+// file again, once.
+void AnalyseAfterPendingResize(App& app) {
+  if (app.frame.resizePending && AnalysisShown(app)) {
+    app.frame.resizePending = false;
+    app.window->StopTimer(kResizeSettleTimerId);
+    SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);
+  }
 }
 
 // The creation step of the main window.
@@ -228,10 +239,16 @@ void HandleSize(App& app) {
   }
 
   if (AnalysisShown(app)) {
-    if (w.IsLeftButtonDown()) {
+    // While the user drags the frame, the file is analysed again once, at
+    // the end of the drag: when the button comes up and the pointer moves
+    // over the frame, or, where the window system hides the button, when
+    // the size has been still for a moment.
+    const bool buttonDown = w.IsLeftButtonDown();
+    if (buttonDown || w.FrameDragHidesMouseButton()) {
       app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()},
                                 kBackgroundIndex);
       app.frame.resizePending = true;
+      if (!buttonDown) w.StartTimer(kResizeSettleTimerId, kResizeSettleMs);
     } else {
       SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);
     }
@@ -244,11 +261,10 @@ void HandleSize(App& app) {
   w.SetFocus();
 }
 
-void HandleNonClientMouseMove(App& app) {
-  if (app.frame.resizePending && AnalysisShown(app)) {
-    app.frame.resizePending = false;
-    SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);
-  }
+void HandleNonClientMouseMove(App& app) { AnalyseAfterPendingResize(app); }
+
+void HandleTimer(App& app, int timerId) {
+  if (timerId == kResizeSettleTimerId) AnalyseAfterPendingResize(app);
 }
 
 void PaintWindow(App& app) {

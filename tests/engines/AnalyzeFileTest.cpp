@@ -6,6 +6,7 @@
 
 #include "context/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/MainWindow.h"
 #include "engines/AnalysisPlan.h"
 #include "render/Palette.h"
 #include "support/AppFixture.h"
@@ -184,6 +185,46 @@ TEST_F(AnalyzeFileTest, AResizeAnalysesTheSameFileAgain) {
   ASSERT_TRUE(App().analysis.valid);
   EXPECT_NE(App().analysis.columns, before);  // a wider plot, a finer step
   EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
+}
+
+TEST_F(AnalyzeFileTest, AFrameDragAnalysesOnceWhenTheSizeHasBeenStill) {
+  Analyze(Make("drag.wav", 48000, 1, 2.0));
+  ASSERT_TRUE(App().analysis.valid);
+  ASSERT_TRUE(Window().FrameDragHidesMouseButton());
+  // Every analysis starts a fresh record: a mark left in it shows whether
+  // one ran since.
+  const auto mark = [this] { App().analysis.sourcePath = "(not analysed since)"; };
+  const auto analysedSinceMark = [this] { return App().analysis.sourcePath != "(not analysed since)"; };
+
+  // The frame is dragged through three sizes in quick succession; the
+  // window system keeps the mouse button to itself meanwhile.
+  mark();
+  const platform::Rect r = Window().WindowRect();
+  for (int grow : {40, 90, 150}) Window().SetWindowRect({r.x, r.y, r.w + grow, r.h});
+  EXPECT_FALSE(analysedSinceMark());
+  EXPECT_TRUE(App().frame.resizePending);
+  EXPECT_TRUE(Window().IsTimerActive(app::kResizeSettleTimerId));
+
+  // Once the size has been still for a moment: one analysis, in the last size.
+  SettleResize();
+  ASSERT_TRUE(App().analysis.valid);
+  EXPECT_TRUE(analysedSinceMark());
+  EXPECT_FALSE(App().frame.resizePending);
+  EXPECT_FLOAT_EQ(App().analysis.columnMs, 2000.0F / static_cast<float>(PlotWidth()));
+  EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
+
+  // Nothing else follows: no timer left, and the pointer over the frame
+  // finds nothing pending.
+  mark();
+  EXPECT_FALSE(Window().IsTimerActive(app::kResizeSettleTimerId));
+  app::HandleNonClientMouseMove(App());
+  ProcessEvents();
+  EXPECT_FALSE(analysedSinceMark());
+
+  // A single resize after that is analysed again once the size is still.
+  Resize(r.w - 60, r.h);
+  EXPECT_TRUE(analysedSinceMark());
+  EXPECT_FLOAT_EQ(App().analysis.columnMs, 2000.0F / static_cast<float>(PlotWidth()));
 }
 
 TEST_F(AnalyzeFileTest, AfterAMinimizeAndARestoreTheNextResizeAnalysesAgain) {
