@@ -53,6 +53,17 @@ class AnalyzeFileTest : public sonavue::testing::AppFixture {
     SendCommand(app::IDM_ANALYZE_FILE, app::kReasonUser);
   }
   int PlotWidth() { return App().layout.displayWidth - App().layout.leftMargin; }
+  // The window's pixels below the display area and its scroll bar: the
+  // readout panel, row by row.
+  std::vector<platform::Rgb> PanelPixels() {
+    const platform::DisplayBitmap& image = WindowImage();
+    const app::LayoutValues& v = App().layout;
+    std::vector<platform::Rgb> pixels;
+    for (int y = v.displayHeight + v.scrollThickness; y < v.clientHeight; ++y) {
+      for (int x = 0; x < v.clientWidth; ++x) pixels.push_back(image.Pixel(x, y));
+    }
+    return pixels;
+  }
 };
 
 TEST_F(AnalyzeFileTest, AMonoFileBecomesAPictureWithItsToneInTheRightRow) {
@@ -185,6 +196,35 @@ TEST_F(AnalyzeFileTest, AResizeAnalysesTheSameFileAgain) {
   ASSERT_TRUE(App().analysis.valid);
   EXPECT_NE(App().analysis.columns, before);  // a wider plot, a finer step
   EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
+}
+
+TEST_F(AnalyzeFileTest, AScrolledStereoPictureGetsItsAxesOnlyInsideTheDisplayArea) {
+  // A file three times as long as the window shows scrolls, and the window
+  // gets the axes of what it shows. Below the display the window shows the
+  // same readout panel as for a file that fits the window.
+  const auto fits = Make("fits.wav", 48000, 2, 1.5);
+  const auto scrolls = Make("scrolls.wav", 48000, 2, 6.0);
+  for (int channels : {app::ID_CHANNELS_LEFT, app::ID_CHANNELS_DUAL}) {
+    SCOPED_TRACE(channels);
+    App().params.channelsId = channels;
+    Analyze(fits);
+    ASSERT_TRUE(App().analysis.valid);
+    ASSERT_TRUE(App().render.view.stackedChannels);
+    ASSERT_EQ(App().analysis.horizontalScroll, 0);
+    const std::vector<platform::Rgb> unscrolled = PanelPixels();
+
+    Analyze(scrolls);
+    ASSERT_TRUE(App().analysis.valid);
+    ASSERT_GT(App().analysis.horizontalScroll, 0);
+    const std::vector<platform::Rgb> scrolled = PanelPixels();
+    ASSERT_EQ(scrolled.size(), unscrolled.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < scrolled.size(); ++i) differing += scrolled[i] != unscrolled[i] ? 1 : 0;
+    EXPECT_EQ(differing, 0U);
+    // No margin of a second channel over the panel's lower left corner.
+    const app::LayoutValues& v = App().layout;
+    EXPECT_NE(WindowImage().Pixel(2, v.clientHeight - 2), App().colors[render::kBackgroundIndex]);
+  }
 }
 
 TEST_F(AnalyzeFileTest, AFrameDragAnalysesOnceWhenTheSizeHasBeenStill) {
