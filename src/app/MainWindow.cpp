@@ -68,6 +68,7 @@ class WindowProcedure final : public platform::WindowEvents {
     app_.window->Present();
   }
   void OnNonClientMouseMove() override { HandleNonClientMouseMove(app_); }
+  void OnTimer(int timerId) override { HandleTimer(app_, timerId); }
   void OnScroll(platform::ScrollBarId bar, platform::ScrollAction, int position) override {
     // Panning a finished sonogram wider than the window.
     if (bar != platform::ScrollBarId::Horizontal || app_.display.IsNull() ||
@@ -88,6 +89,16 @@ class WindowProcedure final : public platform::WindowEvents {
 // A finished Analyze File display is on screen.
 bool AnalysisShown(const App& app) {
   return !app.frame.engineLoop && !app.frame.displayIsScan && !app.frame.fileName.empty();
+}
+
+// The resize that waited for the end of a frame drag analyses the shown
+// file again, once.
+void AnalyseAfterPendingResize(App& app) {
+  if (app.frame.resizePending && AnalysisShown(app)) {
+    app.frame.resizePending = false;
+    app.window->StopTimer(kResizeSettleTimerId);
+    SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);
+  }
 }
 
 // The creation step of the main window.
@@ -229,10 +240,16 @@ void HandleSize(App& app) {
   }
 
   if (AnalysisShown(app)) {
-    if (w.IsLeftButtonDown()) {
+    // While the user drags the frame, the file is analysed again once, at
+    // the end of the drag: when the button comes up and the pointer moves
+    // over the frame, or, where the window system hides the button, when
+    // the size has been still for a moment.
+    const bool buttonDown = w.IsLeftButtonDown();
+    if (buttonDown || w.FrameDragHidesMouseButton()) {
       app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()},
                                 kBackgroundIndex);
       app.frame.resizePending = true;
+      if (!buttonDown) w.StartTimer(kResizeSettleTimerId, kResizeSettleMs);
     } else {
       SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);
     }
@@ -247,10 +264,11 @@ void HandleSize(App& app) {
 
 void HandleNonClientMouseMove(App& app) {
   app.lastCursorValid = false;
-  if (app.frame.resizePending && AnalysisShown(app)) {
-    app.frame.resizePending = false;
-    SendCommand(app, IDM_ANALYZE_FILE, kReasonReanalysis);
-  }
+  AnalyseAfterPendingResize(app);
+}
+
+void HandleTimer(App& app, int timerId) {
+  if (timerId == kResizeSettleTimerId) AnalyseAfterPendingResize(app);
 }
 
 void PaintWindow(App& app) {

@@ -7,6 +7,12 @@ namespace sonavue::app {
 
 class App;
 
+// The window's timer that ends a frame drag where the window system hides
+// the mouse button: a finished analysis is made again once the size has
+// been still for kResizeSettleMs.
+inline constexpr int kResizeSettleTimerId = 1;
+inline constexpr int kResizeSettleMs = 250;
+
 // Creates the main window (its creation step included), loads and applies
 // the settings, sets the menu check marks and then either closes at once
 // (no usable working folder or display) or sets the caption "Sonavue 16" and
@@ -25,6 +31,8 @@ void HandleKeyDown(App& app, int virtualKey);
 // or resumes the paused scan from its static picture.
 void PauseOrResumeScan(App& app);
 void HandleNonClientMouseMove(App& app);
+// A timer of the window ran out (kResizeSettleTimerId).
+void HandleTimer(App& app, int timerId);
 void PaintWindow(App& app);
 
 }  // namespace sonavue::app

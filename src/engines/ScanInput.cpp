@@ -291,6 +291,8 @@ void RunEngine(App& app, const LiveRun& run) {
           app.clock.SleepMs(wait);
           now += wait;
         }
+        // The wait may have let a stop through (a resize, STOP).
+        if (app.frame.stopRequest) break;
       }
       // The averaging weight follows the measured gap between frames.
       if (state.frameCount > kSettledPasses && averagingMs > 0.0F) {
@@ -662,6 +664,12 @@ ScanOutcome RunScanInput(App& app, int reason, bool dialogShown) {
   const std::uint32_t ended = app.clock.NowMs();
   app.frame.engineLoop = false;
   FinishLive(app, run, started, ended);
+  // A resize while the engine ran only noted that the layout was due: run it
+  // now in full (peak-hold array, scroll bars), before a restart uses it.
+  if (app.frame.layoutPending) {
+    app.frame.layoutPending = false;
+    app::RunLayout(app, false);
+  }
   if (app.frame.restartRequest) {
     app.frame.restartRequest = false;
     app.window->Invalidate();

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <map>
 
 #include "platform/KeyCodes.h"
@@ -83,6 +84,7 @@ struct NativeWindow::Impl {
   std::vector<std::vector<QAction*>> popupItems;
   std::vector<int> commandOrder;
   std::map<int, QPushButton*> buttons;
+  std::map<int, QTimer*> timers;  // owned by the frame
   DisplayBitmap surface;
   bool needsPaint = true;
   bool destroyed = false;
@@ -158,8 +160,17 @@ void FrameWindow::moveEvent(QMoveEvent*) {
 
 void FrameWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && impl_.Live() && isMinimized()) {
+  if (event->type() != QEvent::WindowStateChange || !impl_.Live()) return;
+  if (isMinimized()) {
     impl_.events.OnSize(SizeKind::Minimized, {0, 0});
+    return;
+  }
+  // A restore from minimized leaves the client area as it was, so no resize
+  // follows; report it as a size change of its own, as the window system
+  // does, so that the program lays the window out again.
+  const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+  if ((change->oldState() & Qt::WindowMinimized) != 0) {
+    impl_.events.OnSize(impl_.CurrentSizeKind(), {impl_.client->width(), impl_.client->height()});
   }
 }
 
@@ -264,6 +275,8 @@ void NativeWindow::SetWindowRect(const Rect& rect) {
 
 Size NativeWindow::ClientSize() const { return {impl_->client->width(), impl_->client->height()}; }
 void NativeWindow::Show() { impl_->frame->show(); }
+void NativeWindow::ShowMinimized() { impl_->frame->showMinimized(); }
+void NativeWindow::ShowNormal() { impl_->frame->showNormal(); }
 bool NativeWindow::IsVisible() const { return impl_->frame->isVisible(); }
 bool NativeWindow::IsMinimized() const { return impl_->frame->isMinimized(); }
 bool NativeWindow::IsMaximized() const { return impl_->frame->isMaximized(); }
@@ -275,6 +288,7 @@ void NativeWindow::Destroy() {
   if (impl_->destroyed) return;
   impl_->destroyed = true;
   impl_->allowClose = true;
+  for (auto& [id, timer] : impl_->timers) timer->stop();
   impl_->frame->hide();
 }
 bool NativeWindow::IsDestroyed() const { return impl_->destroyed; }
@@ -445,6 +459,34 @@ Point NativeWindow::ClientToScreen(Point client) const {
 }
 bool NativeWindow::IsLeftButtonDown() const {
   return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
+}
+
+bool NativeWindow::FrameDragHidesMouseButton() const {
+  // Only on Windows does the program see the button held while the user
+  // drags the frame.
+  return QGuiApplication::platformName() != QStringLiteral("windows");
+}
+
+void NativeWindow::StartTimer(int timerId, int delayMs) {
+  if (!impl_->Live()) return;
+  QTimer*& timer = impl_->timers[timerId];
+  if (timer == nullptr) {
+    timer = new QTimer(impl_->frame.get());
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timerId] {
+      if (impl_->Live()) impl_->events.OnTimer(timerId);
+    });
+  }
+  timer->start(std::max(0, delayMs));
+}
+
+void NativeWindow::StopTimer(int timerId) {
+  if (auto it = impl_->timers.find(timerId); it != impl_->timers.end()) it->second->stop();
+}
+
+bool NativeWindow::IsTimerActive(int timerId) const {
+  auto it = impl_->timers.find(timerId);
+  return it != impl_->timers.end() && it->second->isActive();
 }
 
 void NativeWindow::SendKey(int qtKey) {

@@ -52,6 +52,8 @@ class WindowEvents {
   // The pointer moved over the menu bar or the frame.
   virtual void OnNonClientMouseMove() = 0;
   virtual void OnScroll(ScrollBarId bar, ScrollAction action, int position) = 0;
+  // A single-shot timer started with NativeWindow::StartTimer has run out.
+  virtual void OnTimer(int timerId) = 0;
 };
 
 // The main window: a top-level window with a menu bar, a client area shown
@@ -75,6 +77,10 @@ class NativeWindow {
   void SetWindowRect(const Rect& rect);
   Size ClientSize() const;
   void Show();
+  // Minimizes the window, or shows it restored from minimized or maximized,
+  // as the window's own buttons do.
+  void ShowMinimized();
+  void ShowNormal();
   bool IsVisible() const;
   bool IsMinimized() const;
   bool IsMaximized() const;
@@ -137,6 +143,17 @@ class NativeWindow {
   void SetCursorPosition(Point screen);
   Point ClientToScreen(Point client) const;
   bool IsLeftButtonDown() const;
+  // True where the window system moves and sizes the frame itself and keeps
+  // the mouse button from the program while it does (X11, Wayland, macOS):
+  // there the end of a frame drag shows only as a size that stays still.
+  bool FrameDragHidesMouseButton() const;
+
+  // Single-shot timers, known by a number the program chooses: OnTimer(id)
+  // runs once, delayMs after the latest start; starting a running timer
+  // starts it again from zero.
+  void StartTimer(int timerId, int delayMs);
+  void StopTimer(int timerId);
+  bool IsTimerActive(int timerId) const;
 
   // For tests and the platform layer: deliver input as the window system would.
   void SendKey(int qtKey);

@@ -13,7 +13,8 @@ namespace sonavue::render {
 using platform::Point;
 using platform::Rect;
 
-AxesParams AxesParamsFor(const app::App& app, const AxesOptions& options) {
+AxesParams AxesParamsFor(const app::App& app, const AxesOptions& options,
+                         const platform::DisplayBitmap& target) {
   const app::LayoutValues& v = app.layout;
   const DisplayView& view = app.render.view;
   AxesParams p;
@@ -25,7 +26,8 @@ AxesParams AxesParamsFor(const app::App& app, const AxesOptions& options) {
   p.fontHeight = v.font.pixelHeight;
   p.scroll2 = IsScroll2(app);
   p.dual = IsDualView(app) && !options.singleLayout;
-  p.channelBlocks = view.stackedChannels ? 2 : 1;
+  const bool window = app.window != nullptr && &target == &app.window->Surface();
+  p.channelBlocks = view.stackedChannels && !window ? 2 : 1;
   p.timeDivisor = TimeDivisor(app);
   p.columnMs = app.params.timePerColumnMs / p.timeDivisor;
   p.columns = view.columns;
@@ -63,7 +65,7 @@ void DrawAxes(platform::DisplayBitmap& target, const AxesParams& params, platfor
 
 void DrawAxes(app::App& app, platform::DisplayBitmap& target, const AxesOptions& options) {
   if (app.params.IsScopeDisplay() || target.IsNull()) return;
-  DrawAxes(target, AxesParamsFor(app, options), app.colors[kTextIndex],
+  DrawAxes(target, AxesParamsFor(app, options, target), app.colors[kTextIndex],
            app.colors[kBackgroundIndex]);
 }
 

@@ -19,7 +19,7 @@ void DrawSonogramGrid(platform::DisplayBitmap& target, const AxesParams& params,
 
 void DrawSonogramGrid(app::App& app, platform::DisplayBitmap& target, const AxesOptions& options) {
   if (app.params.IsScopeDisplay() || target.IsNull()) return;
-  DrawSonogramGrid(target, AxesParamsFor(app, options), app.colors[kTextIndex]);
+  DrawSonogramGrid(target, AxesParamsFor(app, options, target), app.colors[kTextIndex]);
 }
 
 }  // namespace sonavue::render

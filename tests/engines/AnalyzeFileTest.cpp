@@ -6,6 +6,7 @@
 
 #include "context/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/MainWindow.h"
 #include "engines/AnalysisPlan.h"
 #include "render/Palette.h"
 #include "support/AppFixture.h"
@@ -52,6 +53,17 @@ class AnalyzeFileTest : public sonavue::testing::AppFixture {
     SendCommand(app::IDM_ANALYZE_FILE, app::kReasonUser);
   }
   int PlotWidth() { return App().layout.displayWidth - App().layout.leftMargin; }
+  // The window's pixels below the display area and its scroll bar: the
+  // readout panel, row by row.
+  std::vector<platform::Rgb> PanelPixels() {
+    const platform::DisplayBitmap& image = WindowImage();
+    const app::LayoutValues& v = App().layout;
+    std::vector<platform::Rgb> pixels;
+    for (int y = v.displayHeight + v.scrollThickness; y < v.clientHeight; ++y) {
+      for (int x = 0; x < v.clientWidth; ++x) pixels.push_back(image.Pixel(x, y));
+    }
+    return pixels;
+  }
 };
 
 TEST_F(AnalyzeFileTest, AMonoFileBecomesAPictureWithItsToneInTheRightRow) {
@@ -183,6 +195,95 @@ TEST_F(AnalyzeFileTest, AResizeAnalysesTheSameFileAgain) {
   Resize(1100, 650);
   ASSERT_TRUE(App().analysis.valid);
   EXPECT_NE(App().analysis.columns, before);  // a wider plot, a finer step
+  EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
+}
+
+TEST_F(AnalyzeFileTest, AScrolledStereoPictureGetsItsAxesOnlyInsideTheDisplayArea) {
+  // A file three times as long as the window shows scrolls, and the window
+  // gets the axes of what it shows. Below the display the window shows the
+  // same readout panel as for a file that fits the window.
+  const auto fits = Make("fits.wav", 48000, 2, 1.5);
+  const auto scrolls = Make("scrolls.wav", 48000, 2, 6.0);
+  for (int channels : {app::ID_CHANNELS_LEFT, app::ID_CHANNELS_DUAL}) {
+    SCOPED_TRACE(channels);
+    App().params.channelsId = channels;
+    Analyze(fits);
+    ASSERT_TRUE(App().analysis.valid);
+    ASSERT_TRUE(App().render.view.stackedChannels);
+    ASSERT_EQ(App().analysis.horizontalScroll, 0);
+    const std::vector<platform::Rgb> unscrolled = PanelPixels();
+
+    Analyze(scrolls);
+    ASSERT_TRUE(App().analysis.valid);
+    ASSERT_GT(App().analysis.horizontalScroll, 0);
+    const std::vector<platform::Rgb> scrolled = PanelPixels();
+    ASSERT_EQ(scrolled.size(), unscrolled.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < scrolled.size(); ++i) differing += scrolled[i] != unscrolled[i] ? 1 : 0;
+    EXPECT_EQ(differing, 0U);
+    // No margin of a second channel over the panel's lower left corner.
+    const app::LayoutValues& v = App().layout;
+    EXPECT_NE(WindowImage().Pixel(2, v.clientHeight - 2), App().colors[render::kBackgroundIndex]);
+  }
+}
+
+TEST_F(AnalyzeFileTest, AFrameDragAnalysesOnceWhenTheSizeHasBeenStill) {
+  Analyze(Make("drag.wav", 48000, 1, 2.0));
+  ASSERT_TRUE(App().analysis.valid);
+  ASSERT_TRUE(Window().FrameDragHidesMouseButton());
+  // Every analysis starts a fresh record: a mark left in it shows whether
+  // one ran since.
+  const auto mark = [this] { App().analysis.sourcePath = "(not analysed since)"; };
+  const auto analysedSinceMark = [this] { return App().analysis.sourcePath != "(not analysed since)"; };
+
+  // The frame is dragged through three sizes in quick succession; the
+  // window system keeps the mouse button to itself meanwhile.
+  mark();
+  const platform::Rect r = Window().WindowRect();
+  for (int grow : {40, 90, 150}) Window().SetWindowRect({r.x, r.y, r.w + grow, r.h});
+  EXPECT_FALSE(analysedSinceMark());
+  EXPECT_TRUE(App().frame.resizePending);
+  EXPECT_TRUE(Window().IsTimerActive(app::kResizeSettleTimerId));
+
+  // Once the size has been still for a moment: one analysis, in the last size.
+  SettleResize();
+  ASSERT_TRUE(App().analysis.valid);
+  EXPECT_TRUE(analysedSinceMark());
+  EXPECT_FALSE(App().frame.resizePending);
+  EXPECT_FLOAT_EQ(App().analysis.columnMs, 2000.0F / static_cast<float>(PlotWidth()));
+  EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
+
+  // Nothing else follows: no timer left, and the pointer over the frame
+  // finds nothing pending.
+  mark();
+  EXPECT_FALSE(Window().IsTimerActive(app::kResizeSettleTimerId));
+  app::HandleNonClientMouseMove(App());
+  ProcessEvents();
+  EXPECT_FALSE(analysedSinceMark());
+
+  // A single resize after that is analysed again once the size is still.
+  Resize(r.w - 60, r.h);
+  EXPECT_TRUE(analysedSinceMark());
+  EXPECT_FLOAT_EQ(App().analysis.columnMs, 2000.0F / static_cast<float>(PlotWidth()));
+}
+
+TEST_F(AnalyzeFileTest, AfterAMinimizeAndARestoreTheNextResizeAnalysesAgain) {
+  Analyze(Make("small.wav", 48000, 1, 2.0));
+  const std::int64_t before = App().analysis.columns;
+  Window().ShowMinimized();
+  ProcessEvents();
+  ASSERT_TRUE(Window().IsMinimized());
+  Window().ShowNormal();
+  ProcessEvents();
+  ASSERT_FALSE(Window().IsMinimized());
+  // The restore only lays the window out again; the picture stays.
+  EXPECT_FALSE(App().frame.wasMinimized);
+  ASSERT_TRUE(App().analysis.valid);
+  EXPECT_EQ(App().analysis.columns, before);
+
+  Resize(1100, 650);
+  ASSERT_TRUE(App().analysis.valid);
+  EXPECT_NE(App().analysis.columns, before);
   EXPECT_EQ(App().analysis.columns, App().analysis.plannedColumns);
 }
 

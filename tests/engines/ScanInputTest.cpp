@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <cmath>
 #include <algorithm>
 #include <numeric>
@@ -257,6 +259,45 @@ TEST_F(ScanRestartTest, AResizeDuringALiveScanRestartsItInTheNewSize) {
   EXPECT_NEAR(static_cast<double>(App().scanColumnMs) * newColumns, 2000.0, 300.0);
   EXPECT_FALSE(App().frame.inputOpen);
   EXPECT_FALSE(App().frame.restartRequest);
+}
+
+TEST_F(ScanRestartTest, AResizeDuringAScopeScanLaysTheWindowOutOnceTheScanEnds) {
+  App().params.displayId = app::ID_DISPLAY_SCOPE1;
+  app::StoreScanParameters(App().params);
+  devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
+  const std::size_t pointsBefore = App().peakHold.size();
+  ASSERT_EQ(pointsBefore, static_cast<std::size_t>(App().layout.scopePoints));
+  int step = 0;
+  devices_.SetTickHook([this, &step](std::uint32_t now) {
+    if (step == 0 && now >= 500) {
+      step = 1;
+      // The resize comes through the window system's queue, which the
+      // engine serves between frames.
+      QTimer::singleShot(0, [this] {
+        const platform::Rect r = Window().WindowRect();
+        Window().SetWindowRect({r.x, r.y, r.w + 160, r.h + 40});
+      });
+    } else if (step == 1 && now >= 1500) {
+      step = 2;
+      app::PostCommand(App(), app::IDC_STOP);
+    }
+  });
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  ASSERT_EQ(step, 2);
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_FALSE(App().frame.layoutPending);
+
+  // The layout that waited for the engine has run in full: one peak-hold
+  // value per scope point of the new size, scroll bars along the new display.
+  const app::LayoutValues& v = App().layout;
+  EXPECT_EQ(v.clientWidth, Window().ClientSize().w);
+  EXPECT_NE(App().peakHold.size(), pointsBefore);
+  EXPECT_EQ(App().peakHold.size(), static_cast<std::size_t>(v.scopePoints));
+  EXPECT_EQ(Window().ScrollBarRect(platform::ScrollBarId::Horizontal),
+            (platform::Rect{0, v.displayHeight, v.displayWidth, v.scrollThickness}));
+  EXPECT_EQ(Window().ScrollBarRect(platform::ScrollBarId::Vertical),
+            (platform::Rect{v.displayWidth, 0, v.scrollThickness, v.displayHeight}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "context/App.h"
 #include "render/Palette.h"
+#include "render/SonogramGrid.h"
 #include "support/AppFixture.h"
 
 namespace sonavue::render {
@@ -91,6 +92,48 @@ TEST_F(AxesDrawTest, ApplicationAxesUseThePaletteAndSkipScopes) {
   a.params.displayId = app::ID_DISPLAY_SCOPE1;
   DrawAxes(a, scope, {});
   EXPECT_FALSE(AnyOtherThan(scope, {0, 0, 200, 200}, {0, 0, 0}));
+}
+
+TEST_F(AxesDrawTest, AStackedPictureGetsAxesPerChannelButTheWindowOnlyInsideTheDisplay) {
+  Start();
+  app::App& a = App();
+  SelectPaletteColors(a, app::ID_PALETTE_BW);
+  a.params.displayId = app::ID_DISPLAY_SCROLL1;
+  a.params.channelsId = app::ID_CHANNELS_LEFT;
+  a.params.lowBandHz = 0;
+  a.params.highBandHz = 6000;
+  a.render.view.channelCount = 2;
+  a.render.view.stackedChannels = true;
+  a.render.view.horizontalOffset = 50;
+  const app::LayoutValues& v = a.layout;
+  const int bottom = v.displayHeight - 2 * v.charHeight;
+  const Rgb textColor{0, 0, 0};  // BW Text
+
+  // The picture: one frame per channel, the second a display height lower.
+  platform::DisplayBitmap image;
+  ASSERT_TRUE(image.Allocate(v.displayWidth, 2 * v.displayHeight));
+  image.FillRect({0, 0, image.Width(), image.Height()}, {9, 9, 9});
+  DrawAxes(a, image, {});
+  EXPECT_EQ(image.Pixel(v.leftMargin - 1, bottom / 2), textColor);
+  EXPECT_EQ(image.Pixel(v.leftMargin - 1, v.displayHeight + bottom / 2), textColor);
+
+  // The window: axes and grid on the display area, the panel below untouched.
+  platform::DisplayBitmap& surface = Window().Surface();
+  const Rgb panel{5, 6, 7};
+  const Rect below{0, v.displayHeight, surface.Width(), surface.Height() - v.displayHeight};
+  surface.FillRect({0, 0, surface.Width(), surface.Height()}, panel);
+  DrawAxes(a, surface, {});
+  DrawSonogramGrid(a, surface, {});
+  EXPECT_EQ(surface.Pixel(v.leftMargin - 1, bottom / 2), textColor);
+  EXPECT_FALSE(AnyOtherThan(surface, below, panel));
+
+  // Two plots side by side in "Dual": still nothing below the display.
+  a.params.channelsId = app::ID_CHANNELS_DUAL;
+  surface.FillRect({0, 0, surface.Width(), surface.Height()}, panel);
+  DrawAxes(a, surface, {});
+  DrawSonogramGrid(a, surface, {});
+  EXPECT_EQ(surface.Pixel(v.displayWidth / 2 + v.leftMargin - 1, bottom / 2), textColor);
+  EXPECT_FALSE(AnyOtherThan(surface, below, panel));
 }
 
 TEST_F(AxesDrawTest, StripLinesOnTheWindowAndInAStackedImage) {

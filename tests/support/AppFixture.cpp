@@ -1,6 +1,8 @@
 #include "support/AppFixture.h"
 
 #include <QApplication>
+#include <chrono>
+#include <thread>
 
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
@@ -65,6 +67,16 @@ void AppFixture::Resize(int width, int height) {
   const platform::Rect r = Window().WindowRect();
   Window().SetWindowRect({r.x, r.y, width, height});
   ProcessEvents();
+  SettleResize();
+}
+
+void AppFixture::SettleResize() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (app_ && !Window().IsDestroyed() && Window().IsTimerActive(app::kResizeSettleTimerId) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ProcessEvents();
+  }
 }
 
 void AppFixture::Close() {

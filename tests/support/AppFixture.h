@@ -36,7 +36,12 @@ class AppFixture : public ::testing::Test {
   void SendCommand(int id, int reason = 0);
   void SendKey(int qtKey);
   void SendMouse(platform::MouseAction action, platform::Point client);
+  // Sizes the window and lets a re-analysis that waits for the size to
+  // stay still run (see SettleResize).
   void Resize(int width, int height);
+  // Serves the window's events until the timer that ends a frame drag has
+  // run out (it fires on its own after its delay; at most 2 s).
+  void SettleResize();
   void Close();
   void ProcessEvents();
 
