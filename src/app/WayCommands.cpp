@@ -13,7 +13,7 @@ namespace {
 bool AskAnalyzeParameters(App& app, const engines::AnalyzeSource& source) {
   const CurrentParameters& p = app.params;
   const dialogs::FileDialogInput input{source.wave.analysisRate, source.wave.info.channels, p.beginS,
-                                       p.endS, p.frequencyMultiplier};
+                                       p.endS, p.frequencyMultiplier, source.wave.multiplier};
   return dialogs::RunAnalyzeDialog(app, input);
 }
 

@@ -27,6 +27,7 @@ DialogSetup FileSetupOf(const app::App& app, const FileDialogInput& input) {
   setup.beginS = input.beginS;
   setup.endS = input.endS;
   setup.multiplier = input.multiplier;
+  setup.fileMultiplier = input.fileMultiplier;
   return setup;
 }
 

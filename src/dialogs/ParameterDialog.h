@@ -48,6 +48,7 @@ struct FileDialogInput {
   float beginS = 0.0F;      // the segment in seconds of the file as analysed
   float endS = 0.0F;
   int multiplier = 1;  // Analyze: frequency multiplier to show, 1 … 20
+  int fileMultiplier = 1;  // Analyze: the multiplier the file's rate implies (ultrasound), else 1
 };
 
 // The member the Analysis Controls choose (40078 Automatic, 40079 Manual,

@@ -130,6 +130,7 @@ void ParameterDialogModel::CopyParameters(const DialogSetup& setup) {
                           ? p.ultrasoundId
                           : app::ID_ULTRASOUND_OFF;
     v_.multiplier = std::clamp(setup.multiplier, kMultiplierLowest, kMultiplierHighest);
+    fileMultiplier_ = std::clamp(setup.fileMultiplier, kMultiplierLowest, kMultiplierHighest);
     if (member_ == M::AnalyzeUltrasound && v_.ultrasoundId == app::ID_ULTRASOUND_OFF) v_.multiplier = 1;
   }
   v_.lowHz = p.lowBandHz;
@@ -781,7 +782,9 @@ void ParameterDialogModel::Commit(app::CurrentParameters& target) {
   }
   if (member_ == M::AnalyzeAutomatic || member_ == M::AnalyzeUltrasound) {
     target.ultrasoundId = v_.ultrasoundId;
-    target.frequencyMultiplier = v_.multiplier;
+    // Without a conversion the display still shows the file's own
+    // frequencies: an ultrasound file keeps the multiplier its rate implies.
+    target.frequencyMultiplier = v_.ultrasoundId == app::ID_ULTRASOUND_OFF ? fileMultiplier_ : v_.multiplier;
   }
 }
 

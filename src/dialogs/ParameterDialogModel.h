@@ -30,6 +30,9 @@ struct DialogSetup {
   float beginS = 0.0F;
   float endS = 0.0F;
   int multiplier = 1;
+  // The multiplier the file's own rate implies (an ultrasound file analysed
+  // at a reduced rate; 1 otherwise): kept for display when conversion is Off.
+  int fileMultiplier = 1;
   // Trigger level of the recording (Scan Input members), internal dB, 30 … 120.
   std::int32_t triggerLevel = 90;
 };
@@ -183,6 +186,7 @@ class ParameterDialogModel {
 
   DialogMember member_;
   app::CurrentParameters opening_;  // the parameters as the dialog opened
+  int fileMultiplier_ = 1;
   DialogGeometry geometry_;
   DialogValues v_;
   std::map<int, std::string> texts_;  // the editable edits

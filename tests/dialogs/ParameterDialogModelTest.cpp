@@ -30,6 +30,7 @@ class ParameterDialogModelTest : public ::testing::Test {
     s.beginS = beginS;
     s.endS = endS;
     s.multiplier = multiplier;
+    s.fileMultiplier = fileMultiplier;
     return s;
   }
   ParameterDialogModel Open(M member) const { return ParameterDialogModel(member, Setup()); }
@@ -44,6 +45,7 @@ class ParameterDialogModelTest : public ::testing::Test {
   float beginS = 0.0F;
   float endS = 30.0F;
   int multiplier = 1;
+  int fileMultiplier = 1;
 };
 
 // ---- Which controls each member has ----
@@ -728,6 +730,27 @@ TEST_F(ParameterDialogModelTest, TimeExpansionDividesTimesAndMultipliesFrequenci
   EXPECT_FLOAT_EQ(written.endS, 12.0F);
   EXPECT_EQ(written.frequencyMultiplier, 10);
   EXPECT_EQ(written.ultrasoundId, app::ID_ULTRASOUND_TIME_EXP);
+}
+
+TEST_F(ParameterDialogModelTest, ConversionOffKeepsTheMultiplierTheFilesRateImplies) {
+  // A 192 kHz recording analysed at 48 kHz: its frequencies are 4 times
+  // what the analysis sees, whatever the dialog's conversion choice.
+  params.ultrasoundId = app::ID_ULTRASOUND_OFF;
+  multiplier = 4;
+  fileMultiplier = 4;
+  auto m = Open(M::AnalyzeUltrasound);
+  EXPECT_EQ(Text(m, 1061), "1");  // Off shows no multiplier of its own
+  EXPECT_FALSE(Enabled(m, 1060));
+  app::CurrentParameters written = params;
+  written.frequencyMultiplier = 7;
+  m.Commit(written);
+  EXPECT_EQ(written.frequencyMultiplier, 4);
+  EXPECT_EQ(written.ultrasoundId, app::ID_ULTRASOUND_OFF);
+  // A file at an ordinary rate has none.
+  fileMultiplier = 1;
+  auto plain = Open(M::AnalyzeUltrasound);
+  plain.Commit(written);
+  EXPECT_EQ(written.frequencyMultiplier, 1);
 }
 
 TEST_F(ParameterDialogModelTest, TheResolutionIsShownTimesTheMultiplier) {
