@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   p.lowBandHz = 0;
   p.highBandHz = 8000;
   p.displayWidthS = static_cast<float>(app.layout.displayWidth - app.layout.leftMargin) * 0.01F;
+  sonavue::app::StoreScanParameters(p);  // a scan starts from its own parameter set
 
   // STOP after the given time, pressed through the queue as the button is.
   sonavue::platform::GuiWaker stopper([&app] { sonavue::app::SendCommand(app, sonavue::app::IDC_STOP); });

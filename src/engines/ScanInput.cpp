@@ -108,6 +108,7 @@ struct LiveState {
   int phase = 0;                 // 0 … 3; the picture scrolls at 3
   int behindPasses = 0;
   std::uint32_t lastFrameMs = 0;
+  std::uint32_t lastReadoutMs = 0;
   float stepMs = 10.0F;          // display time step, replaced by the measured one
   // Clock reading of every drawn column (a ring, 0 = empty), for the
   // measured time per column; and when the picture first filled.
@@ -124,6 +125,9 @@ struct LiveState {
 // Once this many passes have been made, the averaging weight follows the
 // measured time between frames rather than the nominal step.
 constexpr std::int64_t kSettledPasses = 100;
+// How often the readouts are redrawn while live: twenty times a second is
+// more than numbers read by eye need, and each redraw repaints the window.
+constexpr std::uint32_t kReadoutIntervalMs = 50;
 
 // Analyses the newest frame of every channel into codes; the 20-frame mean
 // level goes to the view. False when no frame is available yet.
@@ -329,7 +333,13 @@ void RunEngine(App& app, const LiveRun& run) {
     ++state.frameCount;
     ++state.loopCount;
     app.render.view.elapsedMs = app.clock.NowMs() - state.start;
-    render::UpdateReadouts(app, app.lastCursorPoint, app.lastCursorValid);
+    // The readouts follow the pointer; redrawing them (and so the window) on
+    // every pass would cost more than the analysis.
+    const std::uint32_t shownAt = app.clock.NowMs();
+    if (shownAt - state.lastReadoutMs >= kReadoutIntervalMs) {
+      state.lastReadoutMs = shownAt;
+      render::UpdateReadouts(app, app.lastCursorPoint, app.lastCursorValid);
+    }
     app.scanStats.frames = state.frameCount;
     app.scanStats.lastMs = app.clock.NowMs() - state.start;
   }
