@@ -12,7 +12,7 @@
 #include "context/CommandIds.h"
 #include "engines/ScanInput.h"
 #include "platform/KeyCodes.h"
-#include "support/AppFixture.h"
+#include "support/LiveScanFixture.h"
 
 namespace sonavue::engines {
 namespace {
@@ -34,37 +34,15 @@ TEST(ColumnPaceTest, EvenColumnsAreRegularAndUnevenOrVeryLongScansAreNot) {
   EXPECT_TRUE(ColumnsIrregular(even, 900001));
 }
 
-class LiveScanTest : public sonavue::testing::AppFixture {
+class LiveScanTest : public sonavue::testing::LiveScanFixture {
  protected:
   void SetUp() override {
-    AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    app::CurrentParameters& p = App().params;
-    p.displayId = app::ID_DISPLAY_SCROLL1;
-    p.displayWidthS = 2.0F;
-    p.lowBandHz = 0;
-    p.highBandHz = 8000;
-    p.sampleRateHz = 48000;
-    p.fftSize = 1024;
-    p.resolutionHz = 100.0F;
-    app::StoreScanParameters(p);
-    p.variables = app::IDM_VARIABLES_FREEZE;
+    LiveScanFixture::SetUp();
     devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
   }
-  // Runs hook(now) on every clock tick and presses STOP at stopMs.
   void Run(std::uint32_t stopMs, std::function<void(std::uint32_t)> hook = {},
            int reason = app::kReasonUser) {
-    auto stopped = std::make_shared<bool>(false);
-    devices_.SetTickHook([this, stopMs, stopped, hook](std::uint32_t now) {
-      if (hook) hook(now);
-      if (!*stopped && now >= stopMs) {
-        *stopped = true;
-        app::PostCommand(App(), app::IDC_STOP);
-      }
-    });
-    SendCommand(app::IDM_SCAN_INPUT, reason);
-    devices_.SetTickHook({});
+    RunScan(stopMs, std::move(hook), reason);
   }
 };
 

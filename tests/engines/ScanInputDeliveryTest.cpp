@@ -5,30 +5,14 @@
 #include "app/CommandTable.h"
 #include "context/CommandIds.h"
 #include "engines/ScanInput.h"
-#include "support/AppFixture.h"
+#include "support/LiveScanFixture.h"
 
 namespace sonavue::engines {
 namespace {
 
 // A live sonogram fed by a device that delivers its input later than the
 // clock says it was heard.
-class ScanInputDeliveryTest : public sonavue::testing::AppFixture {
- protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    auto& p = App().params;
-    p.displayId = app::ID_DISPLAY_SCROLL1;
-    p.displayWidthS = 2.0F;
-    p.lowBandHz = 0;
-    p.highBandHz = 8000;
-    p.sampleRateHz = 48000;
-    p.fftSize = 1024;
-    p.resolutionHz = 100.0F;
-    p.variables = app::IDM_VARIABLES_FREEZE;
-  }
-};
+class ScanInputDeliveryTest : public sonavue::testing::LiveScanFixture {};
 
 TEST_F(ScanInputDeliveryTest, ALateDeviceHasItsNewestDeliveredFrameAnalysed) {
   // Half a second late: the clock's frame (120 ms old) has not arrived yet,

@@ -11,7 +11,7 @@
 #include "context/CommandIds.h"
 #include "app/CommandTable.h"
 #include "render/Palette.h"
-#include "support/AppFixture.h"
+#include "support/LiveScanFixture.h"
 #include "support/WavBuilder.h"
 #include "audio/WaveSignal.h"
 
@@ -51,37 +51,7 @@ TEST(LiveFrameTest, AStraddlingFrameJoinsBothBuffersWithoutAGap) {
   EXPECT_EQ(out, (std::vector<std::uint8_t>{4, 0, 5, 0, 6, 0, 7, 0}));
 }
 
-class ScanInputTest : public sonavue::testing::AppFixture {
- protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    auto& p = App().params;
-    p.displayId = app::ID_DISPLAY_SCROLL1;
-    p.displayWidthS = 2.0F;
-    p.lowBandHz = 0;
-    p.highBandHz = 8000;
-    p.sampleRateHz = 48000;
-    p.fftSize = 1024;
-    p.resolutionHz = 100.0F;
-    // A scan starts from the scan parameter set.
-    app::StoreScanParameters(p);
-    // The parameters come from the test, not from a dialog.
-    App().params.variables = app::IDM_VARIABLES_FREEZE;
-  }
-  // Presses STOP (through the message queue, as the button does) once the
-  // clock passes stopMs.
-  void StopAt(std::uint32_t stopMs) {
-    auto pressed = std::make_shared<bool>(false);
-    devices_.SetTickHook([this, stopMs, pressed](std::uint32_t now) {
-      if (!*pressed && now >= stopMs) {
-        *pressed = true;
-        app::PostCommand(App(), app::IDC_STOP);
-      }
-    });
-  }
-};
+class ScanInputTest : public sonavue::testing::LiveScanFixture {};
 
 TEST_F(ScanInputTest, AToneScrollsAndTheStoppedScanBecomesAStaticPicture) {
   devices_.SetSource({platform::SignalSource::Kind::Tone, 2000.0, 10000.0, -1.0, {}});

@@ -11,7 +11,7 @@
 #include "context/CommandIds.h"
 #include "dialogs/ParameterDialog.h"
 #include "dsp/ParameterRules.h"
-#include "support/AppFixture.h"
+#include "support/LiveScanFixture.h"
 #include "support/WavBuilder.h"
 
 namespace sonavue::engines {
@@ -19,25 +19,8 @@ namespace {
 
 using sonavue::testing::WavBuilder;
 
-class SettledParametersTest : public sonavue::testing::AppFixture {
+class SettledParametersTest : public sonavue::testing::LiveScanFixture {
  protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    App().params.displayId = app::ID_DISPLAY_SCROLL1;
-    App().params.variables = app::IDM_VARIABLES_FREEZE;
-  }
-  // Presses STOP once the clock passes stopMs.
-  void StopAt(std::uint32_t stopMs) {
-    auto pressed = std::make_shared<bool>(false);
-    devices_.SetTickHook([this, stopMs, pressed](std::uint32_t now) {
-      if (!*pressed && now >= stopMs) {
-        *pressed = true;
-        app::PostCommand(App(), app::IDC_STOP);
-      }
-    });
-  }
   std::filesystem::path Silence(const std::string& name, int channels, double seconds) {
     const auto path = *folders_ / name;
     const auto bytes = static_cast<std::size_t>(48000 * seconds) * 2U * static_cast<std::size_t>(channels);
