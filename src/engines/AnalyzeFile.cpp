@@ -15,6 +15,7 @@
 #include "context/WorkingFiles.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/StaticAnalysis.h"
+#include "plans/AxesPlan.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -360,7 +361,7 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   canvas.margin = margin;
   canvas.bottom = 2 * v.charHeight;
   const int plotHeight = v.displayHeight - canvas.bottom;
-  canvas.strip = p.displayId == app::ID_DISPLAY_SCROLL2 ? WaveformStripHeight(plotHeight) : 0;
+  canvas.strip = p.displayId == app::ID_DISPLAY_SCROLL2 ? render::WaveformStripHeight(v.displayHeight, v.charHeight) : 0;
   canvas.rows = plotHeight - canvas.strip;
   canvas.imageHeight = channels == 2 ? 2 * v.displayHeight : v.displayHeight;
 

@@ -61,10 +61,6 @@ inline int StripOffset(float value, int height) {
   return static_cast<int>(value * static_cast<float>(height) / kStripFullSwing);
 }
 
-// Height of the "Scroll 2" waveform strip above a sonogram of plotHeight
-// pixels (the display height less the time strip): an eighth of it.
-inline int WaveformStripHeight(int plotHeight) { return plotHeight / 8; }
-
 // Everything the column loop of a static analysis needs, settled before it
 // starts.
 struct ColumnRun {

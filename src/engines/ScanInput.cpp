@@ -24,6 +24,7 @@
 #include "engines/AnalysisPlan.h"
 #include "engines/AnalyzeFile.h"
 #include "engines/ColumnAnalysis.h"
+#include "plans/AxesPlan.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -521,7 +522,8 @@ LiveRun PlanLiveRun(const app::CurrentParameters& p, const app::LayoutValues& v)
   run.height = v.displayHeight;
   run.bottom = 2 * v.charHeight;
   const int plotHeight = run.height - run.bottom;
-  run.strip = !run.scope && p.displayId == app::ID_DISPLAY_SCROLL2 ? WaveformStripHeight(plotHeight) : 0;
+  const bool strip = !run.scope && p.displayId == app::ID_DISPLAY_SCROLL2;
+  run.strip = strip ? render::WaveformStripHeight(v.displayHeight, v.charHeight) : 0;
   run.rows = run.scope ? std::max(1, v.scopePoints) : plotHeight - run.strip;
   // The live scope draws every 20 ms; its frames step 10 ms for averaging.
   const int stepWidth = run.dual ? v.displayWidth - 2 * v.leftMargin : plotWidth;
