@@ -65,16 +65,21 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_ANALYZE_FILE:
       AnalyzeFileCommand(app, reason);
       return true;
-    case IDM_SCAN_FILE:
     case IDM_ANALYZE_BATCH:
+      AnalyzeBatchCommand(app);
+      return true;
+    case IDM_SAVE_IMAGE_WINDOW:
+    case IDM_SAVE_IMAGE_ENTIRE:
+      SaveScreenImageCommand(app, id == IDM_SAVE_IMAGE_WINDOW ? output::ImageCommand::CurrentWindow
+                                                               : output::ImageCommand::EntireSonogram);
+      return true;
+    case IDM_SCAN_FILE:
     case IDM_CHANGE_PARAMETERS:
     case IDM_RESTORE_PARAMETERS:
     case IDM_COLOR_SCALE:
     case IDM_LOG_SPECTRUM:
     case IDM_LOG_POINTS:
     case IDM_SAVE_WAVE:
-    case IDM_SAVE_IMAGE_WINDOW:
-    case IDM_SAVE_IMAGE_ENTIRE:
     case IDM_PRINT_WINDOW:
     case IDM_SPL_CALIBRATE:
     case IDM_FR_CALIBRATE:
@@ -126,6 +131,7 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_STOP:
       if (ButtonHonoured(app, id) && app.frame.calibration == CalibrationState::None) {
+        if (app.batch.running) app.batch.StopAfterCurrent();
         audio::StopAllAudio(app, false);
       }
       return true;

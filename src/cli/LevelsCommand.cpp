@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "audio/WaveOpen.h"
+#include "cli/AnalysisOptions.h"
+#include "cli/Arguments.h"
 #include "cli/CliContext.h"
-#include "dsp/LevelSpectrum.h"
-#include "dsp/ParameterRules.h"
 #include "context/CurrentParameters.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/StaticAnalysis.h"
@@ -22,97 +22,29 @@ namespace {
 struct LevelsOptions {
   std::string file;
   int rows = 400;
-  std::optional<float> lowHz;
-  std::optional<float> highHz;
-  dsp::FrequencyScale scale = dsp::FrequencyScale::Linear;
-  float stepMs = 10.0F;
-  float averagingMs = 0.0F;
-  int gainDb = 0;
-  std::optional<float> beginS;
-  std::optional<float> endS;
-  int channel = 0;
-  std::optional<float> resolutionHz;
-  std::optional<int> fftSize;
+  AnalysisOptions analysis;
 };
 
-bool ParseNumber(const std::string& text, double& value) {
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return !text.empty() && end != nullptr && *end == '\0';
-}
+constexpr float kDefaultStepMs = 10.0F;
 
 // Reads the options; prints what is wrong and returns false on bad input.
 bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
-  if (args.empty()) {
-    std::fprintf(stderr, "sonavue-cli levels: a WAV file is needed\n");
-    return false;
-  }
-  o.file = args[0];
-  for (std::size_t i = 1; i < args.size(); i += 2) {
-    const std::string& name = args[i];
-    if (i + 1 >= args.size()) {
-      std::fprintf(stderr, "sonavue-cli levels: %s needs a value\n", name.c_str());
-      return false;
+  Arguments in("levels", args);
+  if (in.AtEnd()) return in.Complain("a WAV file is needed");
+  o.file = in.Take();
+  while (!in.AtEnd()) {
+    const std::string name = in.Take();
+    switch (ReadAnalysisOption(in, name, o.analysis)) {
+      case OptionRead::Taken: continue;
+      case OptionRead::Bad: return false;
+      case OptionRead::NotMine: break;
     }
-    const std::string& text = args[i + 1];
+    if (name != "--rows") return in.UnknownOption(name);
+    const auto text = in.Value(name);
+    if (!text) return false;
     double v = 0.0;
-    const bool numeric = ParseNumber(text, v);
-    const auto bad = [&] {
-      std::fprintf(stderr, "sonavue-cli levels: bad value '%s' for %s\n", text.c_str(), name.c_str());
-      return false;
-    };
-    if (name == "--scale") {
-      if (text == "linear") o.scale = dsp::FrequencyScale::Linear;
-      else if (text == "log") o.scale = dsp::FrequencyScale::Log;
-      else if (text == "oct3") o.scale = dsp::FrequencyScale::Oct3;
-      else return bad();
-    } else if (name == "--channel") {
-      if (text == "left") o.channel = 0;
-      else if (text == "right") o.channel = 1;
-      else return bad();
-    } else if (!numeric) {
-      if (name != "--rows" && name != "--low" && name != "--high" && name != "--step" &&
-          name != "--averaging" && name != "--gain" && name != "--begin" && name != "--end" &&
-          name != "--resolution" && name != "--fft") {
-        std::fprintf(stderr, "sonavue-cli levels: unknown option %s\n", name.c_str());
-        return false;
-      }
-      return bad();
-    } else if (name == "--rows") {
-      if (v < 1 || v > 100000) return bad();
-      o.rows = static_cast<int>(v);
-    } else if (name == "--low") {
-      if (v < 0) return bad();
-      o.lowHz = static_cast<float>(v);
-    } else if (name == "--high") {
-      if (v <= 0) return bad();
-      o.highHz = static_cast<float>(v);
-    } else if (name == "--step") {
-      if (!(v > 0)) return bad();
-      o.stepMs = static_cast<float>(v);
-    } else if (name == "--averaging") {
-      if (v < 0) return bad();
-      o.averagingMs = static_cast<float>(v);
-    } else if (name == "--gain") {
-      if (v < -30 || v > 30) return bad();
-      o.gainDb = static_cast<int>(v);
-    } else if (name == "--begin") {
-      if (v < 0) return bad();
-      o.beginS = static_cast<float>(v);
-    } else if (name == "--end") {
-      if (v < 0) return bad();
-      o.endS = static_cast<float>(v);
-    } else if (name == "--resolution") {
-      if (!(v > 0)) return bad();
-      o.resolutionHz = static_cast<float>(v);
-    } else if (name == "--fft") {
-      const int n = static_cast<int>(v);
-      if (n < 512 || n > 16384 || (n & (n - 1)) != 0) return bad();
-      o.fftSize = n;
-    } else {
-      std::fprintf(stderr, "sonavue-cli levels: unknown option %s\n", name.c_str());
-      return false;
-    }
+    if (!ParseNumber(*text, v) || v < 1 || v > 100000) return in.BadValue(name, *text);
+    o.rows = static_cast<int>(v);
   }
   return true;
 }
@@ -138,35 +70,21 @@ int RunLevels(const std::vector<std::string>& args) {
   // rate, so an ultrasound file's whole length is its expanded length.
   app::CurrentParameters& p = app.params;
   const double bytesPerSecond = static_cast<double>(fs) * channels * info.bytesPerSample;
-  p.beginS = o.beginS.value_or(0.0F);
-  p.endS = o.endS.value_or(static_cast<float>(available / bytesPerSecond));
-  p.frequencyScaleId = o.scale == dsp::FrequencyScale::Linear ? app::ID_SCALE_LINEAR
-                       : o.scale == dsp::FrequencyScale::Log  ? app::ID_SCALE_LOG
-                                                              : app::ID_SCALE_OCT3;
-  p.lowBandHz = static_cast<std::int32_t>(o.lowHz.value_or(static_cast<float>(engines::NewFileLowBandHz(p.frequencyScaleId))));
-  p.highBandHz = static_cast<std::int32_t>(o.highHz.value_or(fs / 2.0F));
-  p.averagingId = o.averagingMs > 0.0F ? app::ID_AVERAGING_MSEC : app::ID_AVERAGING_OFF;
-  p.averagingScrollMs = static_cast<std::int32_t>(o.averagingMs);
-  p.gainDb = o.gainDb;
-  if (p.highBandHz - p.lowBandHz < 10) {
-    std::fprintf(stderr, "Improper Frequency Limits\n");
+  const float stepMs = o.analysis.stepMs.value_or(kDefaultStepMs);
+  if (!ApplyAnalysisOptions(o.analysis, p, fs, static_cast<float>(available / bytesPerSecond), o.rows, stepMs)) {
     return 1;
   }
-  p.resolutionHz = o.resolutionHz.value_or(
-      dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz), fs, o.stepMs,
-                               dsp::DisplayKind::Sonogram, o.rows,
-                               engines::AnalysisScale(p.frequencyScaleId, false)));
-  p.fftSize = o.fftSize.value_or(dsp::FftSizeForResolution(fs, p.resolutionHz));
 
   engines::StaticAnalysisInput input;
   input.rateHz = wave->analysisRate;
   input.channels = channels;
   input.bitsPerSample = info.bitsPerSample;
   input.availableBytes = available;
-  input.columnStepMs = o.stepMs;
+  input.columnStepMs = stepMs;
   input.sonogramHeight = o.rows;
   input.rows = o.rows;
-  input.onlyChannel = o.channel < channels ? o.channel : 0;
+  const int channel = o.analysis.channel.value_or(0);
+  input.onlyChannel = channel < channels ? channel : 0;
   const engines::StaticAnalysis plan = engines::PlanStaticAnalysis(p, input);
   if (!plan.Ok()) {
     std::fprintf(stderr, "%s\n", engines::RefusalText(plan.refusal));
@@ -193,7 +111,7 @@ int RunLevels(const std::vector<std::string>& args) {
     analysis.Analyse(data, i);
     line.clear();
     std::snprintf(number, sizeof number, "%lld,%.3f,", static_cast<long long>(i),
-                  beginMs + static_cast<double>(i) * o.stepMs);
+                  beginMs + static_cast<double>(i) * stepMs);
     line += number;
     if (const auto total = analysis.TotalDb(0)) {
       std::snprintf(number, sizeof number, "%.3f", static_cast<double>(*total));

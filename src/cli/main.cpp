@@ -1,6 +1,9 @@
-// sonavue-cli: the analyser's file commands without a window.
+// sonavue-cli: the analyser's file commands without a visible window.
 //   sonavue-cli info FILE
 //   sonavue-cli levels FILE [options]
+//   sonavue-cli analyze FILE -o OUT [options]
+//   sonavue-cli batch FILE... --out DIR [options]
+//   sonavue-cli listen SECONDS [options]
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +12,11 @@
 
 #include "context/CommandIds.h"
 #include "audio/WaveOpen.h"
+#include "cli/AnalysisOptions.h"
+#include "cli/AnalyzeCommand.h"
+#include "cli/BatchCommand.h"
 #include "cli/CliContext.h"
+#include "cli/ImageOptions.h"
 #include "cli/LevelsCommand.h"
 #include "cli/ListenCommand.h"
 
@@ -18,11 +25,17 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: sonavue-cli info FILE\n"
-               "       sonavue-cli levels FILE [--rows R] [--low HZ] [--high HZ]\n"
-               "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
-               "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
-               "                   [--resolution HZ] [--fft N]\n"
-               "       sonavue-cli listen SECONDS [--rate HZ]\n");
+               "       sonavue-cli levels FILE [--rows R] %s\n"
+               "       sonavue-cli analyze FILE -o OUT.bmp|OUT.jpg [--entire]\n"
+               "                   %s\n"
+               "                   %s\n"
+               "       sonavue-cli batch FILE... --out DIR [--format bmp|jpg]\n"
+               "                   %s\n"
+               "                   %s\n"
+               "       sonavue-cli listen SECONDS [--rate HZ]\n",
+               sonavue::cli::kAnalysisOptionsUsage, sonavue::cli::kImageOptionsUsage,
+               sonavue::cli::kAnalysisOptionsUsage, sonavue::cli::kImageOptionsUsage,
+               sonavue::cli::kAnalysisOptionsUsage);
   return 2;
 }
 
@@ -57,8 +70,9 @@ int main(int argc, char** argv) {
   if (args[0] == "listen") {
     return sonavue::cli::RunListen(std::vector<std::string>(args.begin() + 1, args.end()));
   }
-  if (args[0] == "levels") {
-    return sonavue::cli::RunLevels(std::vector<std::string>(args.begin() + 1, args.end()));
-  }
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "levels") return sonavue::cli::RunLevels(rest);
+  if (args[0] == "analyze") return sonavue::cli::RunAnalyze(rest);
+  if (args[0] == "batch") return sonavue::cli::RunBatch(rest);
   return Usage();
 }

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "context/AnalysisRecord.h"
+#include "context/BatchState.h"
 #include "context/CurrentParameters.h"
+#include "context/ImageSettings.h"
 #include "context/LiveInput.h"
 #include "context/SettingsRecord.h"
 #include "platform/Clock.h"
@@ -163,6 +165,8 @@ class App {
   platform::ColorTable colors{};
   platform::DisplayBitmap display;  // the sonogram or scope image; null when none
   AnalysisRecord analysis;
+  ImageSettings image;  // how screen images are saved
+  BatchState batch;     // the Analyze File batch
   LiveInput live;
   CaptureBuffer capture;
   float scanColumnMs = 10.0F;

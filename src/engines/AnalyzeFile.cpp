@@ -282,10 +282,16 @@ std::optional<AnalyzeSource> BeginAnalyzeFile(App& app, int kind) {
   app::CurrentParameters& p = app.params;
   AnalyzeSource source;
   source.kind = kind;
-  if (kind == kAnalyzeMenu) {
+  if (kind == kAnalyzeMenu && app.batch.running) {
+    // The next file of a batch, analysed with the column step the last
+    // analysis left.
+    source.path = app.batch.Current();
+    source.columnStepMs = p.timePerColumnMs;
+  } else if (kind == kAnalyzeMenu) {
     const auto chosen = app::ChooseFile(app, app::FileChooser::OpenWave);
     if (!chosen) return std::nullopt;
     source.path = chosen->front();
+    app.batch.referenceWidth = 0;
     // A live sonogram drawn at an uneven pace is not kept on show.
     if (app.frame.irregularColumns) {
       app.frame.irregularColumns = false;
@@ -340,7 +346,8 @@ std::optional<AnalyzeSource> BeginAnalyzeFile(App& app, int kind) {
 }
 
 bool AnalyzeShowsDialog(const App& app, int kind) {
-  return kind == kAnalyzeMenu && app.params.variables != app::IDM_VARIABLES_FREEZE;
+  if (kind != kAnalyzeMenu) return false;
+  return app.batch.running || app.params.variables != app::IDM_VARIABLES_FREEZE;
 }
 
 AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
@@ -417,6 +424,8 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   }
   app.display = std::move(image);
   app.display.BindColors(&app.colors);
+  // The picture of a file chosen from the menu sizes the images of a batch.
+  if (source.kind == kAnalyzeMenu && !app.batch.running) app.batch.referenceWidth = width;
   app.display.FillRectIndex({0, 0, width, canvas.imageHeight}, render::kBackgroundIndex);
 
   // The signal's buffer moves into the record: samples still point into it.
@@ -453,19 +462,31 @@ void EndAnalyzeFile(App& app) {
   app.commandLine.started = false;
 }
 
-void AnalyzeFileRequest(App& app, int kind, AskParameters ask) {
-  if (app.frame.engineLoop || app.window == nullptr) return;
-  if (kind == kAnalyzeAgain && app.frame.playbackActive) return;
+AnalyzeOutcome AnalyzeFileRequest(App& app, int kind, const AskParameters& ask) {
+  if (app.frame.engineLoop || app.window == nullptr) return AnalyzeOutcome::Cancelled;
+  if (kind == kAnalyzeAgain && app.frame.playbackActive) return AnalyzeOutcome::Cancelled;
   for (;;) {
     app::ParameterGuard guard(app);
     const std::optional<AnalyzeSource> source = BeginAnalyzeFile(app, kind);
-    if (!source) return EndAnalyzeFile(app);
-    if (ask != nullptr && AnalyzeShowsDialog(app, kind) && !ask(app, *source)) return EndAnalyzeFile(app);
+    if (!source) {
+      EndAnalyzeFile(app);
+      // In a batch the file could not be opened. Without one, a menu request
+      // that ends here (its chooser may have been cancelled) leaves nothing
+      // for the caller to end.
+      return kind == kAnalyzeMenu && !app.batch.running ? AnalyzeOutcome::Cancelled : AnalyzeOutcome::Refused;
+    }
+    if (ask && AnalyzeShowsDialog(app, kind) && !ask(app, *source)) {
+      EndAnalyzeFile(app);
+      return AnalyzeOutcome::Cancelled;
+    }
     const AnalyzeOutcome outcome = RunAnalyzeFile(app, *source);
     EndAnalyzeFile(app);
-    if (outcome == AnalyzeOutcome::Refused) return;
+    if (outcome == AnalyzeOutcome::Refused) {
+      app.batch.referenceWidth = 0;
+      return outcome;
+    }
     guard.Keep();
-    if (outcome != AnalyzeOutcome::LayoutChanged) return;
+    if (outcome != AnalyzeOutcome::LayoutChanged) return outcome;
     app::RunLayout(app, false);
     kind = kAnalyzeAgain;
   }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "audio/WaveOpen.h"
@@ -34,11 +35,13 @@ struct AnalyzeSource {
 // after its message; the caller's guard then puts the parameters back.
 std::optional<AnalyzeSource> BeginAnalyzeFile(app::App& app, int kind);
 
-// Whether the dialog stage applies: a menu request with Variables not Freeze.
+// Whether the dialog stage applies: a menu request with Variables not
+// Freeze, or a file of a batch (whose ask, when it has one, is the batch's).
 bool AnalyzeShowsDialog(const app::App& app, int kind);
 
 enum class AnalyzeOutcome {
   Refused,        // a message was shown; the parameters go back
+  Cancelled,      // the file or the dialog was not chosen; the parameters go back
   Done,           // the picture is finished (or stopped)
   LayoutChanged,  // finished, and a resize during it asks for a re-analysis
 };
@@ -52,11 +55,12 @@ void EndAnalyzeFile(app::App& app);
 
 // Asks for the parameters of a request between its first stage and the
 // engine (the Analyze dialog); false when the user cancels.
-using AskParameters = bool (*)(app::App& app, const AnalyzeSource& source);
+using AskParameters = std::function<bool(app::App& app, const AnalyzeSource& source)>;
 
 // A whole Analyze File request: the stages above in a row, with ask (may be
-// null) where the dialog applies, the parameters put back on any failure,
-// and a resize during the run answered by re-analysing, in a loop.
-void AnalyzeFileRequest(app::App& app, int kind, AskParameters ask);
+// empty) where the dialog applies, the parameters put back on any failure,
+// and a resize during the run answered by re-analysing, in a loop. Returns
+// how the request ended (Done also when a resize re-analysed it).
+AnalyzeOutcome AnalyzeFileRequest(app::App& app, int kind, const AskParameters& ask);
 
 }  // namespace sonavue::engines
