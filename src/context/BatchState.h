@@ -12,6 +12,7 @@ struct BatchState {
   bool running = false;
   std::vector<std::filesystem::path> files;  // in the order chosen
   std::size_t index = 0;                      // files started so far
+  std::filesystem::path current;              // the file being analysed and saved
   std::filesystem::path imageFolder;          // the "images" folder of the batch
   // The display image width of the last single-file analysis started from
   // the menu: the batch's images are sized against it. 0 until one has been
@@ -21,17 +22,19 @@ struct BatchState {
   // Characteristics" dialog fixes it.
   double scale = 0.0;
 
-  // The file being analysed; empty before the first start.
-  std::filesystem::path Current() const {
-    return index > 0 && index <= files.size() ? files[index - 1] : std::filesystem::path{};
+  // Starts the next file: it becomes the current one.
+  const std::filesystem::path& StartNext() {
+    current = files[index++];
+    return current;
   }
-  // STOP: no further file starts; the one being analysed is still saved.
+  // STOP: no further file starts; the current one is still saved.
   void StopAfterCurrent() { index = files.size(); }
   // Ends the batch and forgets its list.
   void End() {
     running = false;
     files.clear();
     index = 0;
+    current.clear();
   }
 };
 

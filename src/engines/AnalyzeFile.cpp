@@ -285,7 +285,7 @@ std::optional<AnalyzeSource> BeginAnalyzeFile(App& app, int kind) {
   if (kind == kAnalyzeMenu && app.batch.running) {
     // The next file of a batch, analysed with the column step the last
     // analysis left.
-    source.path = app.batch.Current();
+    source.path = app.batch.current;
     source.columnStepMs = p.timePerColumnMs;
   } else if (kind == kAnalyzeMenu) {
     const auto chosen = app::ChooseFile(app, app::FileChooser::OpenWave);

@@ -53,8 +53,7 @@ BatchResult RunBatch(App& app, std::vector<std::filesystem::path> files, const s
       ended = true;
       break;
     }
-    ++batch.index;
-    const std::filesystem::path current = batch.Current();
+    const std::filesystem::path current = batch.StartNext();
     app.window->SetCaption(current.filename().string());
     // Until the image dialog has fixed the scale, the next file asks for it.
     const bool asks = !(batch.scale > 0.0);

@@ -258,7 +258,7 @@ SaveResult SaveBatchImage(App& app, const ImageMemoryLimits& limits) {
   // A batch's pictures all count their time from their own start.
   job.timeOriginZero = true;
 
-  const std::string name = app.batch.Current().stem().string() + (job.jpeg ? ".jpg" : ".bmp");
+  const std::string name = app.batch.current.stem().string() + (job.jpeg ? ".jpg" : ".bmp");
   WholeFile file;
   if (!file.Open(app.batch.imageFolder / name)) return Finish(app, ImageFailure::CannotOpen);
   return Finish(app, RenderAndWrite(app, job, file, limits));
