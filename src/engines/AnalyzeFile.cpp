@@ -31,6 +31,9 @@ constexpr std::int64_t kPumpIntervalColumns = 64;
 // The newest columns reach the window at most this often: about the
 // display's refresh, so the screen never holds up the analysis.
 constexpr std::uint32_t kShowIntervalMs = 16;
+// In a batch the pictures are looked at once saved: the window follows the
+// analysis ten times a second, so that the files go through at full speed.
+constexpr std::uint32_t kBatchShowIntervalMs = 100;
 // The command line's FFT size 2^k: k limited to 9 … 14, and a frame no
 // longer than this many columns.
 constexpr int kCommandLineMinPower = 9;
@@ -131,6 +134,7 @@ std::int64_t RunFrames(App& app, ColumnAnalysis& analysis, std::int64_t columns,
                                                       static_cast<float>(app.params.sonogramLevelMin));
   }
 
+  const std::uint32_t showInterval = app.batch.running ? kBatchShowIntervalMs : kShowIntervalMs;
   std::uint32_t lastPump = app.clock.NowMs();
   std::uint32_t lastShown = lastPump;
   std::int64_t done = 0;
@@ -145,7 +149,7 @@ std::int64_t RunFrames(App& app, ColumnAnalysis& analysis, std::int64_t columns,
     }
     done = i + 1;
     const std::uint32_t now = app.clock.NowMs();
-    if (i > 0 && i % 4 == 0 && now - lastShown >= kShowIntervalMs) {
+    if (i > 0 && i % 4 == 0 && now - lastShown >= showInterval) {
       lastShown = now;
       ShowProgress(app, i);
     }

@@ -30,6 +30,8 @@ using platform::DisplayBitmap;
 
 constexpr const char* kBufferCaption = "KORV";
 constexpr std::uint64_t kLargestBmpFile = 0xFFFFFFFFULL;  // its size field has 32 bits
+// The BMP rows go to the file in blocks of about this many bytes.
+constexpr std::size_t kBmpBlockBytes = std::size_t{4} << 20;
 
 // A live scan's scrolling sonogram (not the analysis made of it afterwards).
 bool IsScanSonogram(const App& app) { return app.frame.displayIsScan && app.params.IsScrollDisplay(); }
@@ -117,35 +119,53 @@ void DrawSonogramOverlays(App& app, const SaveJob& job, DisplayBitmap& output, f
   if (app.frame.grid) render::DrawSonogramGrid(output, params, text);
 }
 
-// The file's bytes: the BMP layout, or the compressed JPEG.
-std::optional<ImageFailure> Encode(const App& app, const SaveJob& job, const DisplayBitmap& output,
-                                   const ImageMemoryLimits& limits, std::vector<std::uint8_t>& jpeg,
-                                   std::unique_ptr<std::uint8_t[]>& bmp, std::size_t& bytes) {
-  if (job.jpeg) {
-    const JpegOptions options{app.image.quality, DensityOf(app.image)};
-    const std::size_t limit = static_cast<std::size_t>(
-        std::min<std::uint64_t>(limits.compressedImage, std::numeric_limits<std::size_t>::max()));
-    switch (EncodeJpeg(ViewOf(output), options, jpeg, limit)) {
-      case JpegStatus::Ok: bytes = jpeg.size(); return std::nullopt;
-      case JpegStatus::NoMemory: return ImageFailure::NoBufferMemory;
-      case JpegStatus::Failed: return ImageFailure::PixelsUnreadable;
-    }
+// The JPEG file: compressed into memory, then written in one piece.
+std::optional<ImageFailure> WriteJpeg(const App& app, const DisplayBitmap& output, WholeFile& file,
+                                      const ImageMemoryLimits& limits) {
+  std::vector<std::uint8_t> jpeg;
+  const JpegOptions options{app.image.quality, DensityOf(app.image)};
+  const std::size_t limit = static_cast<std::size_t>(
+      std::min<std::uint64_t>(limits.compressedImage, std::numeric_limits<std::size_t>::max()));
+  switch (EncodeJpeg(ViewOf(output), options, jpeg, limit)) {
+    case JpegStatus::Ok: break;
+    case JpegStatus::NoMemory: return ImageFailure::NoBufferMemory;
+    case JpegStatus::Failed: return ImageFailure::PixelsUnreadable;
   }
-  const std::uint64_t fileBytes = BmpFileBytes(output.Width(), output.Height());
-  if (fileBytes > kLargestBmpFile || fileBytes > limits.bitmapFile) return ImageFailure::NoBufferMemory;
+  if (!file.Write(jpeg) || !file.Commit()) return ImageFailure::WriteFailed;
+  return std::nullopt;
+}
+
+// The BMP file: the header, then the rows from the bottom up, written
+// through a buffer of whole rows (the whole file when it is small).
+std::optional<ImageFailure> WriteBmp(const DisplayBitmap& output, WholeFile& file, const ImageMemoryLimits& limits) {
+  const int w = output.Width();
+  const int h = output.Height();
+  if (BmpFileBytes(w, h) > kLargestBmpFile) return ImageFailure::NoBufferMemory;
+  const std::size_t rowBytes = 3 * static_cast<std::size_t>(w) + static_cast<std::size_t>(BmpRowPadding(w));
+  const int rowsPerBlock = static_cast<int>(std::clamp<std::size_t>(kBmpBlockBytes / rowBytes, 1, static_cast<std::size_t>(h)));
+  const std::size_t bufferBytes = kBmpHeaderBytes + rowBytes * static_cast<std::size_t>(rowsPerBlock);
+  if (bufferBytes > limits.bitmapBuffer) return ImageFailure::NoBufferMemory;
+  std::unique_ptr<std::uint8_t[]> buffer;
   try {
-    bmp = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(fileBytes));
+    buffer = std::make_unique_for_overwrite<std::uint8_t[]>(bufferBytes);
   } catch (const std::bad_alloc&) {
     return ImageFailure::NoBufferMemory;
   }
-  if (output.IsNull() || output.Stride() < 3 * static_cast<std::size_t>(output.Width())) {
-    return ImageFailure::PixelsUnreadable;
+  if (output.IsNull() || output.Stride() < 3 * static_cast<std::size_t>(w)) return ImageFailure::PixelsUnreadable;
+
+  WriteBmpHeader(std::span<std::uint8_t, kBmpHeaderBytes>(buffer.get(), kBmpHeaderBytes), w, h);
+  std::size_t filled = kBmpHeaderBytes;
+  // Blocks of rows from the bottom of the picture up; each block is written
+  // bottom row first.
+  for (int bottom = h; bottom > 0; bottom -= rowsPerBlock) {
+    const int rows = std::min(rowsPerBlock, bottom);
+    const PixelView block{output.Row(bottom - rows), output.Stride(), w, rows};
+    const std::size_t bytes = rowBytes * static_cast<std::size_t>(rows);
+    WriteBmpPixels(block, std::span<std::uint8_t>(buffer.get() + filled, bytes));
+    if (!file.Write(std::span<const std::uint8_t>(buffer.get(), filled + bytes))) return ImageFailure::WriteFailed;
+    filled = 0;
   }
-  WriteBmpHeader(std::span<std::uint8_t, kBmpHeaderBytes>(bmp.get(), kBmpHeaderBytes), output.Width(),
-                 output.Height());
-  WriteBmpPixels(ViewOf(output),
-                 std::span<std::uint8_t>(bmp.get() + kBmpHeaderBytes, static_cast<std::size_t>(fileBytes) - kBmpHeaderBytes));
-  bytes = static_cast<std::size_t>(fileBytes);
+  if (!file.Commit()) return ImageFailure::WriteFailed;
   return std::nullopt;
 }
 
@@ -179,16 +199,7 @@ std::optional<ImageFailure> RenderAndWrite(App& app, const SaveJob& job, WholeFi
     DrawSonogramOverlays(app, job, output, k);
   }
 
-  std::vector<std::uint8_t> jpeg;
-  std::unique_ptr<std::uint8_t[]> bmp;
-  std::size_t bytes = 0;
-  if (const auto failure = Encode(app, job, output, limits, jpeg, bmp, bytes)) return failure;
-  output.Release();
-  const std::uint8_t* data = job.jpeg ? jpeg.data() : bmp.get();
-  if (!file.Write(std::span<const std::uint8_t>(data, bytes)) || !file.Commit()) {
-    return ImageFailure::WriteFailed;
-  }
-  return std::nullopt;
+  return job.jpeg ? WriteJpeg(app, output, file, limits) : WriteBmp(output, file, limits);
 }
 
 SaveResult Finish(App& app, std::optional<ImageFailure> failure) {

@@ -56,7 +56,7 @@ struct ImageMemoryLimits {
   std::uint64_t outputImage = kUnlimited;      // the picture at the output size
   std::uint64_t sourceImage = kUnlimited;      // the picture at the source size
   std::uint64_t compressedImage = kUnlimited;  // the JPEG bytes
-  std::uint64_t bitmapFile = kUnlimited;       // the whole BMP file
+  std::uint64_t bitmapBuffer = kUnlimited;     // the buffer the BMP file is written through
 };
 
 enum class SaveResult {

@@ -248,6 +248,37 @@ TEST_F(ScreenImageTest, TheAxesAreDrawnAgainAtTheOutputScale) {
   EXPECT_GT(bottom, top);
 }
 
+TEST_F(ScreenImageTest, AStereoChannelIsSavedFromItsHalfOfThePicture) {
+  // Left 2 kHz, right 6 kHz.
+  const int rate = 48000;
+  std::vector<std::int16_t> samples;
+  for (int i = 0; i < rate; ++i) {
+    samples.push_back(static_cast<std::int16_t>(std::lround(9000.0 * std::sin(2 * M_PI * 2000.0 * i / rate))));
+    samples.push_back(static_cast<std::int16_t>(std::lround(9000.0 * std::sin(2 * M_PI * 6000.0 * i / rate))));
+  }
+  const auto wav = *folders_ / "stereo.wav";
+  WavBuilder().Format(1, 2, rate, 16).Data(WavBuilder::Pcm16(samples)).Write(wav);
+  for (const int channels : {app::ID_CHANNELS_LEFT, app::ID_CHANNELS_RIGHT}) {
+    App().params.channelsId = channels;
+    prompts_.QueueFile({wav.string()});
+    SendCommand(app::IDM_ANALYZE_FILE);
+    ASSERT_EQ(App().display.Height(), 2 * H());
+    const auto path = *folders_ / "channel.bmp";
+    Save(app::IDM_SAVE_IMAGE_WINDOW, path, &Bitmap);
+    const Bmp bmp{ReadFileBytes(path)};
+    ASSERT_EQ(bmp.height(), H());
+    // The right channel is the upper half of the picture, the left the lower.
+    const int top = channels == app::ID_CHANNELS_RIGHT ? 0 : H();
+    int differing = 0;
+    for (int y = 2; y < PlotBottom() - 2; ++y) {
+      for (int x = Mx() + 2; x < W() - 3; x += 5) {
+        if (bmp.At(x, y) != App().display.Pixel(x, top + y)) ++differing;
+      }
+    }
+    EXPECT_EQ(differing, 0) << channels;
+  }
+}
+
 TEST_F(ScreenImageTest, TheEntireSonogramHoldsEveryColumn) {
   App().params.displayWidthS = 0.5F;  // the columns of 2 s do not fit the window
   AnalyzeTone(2.0);
@@ -359,7 +390,7 @@ TEST_F(ScreenImageFailureTest, EachBufferThatCannotBeHadHasItsMessage) {
   ExpectRefused(path, "Not Enough Memory", platform::BoxIcon::Warning, "KORV");
 
   limits = {};
-  limits.bitmapFile = 5000;
+  limits.bitmapBuffer = 5000;  // less than one row
   EXPECT_EQ(SaveLimited(path, false, limits), SaveResult::Failed);
   ExpectRefused(path, "Not Enough Memory", platform::BoxIcon::Warning, "KORV");
 
