@@ -10,6 +10,7 @@
 #include "context/CommandIds.h"
 #include "dialogs/ImageDialog.h"
 #include "support/AppFixture.h"
+#include "support/LiveScanFixture.h"
 #include "support/WavBuilder.h"
 
 namespace sonavue::app {
@@ -226,6 +227,23 @@ TEST_F(BatchTest, TheCompanionsBatchGoesOnPastARefusedFile) {
   EXPECT_TRUE(std::filesystem::exists(out / "a.bmp"));
   EXPECT_TRUE(std::filesystem::exists(out / "c.bmp"));
   EXPECT_EQ(Window().Caption(), "Batch Complete");
+}
+
+class BatchAfterScanTest : public sonavue::testing::LiveScanFixture {};
+
+TEST_F(BatchAfterScanTest, AScanReplacesThePictureABatchIsSizedAgainst) {
+  const auto path = *folders_ / "a.wav";
+  std::vector<std::int16_t> samples(48000, 0);
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(samples)).Write(path);
+  prompts_.QueueFile({path.string()});
+  SendCommand(IDM_ANALYZE_FILE);
+  ASSERT_GT(App().batch.referenceWidth, 0);
+  devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
+  RunScan(500);
+  SendCommand(IDM_ANALYZE_BATCH);
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "First Analyze One File From Batch");
 }
 
 }  // namespace
