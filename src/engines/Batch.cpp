@@ -46,6 +46,7 @@ BatchResult RunBatch(App& app, std::vector<std::filesystem::path> files, const s
   batch.index = 0;
   batch.imageFolder = imageFolder;
   batch.scale = 0.0;
+  const int reference = batch.referenceWidth;
 
   bool ended = false;
   while (batch.index < batch.files.size()) {
@@ -74,6 +75,8 @@ BatchResult RunBatch(App& app, std::vector<std::filesystem::path> files, const s
         ended = true;
         break;
       }
+      // The rest of the batch is sized as it began.
+      batch.referenceWidth = reference;
       continue;
     }
     ++result.analysed;

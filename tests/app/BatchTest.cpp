@@ -229,6 +229,25 @@ TEST_F(BatchTest, TheCompanionsBatchGoesOnPastARefusedFile) {
   EXPECT_EQ(Window().Caption(), "Batch Complete");
 }
 
+TEST_F(BatchTest, TheCompanionsBatchKeepsItsSizingPastAFileTooShortToAnalyse) {
+  const auto a = Tone("a.wav", 48000, 1.0);
+  const auto b = Tone("b.wav", 48000, 1.0);
+  WavBuilder().Format(1, 1, 48000, 16).Data(std::vector<std::uint8_t>(200, 0)).Write(wavs_ / "short.wav");
+  AnalyzeByHand(a);
+  const auto out = *folders_ / "out";
+  std::filesystem::create_directories(out);
+  AnswerImageDialog(1);
+  const engines::BatchResult result =
+      RunBatchOfFiles(App(), {wavs_ / "short.wav", b}, out, engines::BatchFailure::SkipsFile);
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Time Scale Too Small");
+  EXPECT_EQ(result.saved, 1);
+  EXPECT_TRUE(result.complete);
+  EXPECT_TRUE(std::filesystem::exists(out / "b.jpg"));
+  EXPECT_EQ(prompts_.Dialogs(), std::vector<int>{151});
+}
+
 class BatchAfterScanTest : public sonavue::testing::LiveScanFixture {};
 
 TEST_F(BatchAfterScanTest, AScanReplacesThePictureABatchIsSizedAgainst) {
