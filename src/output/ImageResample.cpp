@@ -1,6 +1,7 @@
 #include "output/ImageResample.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace sonavue::output {
@@ -31,6 +32,13 @@ double StepOf(int sourceSize, int targetSize) {
 
 void ResampleBilinear(const PixelView& source, const MutablePixelView& target) {
   if (source.width < 1 || source.height < 1 || target.width < 1 || target.height < 1) return;
+  if (source.width == target.width && source.height == target.height) {
+    // Scale factors of 1 sample every pixel exactly: the rows are copied.
+    for (int y = 0; y < target.height; ++y) {
+      std::memcpy(target.Row(y), source.Row(y), 3 * static_cast<std::size_t>(target.width));
+    }
+    return;
+  }
   const double sx = StepOf(source.width, target.width);
   const double sy = StepOf(source.height, target.height);
 
