@@ -9,6 +9,7 @@
 #include "context/AnalysisRecord.h"
 #include "context/CurrentParameters.h"
 #include "context/LiveInput.h"
+#include "context/WaveOut.h"
 #include "context/SettingsRecord.h"
 #include "platform/Clock.h"
 #include "platform/DisplayBitmap.h"
@@ -165,6 +166,7 @@ class App {
   AnalysisRecord analysis;
   LiveInput live;
   CaptureBuffer capture;
+  WaveOut output;
   float scanColumnMs = 10.0F;
   // The parameters of the last live scan, for its resume with Space.
   std::optional<CurrentParameters> pausedScan;  // column step of the last live sonogram (for its static picture)
