@@ -36,6 +36,25 @@ class ModalDialog {
   virtual bool Exec(void* owner) = 0;
 };
 
+// A modeless dialog of the program (the colours dialog): it stays open
+// beside the main window while the program goes on, and works on the
+// program's records itself as the user edits. At most one window per
+// dialog object.
+class ModelessDialog {
+ public:
+  virtual ~ModelessDialog() = default;
+  // The dialog's resource number (154 …).
+  virtual int ResourceId() const = 0;
+  // Shows the real window, owned by owner (a QWidget*, may be null), and
+  // returns at once.
+  virtual void Show(void* owner) = 0;
+  // True from ShowModeless until the dialog has closed itself.
+  virtual bool IsOpen() const = 0;
+  // Closes the dialog as its OK button would (the program's commands close
+  // it so); nothing happens when it is not open.
+  virtual void Accept() = 0;
+};
+
 // Everything that asks the user something or shows something outside the
 // main window. The real implementation uses Qt; the scripted one answers
 // from a queue for tests and the command-line companion.
@@ -58,6 +77,10 @@ class Prompts {
 
   // Runs a modal dialog; true when the user pressed OK.
   virtual bool RunDialog(ModalDialog& dialog) = 0;
+
+  // Shows a modeless dialog and returns at once; the dialog closes itself
+  // (OK, Cancel, or Accept from the program).
+  virtual void ShowModeless(ModelessDialog& dialog) = 0;
 };
 
 }  // namespace sonavue::platform

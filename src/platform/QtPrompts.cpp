@@ -78,6 +78,8 @@ class QtPrompts final : public Prompts {
 
   bool RunDialog(ModalDialog& dialog) override { return dialog.Exec(Owner()); }
 
+  void ShowModeless(ModelessDialog& dialog) override { dialog.Show(Owner()); }
+
   bool OpenDocument(const std::filesystem::path& path) override {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return false;

@@ -51,6 +51,19 @@ bool ScriptedPrompts::RunDialog(ModalDialog& dialog) {
   return answer(dialog);
 }
 
+void ScriptedPrompts::ShowModeless(ModelessDialog& dialog) {
+  modelessIds_.push_back(dialog.ResourceId());
+  std::erase(modeless_, &dialog);
+  modeless_.push_back(&dialog);
+}
+
+ModelessDialog* ScriptedPrompts::ShownModeless(int resourceId) const {
+  for (auto it = modeless_.rbegin(); it != modeless_.rend(); ++it) {
+    if ((*it)->IsOpen() && (*it)->ResourceId() == resourceId) return *it;
+  }
+  return nullptr;
+}
+
 std::vector<ShownBox> ScriptedPrompts::TakeBoxes() {
   std::vector<ShownBox> taken;
   taken.swap(boxes_);
