@@ -9,6 +9,7 @@
 #include "context/AnalysisRecord.h"
 #include "context/CurrentParameters.h"
 #include "context/LiveInput.h"
+#include "context/PointerState.h"
 #include "context/WaveOut.h"
 #include "context/SettingsRecord.h"
 #include "platform/Clock.h"
@@ -159,6 +160,11 @@ class App {
   CommandLineRequest commandLine;
   platform::Point lastCursorPoint;  // client coordinates of the last pointer move
   bool lastCursorValid = false;     // the pointer is over the client area, not the frame
+  PointerState pointer;
+  ReplacedDisplay beforeSpectrum;
+  // The colours dialog; made at its first opening and kept (closed or open)
+  // until the program ends.
+  std::unique_ptr<platform::ModelessDialog> colorsDialog;
 
   render::RenderState render;
   platform::ColorTable colors{};

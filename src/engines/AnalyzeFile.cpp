@@ -14,6 +14,7 @@
 #include "context/ParameterGuard.h"
 #include "context/WorkingFiles.h"
 #include "engines/ColumnAnalysis.h"
+#include "engines/SegmentZoom.h"
 #include "engines/StaticAnalysis.h"
 #include "plans/AxesPlan.h"
 #include "render/Axes.h"
@@ -241,6 +242,8 @@ void FinishPicture(App& app, std::int64_t drawn) {
   view.levelTraceRight = a.totalLevels[1];
   for (int id : {app::IDC_PLAY, app::IDC_PLAY_WINDOW, app::IDC_GRID}) app.window->EnableButton(id, true);
   ShowProgress(app, std::max<std::int64_t>(0, a.columns - 1));
+  // While a snapshot is saved the title says how to return to it.
+  if (app.frame.snapshotPushed) app.window->SetCaption(kSnapshotCaption);
   app::EnterAnalysisIdleMenuState(app);
   app.window->Invalidate();
 }
@@ -302,6 +305,11 @@ std::optional<AnalyzeSource> BeginAnalyzeFile(App& app, int kind) {
     if (!std::filesystem::is_regular_file(source.path, error)) return std::nullopt;  // silently, as a resize asks
   }
   app.frame.analysisPending = true;
+  // A new picture (not the same one again) starts with no snapshot to return to.
+  if (kind != kAnalyzeAgain) {
+    app.frame.snapshotPushed = false;
+    app.frame.snapshotIndex = -1;
+  }
   const bool commandLineRun = kind == kAnalyzeCommandLine && app.commandLine.started;
   auto opened = audio::OpenWaveFile(app, source.path, audio::WaveCommand::AnalyzeFile,
                                     kind == kAnalyzeMenu || kind == kAnalyzeCommandLine);
