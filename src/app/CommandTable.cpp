@@ -5,8 +5,11 @@
 #include "context/CommandIds.h"
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
+#include "app/PointerInput.h"
 #include "app/WayCommands.h"
 #include "audio/StopAllAudio.h"
+#include "context/ModelessDialogs.h"
+#include "dialogs/ColorsDialog.h"
 #include "render/Scope.h"
 
 namespace sonavue::app {
@@ -57,6 +60,7 @@ void TogglePeakHold(App& app) {
 
 bool SendCommand(App& app, int id, int reason) {
   if (app.window == nullptr || app.window->IsDestroyed()) return false;
+  if (CommandClosesColorsDialog(id)) CloseColorsDialog(app);
   switch (id) {
     case IDM_SCAN_INPUT:
       if (reason == kReasonUser) app.frame.spaceLatch = false;
@@ -69,7 +73,6 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_ANALYZE_BATCH:
     case IDM_CHANGE_PARAMETERS:
     case IDM_RESTORE_PARAMETERS:
-    case IDM_COLOR_SCALE:
     case IDM_LOG_SPECTRUM:
     case IDM_LOG_POINTS:
     case IDM_SAVE_WAVE:
@@ -79,8 +82,13 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_SPL_CALIBRATE:
     case IDM_FR_CALIBRATE:
     case IDM_CAL_STATUS:
-    case IDM_FREQ_MARK_ON:
       // Owned by features that are not built yet.
+      return true;
+    case IDM_COLOR_SCALE:
+      dialogs::OpenColorsDialog(app);
+      return true;
+    case IDM_FREQ_MARK_ON:
+      FrequencyMarkersCommand(app);
       return true;
     case IDM_SPL_CLEAR:
     case IDM_FR_CLEAR:

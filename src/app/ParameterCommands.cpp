@@ -89,6 +89,7 @@ bool RunParameterCommand(App& app, int id) {
     case IDM_POINTER_BLACK_CROSS:
       p.pointerShape = id - IDM_POINTER_TARGET_BOX + 1;
       SetMenuCheckMarks(app);
+      app.window->SetPointerShape(p.pointerShape);
       return true;
     case IDM_FREQ_MARK_OFF:
       p.frequencyMarker1Hz = 0;
