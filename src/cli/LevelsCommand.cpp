@@ -19,48 +19,40 @@
 namespace sonavue::cli {
 namespace {
 
-struct LevelsOptions {
-  std::string file;
-  int rows = 400;
-  std::optional<float> lowHz;
-  std::optional<float> highHz;
-  dsp::FrequencyScale scale = dsp::FrequencyScale::Linear;
-  float stepMs = 10.0F;
-  float averagingMs = 0.0F;
-  int gainDb = 0;
-  std::optional<float> beginS;
-  std::optional<float> endS;
-  int channel = 0;
-  std::optional<float> resolutionHz;
-  std::optional<int> fftSize;
-};
-
 bool ParseNumber(const std::string& text, double& value) {
   char* end = nullptr;
   value = std::strtod(text.c_str(), &end);
   return !text.empty() && end != nullptr && *end == '\0';
 }
 
-// Reads the options; prints what is wrong and returns false on bad input.
-bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
+}  // namespace
+
+bool ParseLevelsOptions(const std::vector<std::string>& args, const char* command, LevelsOptions& o,
+                        const ExtraOption& extra) {
   if (args.empty()) {
-    std::fprintf(stderr, "sonavue-cli levels: a WAV file is needed\n");
+    std::fprintf(stderr, "sonavue-cli %s: a WAV file is needed\n", command);
     return false;
   }
   o.file = args[0];
   for (std::size_t i = 1; i < args.size(); i += 2) {
     const std::string& name = args[i];
     if (i + 1 >= args.size()) {
-      std::fprintf(stderr, "sonavue-cli levels: %s needs a value\n", name.c_str());
+      std::fprintf(stderr, "sonavue-cli %s: %s needs a value\n", command, name.c_str());
       return false;
     }
     const std::string& text = args[i + 1];
     double v = 0.0;
     const bool numeric = ParseNumber(text, v);
     const auto bad = [&] {
-      std::fprintf(stderr, "sonavue-cli levels: bad value '%s' for %s\n", text.c_str(), name.c_str());
+      std::fprintf(stderr, "sonavue-cli %s: bad value '%s' for %s\n", command, text.c_str(), name.c_str());
       return false;
     };
+    if (extra) {
+      if (const std::optional<bool> taken = extra(name, text)) {
+        if (!*taken) return bad();
+        continue;
+      }
+    }
     if (name == "--scale") {
       if (text == "linear") o.scale = dsp::FrequencyScale::Linear;
       else if (text == "log") o.scale = dsp::FrequencyScale::Log;
@@ -74,7 +66,7 @@ bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
       if (name != "--rows" && name != "--low" && name != "--high" && name != "--step" &&
           name != "--averaging" && name != "--gain" && name != "--begin" && name != "--end" &&
           name != "--resolution" && name != "--fft") {
-        std::fprintf(stderr, "sonavue-cli levels: unknown option %s\n", name.c_str());
+        std::fprintf(stderr, "sonavue-cli %s: unknown option %s\n", command, name.c_str());
         return false;
       }
       return bad();
@@ -110,24 +102,16 @@ bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
       if (n < 512 || n > 16384 || (n & (n - 1)) != 0) return bad();
       o.fftSize = n;
     } else {
-      std::fprintf(stderr, "sonavue-cli levels: unknown option %s\n", name.c_str());
+      std::fprintf(stderr, "sonavue-cli %s: unknown option %s\n", command, name.c_str());
       return false;
     }
   }
   return true;
 }
 
-}  // namespace
-
-int RunLevels(const std::vector<std::string>& args) {
-  LevelsOptions o;
-  if (!ParseOptions(args, o)) return 2;
-
-  CliContext context;
-  if (!context.HasWorkingFolder()) return 1;
-  app::App& app = context.App();
-  const auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
-  if (!wave) return 1;
+std::optional<PreparedAnalysis> PrepareLevelsAnalysis(app::App& app, const LevelsOptions& o) {
+  auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
+  if (!wave) return std::nullopt;
   const audio::WaveFileInfo& info = wave->info;
   const float fs = static_cast<float>(wave->analysisRate);
   const int channels = info.channels;
@@ -150,13 +134,14 @@ int RunLevels(const std::vector<std::string>& args) {
   p.gainDb = o.gainDb;
   if (p.highBandHz - p.lowBandHz < 10) {
     std::fprintf(stderr, "Improper Frequency Limits\n");
-    return 1;
+    return std::nullopt;
   }
   p.resolutionHz = o.resolutionHz.value_or(
       dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz), fs, o.stepMs,
                                dsp::DisplayKind::Sonogram, o.rows,
                                engines::AnalysisScale(p.frequencyScaleId, false)));
   p.fftSize = o.fftSize.value_or(dsp::FftSizeForResolution(fs, p.resolutionHz));
+  p.timePerColumnMs = o.stepMs;
 
   engines::StaticAnalysisInput input;
   input.rateHz = wave->analysisRate;
@@ -167,16 +152,36 @@ int RunLevels(const std::vector<std::string>& args) {
   input.sonogramHeight = o.rows;
   input.rows = o.rows;
   input.onlyChannel = o.channel < channels ? o.channel : 0;
-  const engines::StaticAnalysis plan = engines::PlanStaticAnalysis(p, input);
-  if (!plan.Ok()) {
-    std::fprintf(stderr, "%s\n", engines::RefusalText(plan.refusal));
-    return 1;
+  PreparedAnalysis prepared;
+  prepared.plan = engines::PlanStaticAnalysis(p, input);
+  if (!prepared.plan.Ok()) {
+    std::fprintf(stderr, "%s\n", engines::RefusalText(prepared.plan.refusal));
+    return std::nullopt;
   }
-  std::vector<std::uint8_t> data(plan.segment.endByte - plan.segment.beginByte);
-  if (!audio::ReadDataBytes(*wave, plan.segment.beginByte, data)) {
+  p.resolutionHz = prepared.plan.resolutionHz;
+  p.fftSize = prepared.plan.fftSize;
+  p.endS = prepared.plan.endS;
+  prepared.data.resize(prepared.plan.segment.endByte - prepared.plan.segment.beginByte);
+  if (!audio::ReadDataBytes(*wave, prepared.plan.segment.beginByte, prepared.data)) {
     std::fprintf(stderr, "Cannot Read Wave File\n");
-    return 1;
+    return std::nullopt;
   }
+  prepared.wave = std::move(*wave);
+  return prepared;
+}
+
+int RunLevels(const std::vector<std::string>& args) {
+  LevelsOptions o;
+  if (!ParseLevelsOptions(args, "levels", o)) return 2;
+
+  CliContext context;
+  if (!context.HasWorkingFolder()) return 1;
+  app::App& app = context.App();
+  std::optional<PreparedAnalysis> prepared = PrepareLevelsAnalysis(app, o);
+  if (!prepared) return 1;
+  const engines::StaticAnalysis& plan = prepared->plan;
+  const std::vector<std::uint8_t>& data = prepared->data;
+  const app::CurrentParameters& p = app.params;
   engines::ColumnAnalysis analysis;
   if (!analysis.Start(plan.columns)) {
     std::fprintf(stderr, "Not enough memory\n");

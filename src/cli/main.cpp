@@ -1,6 +1,7 @@
 // sonavue-cli: the analyser's file commands without a window.
 //   sonavue-cli info FILE
 //   sonavue-cli levels FILE [options]
+//   sonavue-cli spectrum FILE --at SECONDS [options]
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"
 #include "cli/ListenCommand.h"
+#include "cli/SpectrumCommand.h"
 
 namespace {
 
@@ -22,6 +24,7 @@ int Usage() {
                "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
                "                   [--resolution HZ] [--fft N]\n"
+               "       sonavue-cli spectrum FILE --at SECONDS [the options of levels]\n"
                "       sonavue-cli listen SECONDS [--rate HZ]\n");
   return 2;
 }
@@ -56,6 +59,9 @@ int main(int argc, char** argv) {
   if (args[0] == "info" && args.size() == 2) return Info(args[1]);
   if (args[0] == "listen") {
     return sonavue::cli::RunListen(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
+  if (args[0] == "spectrum") {
+    return sonavue::cli::RunSpectrum(std::vector<std::string>(args.begin() + 1, args.end()));
   }
   if (args[0] == "levels") {
     return sonavue::cli::RunLevels(std::vector<std::string>(args.begin() + 1, args.end()));
