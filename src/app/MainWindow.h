@@ -27,8 +27,8 @@ void HandleSize(App& app);
 void HandleMove(App& app);
 void HandleClose(App& app);
 void HandleKeyDown(App& app, int virtualKey);
-// Space, or a right click on a sonogram: pauses a live scan (recording Off),
-// or resumes the paused scan from its static picture.
+// Space: pauses a live scan (recording Off), or resumes the paused scan from
+// its static picture (the right button does the same, see PointerInput.h).
 void PauseOrResumeScan(App& app);
 void HandleNonClientMouseMove(App& app);
 // A timer of the window ran out (kResizeSettleTimerId).

@@ -383,6 +383,7 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   input.rows = canvas.rows;
   input.stripHeight = canvas.strip;
   input.keepFftSize = source.kind == kAnalyzeCommandLine && source.columnStepMs.has_value();
+  input.exactBytes = source.exactBytes;
   const StaticAnalysis plan = PlanStaticAnalysis(p, input);
   p.resolutionHz = plan.resolutionHz;
   p.fftSize = plan.fftSize;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "audio/WaveOpen.h"
 #include "context/CommandIds.h"
@@ -26,6 +27,8 @@ struct AnalyzeSource {
   std::filesystem::path path;
   audio::OpenedWave wave;
   std::optional<float> columnStepMs;  // fixed by a capture or a command line; else from the display width
+  // A zoom's segment in bytes of the data (begin, end), read exactly.
+  std::optional<std::pair<std::uint32_t, std::uint32_t>> exactBytes;
 };
 
 // The first stage: chooses (kind 0) or locates the file, opens and checks it,

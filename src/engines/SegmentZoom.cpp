@@ -120,6 +120,10 @@ void ZoomToSegment(app::App& app, int pressX, int releaseX, PushSnapshot push) {
   std::optional<AnalyzeSource> source = BeginAnalyzeFile(app, kAnalyzeAgain);
   if (!source) return EndAnalyzeFile(app);
   source->columnStepMs = z.columnMs;
+  source->exactBytes = std::pair{static_cast<std::uint32_t>(z.startByte),
+                                 static_cast<std::uint32_t>(
+                                     std::min<double>(static_cast<double>(z.endByte) + frameTail,
+                                                      std::numeric_limits<std::uint32_t>::max()))};
   const AnalyzeOutcome outcome = RunAnalyzeFile(app, *source);
   EndAnalyzeFile(app);
   if (outcome == AnalyzeOutcome::Refused) return;

@@ -128,6 +128,75 @@ TEST(CliTest, LevelsRefusesBadOptionsAndShortFiles) {
   EXPECT_EQ(run.status, 2);
 }
 
+// The CSV of a command as rows of cells, the header line left out.
+std::vector<std::vector<std::string>> CsvRows(const std::string& out) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(out);
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) {
+    std::vector<std::string> cells;
+    std::stringstream stream(line);
+    std::string cell;
+    while (std::getline(stream, cell, ',')) cells.push_back(cell);
+    if (!line.empty() && line.back() == ',') cells.emplace_back();
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+TEST(CliTest, SpectrumPeaksAtTheTonesRowWithTheLevelOfTheColumnBeforeTheClick) {
+  TempFolder folder;
+  // 3 s of a 3 kHz tone; 200 rows of 60 Hz up to 12 kHz.
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(Sine(3000.0, 12000.0, 48000, 3 * 48000)))
+      .Write(folder / "tone.wav");
+  const std::string file = (folder / "tone.wav").string();
+  const CliRun spectrum = RunCli("spectrum " + file + " --at 1.5 --rows 200 --high 12000", folder);
+  ASSERT_EQ(spectrum.status, 0) << spectrum.err;
+  EXPECT_EQ(spectrum.out.substr(0, spectrum.out.find('\n')), "row,frequency_hz,level_db");
+  const auto rows = CsvRows(spectrum.out);
+  ASSERT_EQ(rows.size(), 200U);
+  int peak = 0;
+  double peakDb = -1e9;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    ASSERT_EQ(rows[r].size(), 3U);
+    EXPECT_EQ(std::stoi(rows[r][0]), static_cast<int>(r));
+    EXPECT_NEAR(std::stod(rows[r][1]), 60.0 * static_cast<double>(r), 1e-6);
+    if (!rows[r][2].empty() && std::stod(rows[r][2]) > peakDb) {
+      peakDb = std::stod(rows[r][2]);
+      peak = static_cast<int>(r);
+    }
+  }
+  EXPECT_EQ(peak, 50);  // 3000 Hz ÷ 60 Hz
+
+  // Without averaging the spectrum is the last frame before the click: the
+  // column before column 150 of the sonogram at 10 ms per column.
+  const CliRun levels = RunCli("levels " + file + " --rows 200 --high 12000", folder);
+  ASSERT_EQ(levels.status, 0) << levels.err;
+  const auto columns = CsvRows(levels.out);
+  ASSERT_GT(columns.size(), 150U);
+  const double columnDb = std::stoi(columns[149][3 + 50]) / 4.0;
+  EXPECT_NEAR(peakDb, columnDb, 0.5);
+  EXPECT_GT(peakDb, 0.0);
+}
+
+TEST(CliTest, SpectrumNeedsATimeInsideTheSignal) {
+  TempFolder folder;
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(Sine(1000.0, 8000.0, 48000, 48000)))
+      .Write(folder / "a.wav");
+  const std::string file = (folder / "a.wav").string();
+  CliRun run = RunCli("spectrum " + file, folder);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--at"), std::string::npos);
+  run = RunCli("spectrum " + file + " --at soon", folder);
+  EXPECT_EQ(run.status, 2);
+  run = RunCli("spectrum " + file + " --at 0.999", folder);  // less than two frames before the end
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  run = RunCli("spectrum " + file + " --at 0.5 --averaging 100", folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
 TEST(CliTest, WithoutAUsableWorkingFolderTheCommandEnds) {
   TempFolder folder;
   WavBuilder().Format(1, 1, 48000, 16).Data(std::vector<std::uint8_t>(9600, 0)).Write(folder / "a.wav");
