@@ -27,6 +27,25 @@ bool AnalysisPicture(const app::App& app) {
          !app.frame.fileName.empty() && !app.display.IsNull() && !app.frame.segmentSpectrumShown;
 }
 
+// The levels of the model into the pair of the display type (a sonogram's
+// only while a scan runs), and for a level bar the picture cleared.
+void StoreLevels(app::App& app, const ColorsDialogModel& model, LevelChange how) {
+  app::CurrentParameters& p = app.params;
+  const bool scope = p.IsScopeDisplay();
+  if (scope) {
+    p.scopeLevelMin = model.MinDb();
+    p.scopeLevelMax = model.MaxDb();
+  } else if (app.frame.IsScanning()) {
+    // A running scan draws its next columns with the new levels; a finished
+    // picture takes them at OK.
+    p.sonogramLevelMin = model.MinDb();
+    p.sonogramLevelMax = model.MaxDb();
+  }
+  if (how == LevelChange::Bar && !app.display.IsNull()) {
+    app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()}, render::kBackgroundIndex);
+  }
+}
+
 }  // namespace
 
 ColorsDialog::ColorsDialog(app::App& app) : app_(app) {}
@@ -111,26 +130,6 @@ void ColorsDialog::Apply(ColorsChange change) {
   Refresh();
 }
 
-namespace {
-
-void StoreLevels(app::App& app, const ColorsDialogModel& model, LevelChange how) {
-  app::CurrentParameters& p = app.params;
-  const bool scope = p.IsScopeDisplay();
-  if (scope) {
-    p.scopeLevelMin = model.MinDb();
-    p.scopeLevelMax = model.MaxDb();
-  } else if (app.frame.IsScanning()) {
-    // A running scan draws its next columns with the new levels; a finished
-    // picture takes them at OK.
-    p.sonogramLevelMin = model.MinDb();
-    p.sonogramLevelMax = model.MaxDb();
-  }
-  if (how == LevelChange::Bar && !app.display.IsNull()) {
-    app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()}, render::kBackgroundIndex);
-  }
-}
-
-}  // namespace
 
 void ColorsDialog::SelectColor(int color) {
   if (!open_) return;

@@ -26,6 +26,7 @@
 #include "engines/ColumnAnalysis.h"
 #include "plans/AxesPlan.h"
 #include "render/Axes.h"
+#include "render/FrequencyMarkers.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
 #include "render/Scope.h"
@@ -609,7 +610,7 @@ void FinishLive(App& app, const LiveRun& run, std::uint32_t started, std::uint32
     app.pump.DispatchAll();
   }
   app.window->SetCaption("Scan Input");
-  if (run.scope) render::DrawScope(app);
+  if (run.scope) render::DrawScope(app, &render::DrawScopeMarkers);
   app.window->EnableButton(app::IDC_GRID, true);
   app.window->EnableButton(app::IDC_PLAY, false);
   app.window->EnableButton(app::IDC_PLAY_WINDOW, false);

@@ -183,6 +183,28 @@ std::vector<std::int16_t> Tone(double freqHz, double amplitude, int rate, int fr
   return samples;
 }
 
+TEST(PointSpectrumRunTest, TheResponseCorrectionOfA48kHzSignalIsAppliedAndAClearedTableIsNone) {
+  app::CurrentParameters p;
+  p.lowBandHz = 0;
+  p.highBandHz = 24000;
+  p.fftSize = 1024;
+  p.resolutionHz = 93.75F;
+  const std::vector<std::uint8_t> data = WavBuilder::Pcm16(Tone(3000.0, 10000.0, 48000, 48000));
+  const auto peak = [&] {
+    const ColumnRun run = PointSpectrumRun(p, 48000, 1, 2, p.fftSize, 10.0F, 96, 0.0, 20);
+    std::array<std::vector<std::int16_t>, 2> codes;
+    EXPECT_TRUE(AnalysePointSpectrum(run, data, codes, {}));
+    EXPECT_TRUE(codes[1].empty());
+    return *std::max_element(codes[0].begin(), codes[0].end());
+  };
+  p.responseMono.fill(0.0F);  // never measured
+  const int plain = peak();
+  p.responseMono.fill(2.0F);  // twice the magnitude: 6.02 dB, 24 quarter-dB codes
+  EXPECT_NEAR(peak() - plain, 24, 1);
+  p.responseMono.fill(1.0F);
+  EXPECT_EQ(peak(), plain);
+}
+
 class SegmentZoomTest : public sonavue::testing::AppFixture {
  protected:
   void SetUp() override {
