@@ -50,8 +50,7 @@ const char* LevelKindText(bool calibrated) {
   return calibrated ? "Calibrated Spectrum Level in Decibels/Hz" : "Relative Spectrum Level in Decibels/Hz";
 }
 
-// Far beyond any third-octave band a spectrum has: keeps the band number of
-// a point at 0 Hz (log10 = −∞) a number.
+// Far beyond any third-octave band a spectrum has.
 constexpr int kBandLimit = 1000;
 constexpr std::size_t kNumberWidth = 6;
 constexpr std::size_t kCentreWidth = 9;
@@ -209,6 +208,8 @@ std::string ScopeLogLines(const ScopeLogInput& in) {
   int previous = 0;
   for (int i = 0; i < points; ++i) {
     const float exponent = lowLog + static_cast<float>(i) * step;
+    // A point at 0 Hz (a low limit of 0) lies in no band.
+    if (!std::isfinite(exponent)) continue;
     const int k = dsp::TruncateClamped(3.0F * exponent / log2, -kBandLimit, kBandLimit);
     if (k == previous) continue;
     previous = k;
