@@ -146,7 +146,9 @@ void DropNewestSnapshot(App& app) {
   app::FrameState& f = app.frame;
   f.snapshotIndex = std::max(-1, f.snapshotIndex - 1);
   if (f.snapshotIndex < 0) f.snapshotPushed = false;
-  if (app.window != nullptr) app.window->SetCaption(AnalysisCaption(app, app.frame.fileName));
+  if (app.window == nullptr) return;
+  app.window->SetCaption(AnalysisCaption(app, app.frame.fileName));
+  app.window->EnableMenuItem(app::IDM_RESTORE_PARAMETERS, f.snapshotPushed);
 }
 
 // Whether the shown file can be opened again; "Cannot Open File" if not.
@@ -288,6 +290,7 @@ bool PushSnapshot(App& app) {
   f.snapshotIndex = index;
   f.snapshotPushed = true;
   app.window->SetCaption(app::kSnapshotCaption);
+  app.window->EnableMenuItem(app::IDM_RESTORE_PARAMETERS, true);
   return true;
 }
 

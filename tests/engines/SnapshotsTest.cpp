@@ -220,6 +220,7 @@ TEST_F(SnapshotsTest, CancelInTheDialogKeepsTheSnapshotAndThePicture) {
   ExpectShown(before);
   EXPECT_EQ(App().frame.snapshotIndex, 0);
   EXPECT_EQ(Window().Caption(), "Choose 'F6' or 'Restore Parameters' to return");
+  EXPECT_TRUE(MenuEnabled(app::IDM_RESTORE_PARAMETERS));
   SendCommand(app::IDM_RESTORE_PARAMETERS);
   ExpectShown(before);
   EXPECT_EQ(App().frame.snapshotIndex, -1);
