@@ -143,7 +143,11 @@ LogOutcome WriteScopeLog(App& app, const std::filesystem::path& path) {
   in.lowHz = p.lowBandHz;
   in.highHz = p.highBandHz;
   in.totalLevelDb = app.render.view.frameTotalLevelDb;
-  in.eventMs = app.render.view.scopeTimeMs + app.render.view.timeOriginMs;
+  // The frame on show: a static scope's moment, else the last frame of the
+  // scan that drew it.
+  const render::DisplayView& view = app.render.view;
+  const double frameMs = view.scopeTimeMs != 0.0 ? view.scopeTimeMs : static_cast<double>(view.elapsedMs);
+  in.eventMs = frameMs + view.timeOriginMs;
   in.calibrated = p.splCalibrated;
   in.codes = codes;
   app::WholeFileWriter file;

@@ -12,6 +12,7 @@
 #include "context/CommandIds.h"
 #include "support/AppFixture.h"
 #include "support/FileSizeLimit.h"
+#include "support/LiveScanFixture.h"
 #include "support/WavBuilder.h"
 
 namespace sonavue::output {
@@ -249,6 +250,52 @@ TEST_F(DataLogTest, StopEndsTheLogAfterTheColumnsDoneAndKeepsThem) {
   EXPECT_EQ(App().analysis.columns, columns);
   EXPECT_TRUE(MenuEnabled(app::IDM_ANALYZE_FILE));
   EXPECT_FALSE(ButtonEnabled(app::IDC_STOP));
+}
+
+class ScopeLogTest : public sonavue::testing::LiveScanFixture {};
+
+TEST_F(ScopeLogTest, AScopeLogsItsLastSpectrumOneRowPerBin) {
+  App().params.displayId = app::ID_DISPLAY_SCOPE1;
+  devices_.SetSource({platform::SignalSource::Kind::Tone, 1000.0, 8000.0, -1.0, {}});
+  RunScan(2000);
+  ASSERT_TRUE(App().render.scope.hasData);
+  ASSERT_TRUE(MenuEnabled(app::IDM_LOG_SPECTRUM));
+  const auto log = *folders_ / "scope.txt";
+  prompts_.QueueFile({log.string()});
+  SendCommand(app::IDM_LOG_SPECTRUM);
+  EXPECT_TRUE(TakeBoxes().empty());
+
+  std::vector<std::string> lines;
+  const std::string text = Text(log);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos);
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  // 0 … 8000 Hz at 46.875 Hz per bin: bins 0 … 170 (8000 × 1024 ÷ 48000 = 170.7 → 171).
+  ASSERT_EQ(lines.size(), 10U + 171U);
+  EXPECT_EQ(lines[0], "Sonavue 15 Data");
+  EXPECT_EQ(lines[2], "48000 Hz Sampling Rate");
+  EXPECT_EQ(lines[3], "46.88 Hz Frequency Resolution");
+  // RMS of an 8000 sine: 20 log10(5657) = 75.05 dB.
+  EXPECT_EQ(lines[4], "75 dB Total SPL");
+  EXPECT_TRUE(lines[5].ends_with(" msec Event Time")) << lines[5];
+  EXPECT_EQ(lines[6], "Relative Spectrum Level in Decibels/Hz");
+  EXPECT_EQ(lines[8], "Num   Hz       dB");
+  // The loudest row is the tone's: within a bin of 1000 Hz.
+  double loudest = -1e9;
+  double loudestHz = 0.0;
+  for (std::size_t i = 10; i < lines.size(); ++i) {
+    ASSERT_GE(lines[i].size(), 16U) << lines[i];
+    const double hz = std::stod(lines[i].substr(6, 9));
+    const double db = std::stod(lines[i].substr(15));
+    if (db > loudest) {
+      loudest = db;
+      loudestHz = hz;
+    }
+  }
+  EXPECT_NEAR(loudestHz, 1000.0, 47.0);
 }
 
 }  // namespace
