@@ -3,6 +3,7 @@
 #include "context/Boxes.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
+#include "app/LogCommands.h"
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
 #include "app/WayCommands.h"
@@ -65,13 +66,21 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_ANALYZE_FILE:
       AnalyzeFileCommand(app, reason);
       return true;
+    case IDM_CHANGE_PARAMETERS:
+      ChangeParametersCommand(app, reason);
+      return true;
+    case IDM_RESTORE_PARAMETERS:
+      RestoreParametersCommand(app);
+      return true;
+    case IDM_LOG_SPECTRUM:
+      LogSpectrumCommand(app);
+      return true;
+    case IDM_LOG_POINTS:
+      LogPointsCommand(app);
+      return true;
     case IDM_SCAN_FILE:
     case IDM_ANALYZE_BATCH:
-    case IDM_CHANGE_PARAMETERS:
-    case IDM_RESTORE_PARAMETERS:
     case IDM_COLOR_SCALE:
-    case IDM_LOG_SPECTRUM:
-    case IDM_LOG_POINTS:
     case IDM_SAVE_WAVE:
     case IDM_SAVE_IMAGE_WINDOW:
     case IDM_SAVE_IMAGE_ENTIRE:

@@ -60,6 +60,10 @@ class WindowProcedure final : public platform::WindowEvents {
       PauseOrResumeScan(app_);
       return;
     }
+    // While the point log is open, a left click logs the point.
+    if (event.action == platform::MouseAction::LeftDown && app_.pointLog) {
+      app_.pointLog->LogPoint(event.position);
+    }
     if (event.action != platform::MouseAction::Move) return;
     app_.lastCursorPoint = event.position;
     app_.lastCursorValid = true;

@@ -9,6 +9,8 @@
 #include "context/AnalysisRecord.h"
 #include "context/CurrentParameters.h"
 #include "context/LiveInput.h"
+#include "context/ParameterSnapshot.h"
+#include "context/PointLogSession.h"
 #include "context/WaveOut.h"
 #include "context/SettingsRecord.h"
 #include "platform/Clock.h"
@@ -164,6 +166,8 @@ class App {
   platform::ColorTable colors{};
   platform::DisplayBitmap display;  // the sonogram or scope image; null when none
   AnalysisRecord analysis;
+  SnapshotStack snapshots;                   // F5/F6; the index is frame.snapshotIndex
+  std::unique_ptr<PointLogSession> pointLog;  // the open point log, if any
   LiveInput live;
   CaptureBuffer capture;
   WaveOut output;

@@ -701,6 +701,9 @@ void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
       app.params.recordingId = app::ID_RECORDING_OFF;
       if (!ask(app)) return;
     }
+    // A new scan starts a new snapshot stack.
+    app.frame.snapshotIndex = -1;
+    app.frame.snapshotPushed = false;
     const ScanOutcome outcome = RunScanInput(app, reason, dialog);
     if (outcome == ScanOutcome::Refused) return;
     guard.Keep();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -113,6 +114,35 @@ TEST(CliTest, LevelsPutsAToneInItsRow) {
     ++columns;
   }
   EXPECT_GT(columns, 90);
+}
+
+TEST(CliTest, LevelsWritesTheLogSpectrumOfItsColumns) {
+  TempFolder folder;
+  // 3000 Hz is bin 64 of 1024 at 48 kHz; with one bin of resolution a sine
+  // of 16000 shows 55.3 dB there and 49.3 dB on bin 63: −35 and −41 relative.
+  const auto wav = folder / "tone.wav";
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(Sine(3000.0, 16000.0, 48000, 48000))).Write(wav);
+  const auto log = folder / "log.txt";
+  const CliRun run = RunCli("levels " + wav.string() + " --low 2950 --high 3050 --fft 1024 --resolution 46.875 " +
+                                "--step 10 --log-spectrum " + log.string(),
+                            folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::size_t columns = static_cast<std::size_t>(std::count(run.out.begin(), run.out.end(), '\n')) - 1;
+  ASSERT_GT(columns, 90U);
+  std::string expected = "Sonavue 15 Data\r\n" + wav.string() +
+                         "\r\n48000 Hz Sampling Rate\r\n1024 Point FFT\r\nFFT Points 63 to 65 Recorded\r\n"
+                         "0 msec Sample Start\r\n10.00 msec Time Step\r\nComma Delimited Values\r\n"
+                         "Relative Spectrum Level in Decibels/Hz vs. Time and Frequency\r\n\r\n"
+                         "Freq, 2976.6 Hz, 3023.4 Hz, \r\n";
+  for (std::size_t i = 0; i < columns; ++i) expected += "Time " + std::to_string(i * 10) + " msec, -41, -35, \r\n";
+  const auto bytes = sonavue::testing::ReadFileBytes(log);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+
+  // A log that cannot be created ends the command with its message.
+  const CliRun refused = RunCli("levels " + wav.string() + " --log-spectrum " + (folder / "no" / "x.txt").string(),
+                                folder);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "Cannot Open File\n");
 }
 
 TEST(CliTest, LevelsRefusesBadOptionsAndShortFiles) {
