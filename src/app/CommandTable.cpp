@@ -8,6 +8,7 @@
 #include "app/ParameterCommands.h"
 #include "app/WayCommands.h"
 #include "audio/StopAllAudio.h"
+#include "engines/PlayFollow.h"
 #include "render/Scope.h"
 
 namespace sonavue::app {
@@ -35,6 +36,17 @@ void ShowAbout(App& app) {
 bool ButtonHonoured(App& app, int id) {
   if (app.window->IsButtonEnabled(id)) return true;
   return (id == IDC_PLAY || id == IDC_PLAY_WINDOW) && app.params.recordingId == ID_RECORDING_TRIGGER;
+}
+
+// PLAY and PLAY WDW while no scan runs: the signal of the static picture.
+void PlayPicture(App& app, int id) {
+  if (id == IDC_PLAY && app.frame.scanFilePicture) {
+    // The picture a Scan File left behind is played by scanning its file
+    // again, as the command line starts it (Scan File's own command).
+    SendCommand(app, IDM_SCAN_FILE, kReasonCommandLine);
+    return;
+  }
+  engines::PlayCommand(app, id == IDC_PLAY ? audio::PlayKind::Whole : audio::PlayKind::Window);
 }
 
 void ToggleGrid(App& app) {
@@ -122,10 +134,12 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_PLAY:
     case IDC_PLAY_WINDOW:
-      // While a scope scans, the pair captures and clears the reference
-      // spectrum; playback comes with the players.
-      if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
-          app.params.recordingId == ID_RECORDING_OFF) {
+      // While no scan runs the pair plays the picture's signal; while a
+      // scope scans, it captures and clears the reference spectrum.
+      if (ButtonHonoured(app, id) && !app.frame.IsScanning()) {
+        PlayPicture(app, id);
+      } else if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
+                 app.params.recordingId == ID_RECORDING_OFF) {
         if (id == IDC_PLAY) {
           render::RequestReferenceCapture(app);
         } else {

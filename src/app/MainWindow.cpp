@@ -12,7 +12,9 @@
 #include "context/Settings.h"
 #include "context/WorkingFiles.h"
 #include "audio/Capture.h"
+#include "audio/Playback.h"
 #include "audio/StopAllAudio.h"
+#include "engines/PlayFollow.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -178,6 +180,7 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
         audio::HandleWaveInClose(app);
         break;
       case platform::MessageKind::WaveOutDone:
+        audio::HandleWaveOutDone(app, static_cast<int>(message.param));
         break;
     }
   });
@@ -300,6 +303,8 @@ void PaintWindow(App& app) {
       render::DrawSonogramGrid(app, surface, {});
     }
   }
+  // A playback keeps the columns not yet heard hidden, or its cursor shown.
+  if (app.frame.playbackActive) engines::RepaintPlayback(app);
 }
 
 void HandleClose(App& app) {

@@ -12,6 +12,14 @@ void StopAllAudio(app::App& app, bool keepRestart) {
     app.live.device->Reset();
     app.live.device->Stop();
   }
+  // A file scan or a playback of the picture: the done notification that
+  // the reset causes releases the device and its buffers.
+  const app::OutputUser user = app.output.user;
+  if (app.output.device && (user == app::OutputUser::Play || user == app::OutputUser::PlayWindow ||
+                            user == app::OutputUser::ScanFile)) {
+    app.output.playing = false;
+    app.output.device->Reset();
+  }
   // The notifications the resets cause are handled before returning.
   app.pump.DispatchAll();
   if (app.window) {

@@ -80,7 +80,10 @@ struct FrameState {
   bool displayIsScan = false;  // the display came from Scan Input or Scan File
   bool inputOpen = false;      // the sound-card input is open (Scan Input)
   bool scanFileRunning = false;
-  bool playbackActive = false;
+  bool playbackActive = false;  // PLAY or PLAY WDW holds the controls
+  // The static picture on show was left by a Scan File: PLAY scans its file
+  // again. Set by that engine after its picture; every other picture clears it.
+  bool scanFilePicture = false;
   bool segmentSpectrumShown = false;
   bool capturedSignal = false;  // a captured signal is held (Save Wave)
   // The last live sonogram's columns came at an uneven pace (or it ran very

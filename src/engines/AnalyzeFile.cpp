@@ -228,6 +228,7 @@ void KeepAnalysis(App& app, const AnalyzeSource& source, const Canvas& canvas, s
   a.imageWidth = width;
   app.frame.fileName = source.path.string();
   app.frame.displayIsScan = false;
+  if (source.kind != kAnalyzeAgain) app.frame.scanFilePicture = false;
   p.scanFlag = 0;
   if (p.IsScrollDisplay()) p.wayOfWorking = p.displayId == app::ID_DISPLAY_SCROLL2 ? 2 : 1;
 
