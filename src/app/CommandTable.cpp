@@ -6,6 +6,8 @@
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
 #include "app/WayCommands.h"
+#include "audio/Recording.h"
+#include "audio/SaveWave.h"
 #include "audio/StopAllAudio.h"
 #include "render/Scope.h"
 
@@ -72,7 +74,6 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_COLOR_SCALE:
     case IDM_LOG_SPECTRUM:
     case IDM_LOG_POINTS:
-    case IDM_SAVE_WAVE:
     case IDM_SAVE_IMAGE_WINDOW:
     case IDM_SAVE_IMAGE_ENTIRE:
     case IDM_PRINT_WINDOW:
@@ -96,6 +97,9 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_VARIABLES_ADJUST:
     case IDM_VARIABLES_FREEZE:
       return RunParameterCommand(app, id);
+    case IDM_SAVE_WAVE:
+      if (!app.frame.running) audio::SaveWave(app);
+      return true;
     case IDM_EXIT:
       HandleClose(app);
       return true;
@@ -113,6 +117,18 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_PLAY:
     case IDC_PLAY_WINDOW:
+      // While Scan Input records ("On" or "Trigger"), the pair is SAVE and
+      // STOP SAVE.
+      if (app.frame.inputOpen && audio::RecordingEnabled(app)) {
+        if (ButtonHonoured(app, id)) {
+          if (id == IDC_PLAY) {
+            audio::PressSave(app);
+          } else {
+            audio::PressStopSave(app);
+          }
+        }
+        return true;
+      }
       // While a scope scans, the pair captures and clears the reference
       // spectrum; playback comes with the players.
       if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
