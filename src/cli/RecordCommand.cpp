@@ -1,6 +1,7 @@
 #include "cli/RecordCommand.h"
 
 #include <QApplication>
+#include <QtGlobal>
 #include <algorithm>
 #include <cmath>
 #include <csignal>
@@ -125,6 +126,10 @@ std::filesystem::path NthFile(const std::filesystem::path& out, int n) {
   return path;
 }
 
+// The off-screen window's notes on the platform it runs on are of no use
+// to an unattended recorder; its own messages go to standard error.
+void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 // What a scan of the recorder starts with: a live spectrum of the chosen
 // format, recording "On" or "Trigger".
 void SetParameters(app::App& app, const RecordOptions& options) {
@@ -177,6 +182,7 @@ int RunRecord(const std::vector<std::string>& args) {
     devices = platform::MakePortAudioDevices();
   }
 
+  qInstallMessageHandler(DropQtMessages);
   int argc = 1;
   char name[] = "sonavue-cli";
   char* argv[] = {name, nullptr};
@@ -192,17 +198,19 @@ int RunRecord(const std::vector<std::string>& args) {
   sigaction(SIGTERM, &action, nullptr);
 
   // Polled before every message the engine dispatches: a signal, the end of
-  // the time asked for or a message stop the scan as STOP does; with
-  // Recording Enable "On", SAVE is pressed as the scan starts.
-  const std::uint32_t started = app.clock.NowMs();
+  // the time asked for (counted from the moment the input first runs) or a
+  // message stop the scan as STOP does; with Recording Enable "On", SAVE is
+  // pressed as the scan starts.
+  std::optional<std::uint32_t> started;
   const auto timeUp = [&] {
-    return options.seconds > 0.0 &&
-           static_cast<double>(app.clock.NowMs() - started) >= options.seconds * 1000.0;
+    return options.seconds > 0.0 && started &&
+           static_cast<double>(app.clock.NowMs() - *started) >= options.seconds * 1000.0;
   };
   bool stopPosted = false;
   bool savePosted = false;
   app.pump.AddSource(&context, [&] {
     if (!app.frame.engineLoop || !app.frame.inputOpen || stopPosted) return;
+    if (!started) started = app.clock.NowMs();
     if (stopSignal != 0 || timeUp() || context.Refused()) {
       stopPosted = true;
       app::PostCommand(app, app::IDC_STOP);
