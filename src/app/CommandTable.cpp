@@ -7,6 +7,8 @@
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
 #include "app/WayCommands.h"
+#include "audio/Recording.h"
+#include "audio/SaveWave.h"
 #include "audio/StopAllAudio.h"
 #include "engines/PlayFollow.h"
 #include "render/Scope.h"
@@ -93,7 +95,6 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_SCAN_FILE:
     case IDM_ANALYZE_BATCH:
     case IDM_COLOR_SCALE:
-    case IDM_SAVE_WAVE:
     case IDM_SAVE_IMAGE_WINDOW:
     case IDM_SAVE_IMAGE_ENTIRE:
     case IDM_PRINT_WINDOW:
@@ -117,6 +118,9 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_VARIABLES_ADJUST:
     case IDM_VARIABLES_FREEZE:
       return RunParameterCommand(app, id);
+    case IDM_SAVE_WAVE:
+      if (!app.frame.running) audio::SaveWave(app);
+      return true;
     case IDM_EXIT:
       HandleClose(app);
       return true;
@@ -134,6 +138,18 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_PLAY:
     case IDC_PLAY_WINDOW:
+      // While Scan Input records ("On" or "Trigger"), the pair is SAVE and
+      // STOP SAVE.
+      if (app.frame.inputOpen && audio::RecordingEnabled(app)) {
+        if (ButtonHonoured(app, id)) {
+          if (id == IDC_PLAY) {
+            audio::PressSave(app);
+          } else {
+            audio::PressStopSave(app);
+          }
+        }
+        return true;
+      }
       // While no scan runs the pair plays the picture's signal; while a
       // scope scans, it captures and clears the reference spectrum.
       if (ButtonHonoured(app, id) && !app.frame.IsScanning()) {

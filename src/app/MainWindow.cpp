@@ -165,7 +165,7 @@ void CreateWindowContents(App& app) {
 
 }  // namespace
 
-bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+void CreateMainWindow(App& app) {
   app.procedure = std::make_unique<WindowProcedure>(app);
   app.window = std::make_unique<NativeWindow>(*app.procedure);
   app.pump.SetHandler([&app](const platform::Message& message) {
@@ -187,7 +187,10 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
   CreateWindowContents(app);
   app.window->Show();
   if (app.layout.clientWidth == 0) RunLayout(app, false);
+}
 
+bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+  CreateMainWindow(app);
   if (LoadSettings(app)) {
     const Rect stored = ReadWindowRect(app.settingsRecord);
     if (stored.w > 0 && stored.h > 0) app.window->SetWindowRect(stored);

@@ -1,5 +1,6 @@
 #include "audio/StopAllAudio.h"
 
+#include "audio/Recording.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
 
@@ -7,6 +8,8 @@ namespace sonavue::audio {
 
 void StopAllAudio(app::App& app, bool keepRestart) {
   app.frame.stopRequest = true;
+  // A recording keeps what the device recorded up to this moment.
+  EndSaveAtStop(app);
   if (!keepRestart) app.frame.restartRequest = false;
   if (app.live.device && app.live.device->IsOpen()) {
     app.live.device->Reset();

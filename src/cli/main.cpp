@@ -1,6 +1,8 @@
 // sonavue-cli: the analyser's file commands without a window.
 //   sonavue-cli info FILE
 //   sonavue-cli levels FILE [options]
+//   sonavue-cli listen SECONDS [--rate HZ]
+//   sonavue-cli record OUT.wav [options]
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"
 #include "cli/ListenCommand.h"
+#include "cli/RecordCommand.h"
 
 namespace {
 
@@ -22,7 +25,9 @@ int Usage() {
                "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
                "                   [--resolution HZ] [--fft N] [--log-spectrum LOG]\n"
-               "       sonavue-cli listen SECONDS [--rate HZ]\n");
+               "       sonavue-cli listen SECONDS [--rate HZ]\n"
+               "       %s",
+               sonavue::cli::kRecordUsage);
   return 2;
 }
 
@@ -54,6 +59,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() < 2) return Usage();
   if (args[0] == "info" && args.size() == 2) return Info(args[1]);
+  if (args[0] == "record") {
+    return sonavue::cli::RunRecord(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
   if (args[0] == "listen") {
     return sonavue::cli::RunListen(std::vector<std::string>(args.begin() + 1, args.end()));
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "context/ParameterSnapshot.h"
 #include "context/PointLogSession.h"
 #include "context/WaveOut.h"
+#include "context/RecordingState.h"
 #include "context/SettingsRecord.h"
 #include "platform/Clock.h"
 #include "platform/DisplayBitmap.h"
@@ -51,6 +53,9 @@ struct AppServices {
 };
 
 enum class CalibrationState { None, Spl, Response };
+
+// The size a recording file stays within, less one input buffer.
+inline constexpr std::int64_t kRecordingLimitBytes = 2147483600;
 
 // A live scan stops and starts again after this long (4 hours), so that
 // its 32-bit millisecond clock differences never wrap.
@@ -174,6 +179,13 @@ class App {
   LiveInput live;
   CaptureBuffer capture;
   WaveOut output;
+  RecordingState recording;
+  // A recording stops once its file holds more than this many bytes less
+  // one input buffer (so that it stays below 2 GB).
+  std::int64_t recordingLimitBytes = kRecordingLimitBytes;
+  // For tests: writes that would make a recording file longer than this
+  // fail as on a full disk.
+  std::uint64_t recordingWriteFailureBytes = UINT64_MAX;
   float scanColumnMs = 10.0F;
   // The parameters of the last live scan, for its resume with Space.
   std::optional<CurrentParameters> pausedScan;  // column step of the last live sonogram (for its static picture)
