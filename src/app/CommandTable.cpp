@@ -3,13 +3,17 @@
 #include "context/Boxes.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
+#include "app/LogCommands.h"
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
 #include "app/PointerInput.h"
 #include "app/WayCommands.h"
+#include "audio/Recording.h"
+#include "audio/SaveWave.h"
 #include "audio/StopAllAudio.h"
 #include "context/ModelessDialogs.h"
 #include "dialogs/ColorsDialog.h"
+#include "engines/PlayFollow.h"
 #include "render/Scope.h"
 
 namespace sonavue::app {
@@ -37,6 +41,17 @@ void ShowAbout(App& app) {
 bool ButtonHonoured(App& app, int id) {
   if (app.window->IsButtonEnabled(id)) return true;
   return (id == IDC_PLAY || id == IDC_PLAY_WINDOW) && app.params.recordingId == ID_RECORDING_TRIGGER;
+}
+
+// PLAY and PLAY WDW while no scan runs: the signal of the static picture.
+void PlayPicture(App& app, int id) {
+  if (id == IDC_PLAY && app.frame.scanFilePicture) {
+    // The picture a Scan File left behind is played by scanning its file
+    // again, as the command line starts it (Scan File's own command).
+    SendCommand(app, IDM_SCAN_FILE, kReasonCommandLine);
+    return;
+  }
+  engines::PlayCommand(app, id == IDC_PLAY ? audio::PlayKind::Whole : audio::PlayKind::Window);
 }
 
 void ToggleGrid(App& app) {
@@ -69,13 +84,20 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_ANALYZE_FILE:
       AnalyzeFileCommand(app, reason);
       return true;
+    case IDM_CHANGE_PARAMETERS:
+      ChangeParametersCommand(app, reason);
+      return true;
+    case IDM_RESTORE_PARAMETERS:
+      RestoreParametersCommand(app);
+      return true;
+    case IDM_LOG_SPECTRUM:
+      LogSpectrumCommand(app);
+      return true;
+    case IDM_LOG_POINTS:
+      LogPointsCommand(app);
+      return true;
     case IDM_SCAN_FILE:
     case IDM_ANALYZE_BATCH:
-    case IDM_CHANGE_PARAMETERS:
-    case IDM_RESTORE_PARAMETERS:
-    case IDM_LOG_SPECTRUM:
-    case IDM_LOG_POINTS:
-    case IDM_SAVE_WAVE:
     case IDM_SAVE_IMAGE_WINDOW:
     case IDM_SAVE_IMAGE_ENTIRE:
     case IDM_PRINT_WINDOW:
@@ -104,6 +126,9 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_VARIABLES_ADJUST:
     case IDM_VARIABLES_FREEZE:
       return RunParameterCommand(app, id);
+    case IDM_SAVE_WAVE:
+      if (!app.frame.running) audio::SaveWave(app);
+      return true;
     case IDM_EXIT:
       HandleClose(app);
       return true;
@@ -121,10 +146,24 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_PLAY:
     case IDC_PLAY_WINDOW:
-      // While a scope scans, the pair captures and clears the reference
-      // spectrum; playback comes with the players.
-      if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
-          app.params.recordingId == ID_RECORDING_OFF) {
+      // While Scan Input records ("On" or "Trigger"), the pair is SAVE and
+      // STOP SAVE.
+      if (app.frame.inputOpen && audio::RecordingEnabled(app)) {
+        if (ButtonHonoured(app, id)) {
+          if (id == IDC_PLAY) {
+            audio::PressSave(app);
+          } else {
+            audio::PressStopSave(app);
+          }
+        }
+        return true;
+      }
+      // While no scan runs the pair plays the picture's signal; while a
+      // scope scans, it captures and clears the reference spectrum.
+      if (ButtonHonoured(app, id) && !app.frame.IsScanning()) {
+        PlayPicture(app, id);
+      } else if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
+                 app.params.recordingId == ID_RECORDING_OFF) {
         if (id == IDC_PLAY) {
           render::RequestReferenceCapture(app);
         } else {

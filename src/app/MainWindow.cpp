@@ -13,8 +13,10 @@
 #include "context/Settings.h"
 #include "context/WorkingFiles.h"
 #include "audio/Capture.h"
+#include "audio/Playback.h"
 #include "audio/StopAllAudio.h"
 #include "engines/PointSpectrum.h"
+#include "engines/PlayFollow.h"
 #include "render/Axes.h"
 #include "render/FrequencyMarkers.h"
 #include "render/Palette.h"
@@ -69,7 +71,11 @@ class WindowProcedure final : public platform::WindowEvents {
         }
         HandleMouseMove(app_, event.position);
         break;
-      case platform::MouseAction::LeftDown: HandleLeftButtonDown(app_, event.position); break;
+      case platform::MouseAction::LeftDown:
+        // While the point log is open, a left click logs the point.
+        if (app_.pointLog) app_.pointLog->LogPoint(event.position);
+        HandleLeftButtonDown(app_, event.position);
+        break;
       case platform::MouseAction::LeftUp: HandleLeftButtonUp(app_, event.position); break;
       case platform::MouseAction::RightDown: HandleRightButtonDown(app_, event.position); break;
       case platform::MouseAction::RightUp: HandleRightButtonUp(app_, event.position); break;
@@ -162,7 +168,7 @@ void CreateWindowContents(App& app) {
 
 }  // namespace
 
-bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+void CreateMainWindow(App& app) {
   app.procedure = std::make_unique<WindowProcedure>(app);
   app.window = std::make_unique<NativeWindow>(*app.procedure);
   app.pump.SetHandler([&app](const platform::Message& message) {
@@ -177,13 +183,17 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
         audio::HandleWaveInClose(app);
         break;
       case platform::MessageKind::WaveOutDone:
+        audio::HandleWaveOutDone(app, static_cast<int>(message.param));
         break;
     }
   });
   CreateWindowContents(app);
   app.window->Show();
   if (app.layout.clientWidth == 0) RunLayout(app, false);
+}
 
+bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+  CreateMainWindow(app);
   if (LoadSettings(app)) {
     const Rect stored = ReadWindowRect(app.settingsRecord);
     if (stored.w > 0 && stored.h > 0) app.window->SetWindowRect(stored);
@@ -300,6 +310,8 @@ void PaintWindow(App& app) {
   render::DrawWindowOverlays(app);
   app.pointer.overlaysStale = false;
   DrawPointerMarks(app);
+  // A playback keeps the columns not yet heard hidden, or its cursor shown.
+  if (app.frame.playbackActive) engines::RepaintPlayback(app);
 }
 
 void HandleClose(App& app) {

@@ -202,7 +202,10 @@ void HandleLeftButtonUp(App& app, Point raw) {
   const FrameState& f = app.frame;
   const LayoutValues& v = app.layout;
   const bool dual = render::IsDualView(app);
-  if (!a.valid || app.display.IsNull() || f.analysisPending || f.engineLoop || f.playbackActive) return;
+  if (!a.valid || app.display.IsNull() || f.analysisPending || f.engineLoop || f.playbackActive ||
+      app.pointLog != nullptr) {
+    return;
+  }
   const int plotWidth = dual ? (v.displayWidth - 2 * v.leftMargin) / 2 : v.displayWidth - v.leftMargin;
   if (static_cast<double>(a.columnMs) * plotWidth > kLongestZoomSpanMs) return;
   const int release = Fold(app, raw.x);
@@ -210,9 +213,9 @@ void HandleLeftButtonUp(App& app, Point raw) {
     // A drag over the frequency labels starts at the first column shown.
     const int from = std::max(ps.dragStartX, v.leftMargin);
     const int to = std::max(release, v.leftMargin);
-    if (from != to) engines::ZoomToSegment(app, from, to, &PushSnapshotForZoom);
+    if (from != to) engines::ZoomToSegment(app, from, to);
   } else if (!dual) {
-    engines::ShowPointSpectrum(app, release, &PushSnapshotForZoom);
+    engines::ShowPointSpectrum(app, release);
   }
 }
 
@@ -344,14 +347,6 @@ void FrequencyMarkersCommand(App& app) {
   SetMenuCheckMarks(app);
   // The window draws the picture again with the markers over it.
   app.window->Invalidate();
-}
-
-void PushSnapshotForZoom(App& app) {
-  // The parameter snapshot stack (F5/F6) keeps the analysis; until it is
-  // part of the program, the push marks that a snapshot was asked for and
-  // shows how to return to it.
-  app.frame.snapshotPushed = true;
-  app.window->SetCaption(engines::kSnapshotCaption);
 }
 
 }  // namespace sonavue::app

@@ -37,8 +37,4 @@ void DrawPointerMarks(App& app);
 // the picture with its markers.
 void FrequencyMarkersCommand(App& app);
 
-// Saves the current analysis as a parameter snapshot before a zoom or a
-// point spectrum replaces it.
-void PushSnapshotForZoom(App& app);
-
 }  // namespace sonavue::app

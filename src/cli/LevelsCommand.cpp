@@ -15,6 +15,7 @@
 #include "context/CurrentParameters.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/StaticAnalysis.h"
+#include "output/DataLog.h"
 
 namespace sonavue::cli {
 namespace {
@@ -62,6 +63,9 @@ bool ParseLevelsOptions(const std::vector<std::string>& args, const char* comman
       if (text == "left") o.channel = 0;
       else if (text == "right") o.channel = 1;
       else return bad();
+    } else if (name == "--log-spectrum") {
+      if (text.empty()) return bad();
+      o.logSpectrum = text;
     } else if (!numeric) {
       if (name != "--rows" && name != "--low" && name != "--high" && name != "--step" &&
           name != "--averaging" && name != "--gain" && name != "--begin" && name != "--end" &&
@@ -188,6 +192,23 @@ int RunLevels(const std::vector<std::string>& args) {
     return 1;
   }
 
+  // The Log Spectrum of the same columns, as the window writes it.
+  output::SpectrumLogWriter log;
+  if (!o.logSpectrum.empty()) {
+    output::SpectrumLogHeader header;
+    header.rateHz = prepared->wave.analysisRate;
+    header.fftSize = plan.fftSize;
+    header.lowHz = p.lowBandHz;
+    header.highHz = p.highBandHz;
+    header.startMs = static_cast<double>(p.beginS) * 1000.0;
+    header.columnMs = o.stepMs;
+    header.calibrated = p.splCalibrated;
+    if (!log.Open(o.logSpectrum, o.file, header)) {
+      std::fprintf(stderr, "Cannot Open File\n");
+      return 1;
+    }
+  }
+
   const double beginMs = std::round(static_cast<double>(p.beginS) * 1000.0);
   std::string line = "column,time_ms,total_db";
   for (int r = 0; r < o.rows; ++r) line += ",r" + std::to_string(r);
@@ -210,6 +231,11 @@ int RunLevels(const std::vector<std::string>& args) {
     }
     line += '\n';
     std::fputs(line.c_str(), stdout);
+    log.AddColumn(i, analysis);
+  }
+  if (!o.logSpectrum.empty() && !log.Commit()) {
+    std::fprintf(stderr, "Error Writing File\n");
+    return 1;
   }
   return 0;
 }

@@ -31,6 +31,7 @@ struct LevelsOptions {
   int channel = 0;
   std::optional<float> resolutionHz;
   std::optional<int> fftSize;
+  std::string logSpectrum;  // levels: also write the Log Spectrum of the columns here
 };
 
 // An option a command adds to the analysis options: given its name and

@@ -24,6 +24,10 @@ int RunSpectrum(const std::vector<std::string>& args) {
     return true;
   };
   if (!ParseLevelsOptions(args, "spectrum", o, at)) return 2;
+  if (!o.logSpectrum.empty()) {
+    std::fprintf(stderr, "sonavue-cli spectrum: unknown option --log-spectrum\n");
+    return 2;
+  }
   if (!atS) {
     std::fprintf(stderr, "sonavue-cli spectrum: --at SECONDS is needed\n");
     return 2;

@@ -2,6 +2,8 @@
 //   sonavue-cli info FILE
 //   sonavue-cli levels FILE [options]
 //   sonavue-cli spectrum FILE --at SECONDS [options]
+//   sonavue-cli listen SECONDS [--rate HZ]
+//   sonavue-cli record OUT.wav [options]
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"
 #include "cli/ListenCommand.h"
+#include "cli/RecordCommand.h"
 #include "cli/SpectrumCommand.h"
 
 namespace {
@@ -23,9 +26,11 @@ int Usage() {
                "       sonavue-cli levels FILE [--rows R] [--low HZ] [--high HZ]\n"
                "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
-               "                   [--resolution HZ] [--fft N]\n"
+               "                   [--resolution HZ] [--fft N] [--log-spectrum LOG]\n"
                "       sonavue-cli spectrum FILE --at SECONDS [the options of levels]\n"
-               "       sonavue-cli listen SECONDS [--rate HZ]\n");
+               "       sonavue-cli listen SECONDS [--rate HZ]\n"
+               "       %s",
+               sonavue::cli::kRecordUsage);
   return 2;
 }
 
@@ -57,6 +62,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() < 2) return Usage();
   if (args[0] == "info" && args.size() == 2) return Info(args[1]);
+  if (args[0] == "record") {
+    return sonavue::cli::RunRecord(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
   if (args[0] == "listen") {
     return sonavue::cli::RunListen(std::vector<std::string>(args.begin() + 1, args.end()));
   }

@@ -10,6 +10,8 @@
 #include "context/Menu.h"
 #include "dsp/Rounding.h"
 #include "engines/AnalysisPlan.h"
+#include "engines/SegmentZoom.h"
+#include "engines/Snapshots.h"
 #include "render/FrequencyMarkers.h"
 #include "render/Palette.h"
 #include "render/Scope.h"
@@ -97,7 +99,7 @@ double PointSpectrumAveragingMs(const app::CurrentParameters& p) {
   return p.averagingId == app::ID_AVERAGING_OFF ? 0.0 : static_cast<double>(p.averagingScrollMs);
 }
 
-void ShowPointSpectrum(app::App& app, int x, PushSnapshot push) {
+void ShowPointSpectrum(app::App& app, int x) {
   const app::AnalysisRecord& a = app.analysis;
   app::CurrentParameters& p = app.params;
   if (!a.valid || a.dual || app.frame.engineLoop || a.signal.size() <= audio::kWorkingHeaderBytes) return;
@@ -120,7 +122,7 @@ void ShowPointSpectrum(app::App& app, int x, PushSnapshot push) {
     app::Warn(app, "Not enough memory");
     return;
   }
-  if (push != nullptr) push(app);
+  if (!PushSnapshot(app)) return;
 
   app.beforeSpectrum = {true, p.displayId, p.scopeLevelMin, p.scopeLevelMax};
   p.displayId = app::ID_DISPLAY_SCOPE1;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engines/ColumnAnalysis.h"
-#include "engines/SegmentZoom.h"
 
 namespace sonavue::app {
 class App;
@@ -74,11 +73,12 @@ double PointSpectrumAveragingMs(const app::CurrentParameters& p);
 
 // The click of a release at the press column (x after the stereo fold) on a
 // static sonogram with its signal in memory (not in the "Dual" view): when
-// the plan is ok, pushes the snapshot, shows a window-sized "Scope 1"
+// the plan is ok, saves the shown analysis as a parameter snapshot (F6
+// returns to it), shows a window-sized "Scope 1"
 // picture with the level range −60 … 120, the time readout at the clicked
 // time, and the spectrum as its curve (the right channel's as the second
 // curve for "Right"). Otherwise nothing happens.
-void ShowPointSpectrum(app::App& app, int x, PushSnapshot push);
+void ShowPointSpectrum(app::App& app, int x);
 
 // A shown point spectrum is forgotten (a resize): the display choice and
 // the scope's level range it replaced come back.

@@ -12,6 +12,7 @@
 #include "dsp/ParameterRules.h"
 #include "engines/AnalysisPlan.h"
 #include "engines/AnalyzeFile.h"
+#include "engines/Snapshots.h"
 
 namespace sonavue::engines {
 namespace {
@@ -75,7 +76,7 @@ ZoomPlan PlanZoom(const ZoomInput& in) {
   return z;
 }
 
-void ZoomToSegment(app::App& app, int pressX, int releaseX, PushSnapshot push) {
+void ZoomToSegment(app::App& app, int pressX, int releaseX) {
   const app::AnalysisRecord& a = app.analysis;
   if (!a.valid || app.frame.engineLoop) return;
   const int bytesPerSample = a.bitsPerSample / 8;
@@ -100,7 +101,7 @@ void ZoomToSegment(app::App& app, int pressX, int releaseX, PushSnapshot push) {
   const ZoomPlan z = PlanZoom(in);
   if (!z.ok) return;
 
-  if (push != nullptr) push(app);
+  if (!PushSnapshot(app)) return;
   app::ParameterGuard guard(app);
   app::CurrentParameters& p = app.params;
   const double b = BytesPerSecond(a.analysisRate, a.channels, bytesPerSample);
@@ -114,11 +115,14 @@ void ZoomToSegment(app::App& app, int pressX, int releaseX, PushSnapshot push) {
   p.endS = static_cast<float>((static_cast<double>(z.endByte) + frameTail) / b);
   if (a.analysisRate < kLowestRateHz || a.analysisRate > kHighestRateHz) {
     app::Fail(app, "Sample Rate Out of Range");
-    return;
+    return DropNewestSnapshot(app);
   }
 
   std::optional<AnalyzeSource> source = BeginAnalyzeFile(app, kAnalyzeAgain);
-  if (!source) return EndAnalyzeFile(app);
+  if (!source) {
+    EndAnalyzeFile(app);
+    return DropNewestSnapshot(app);
+  }
   source->columnStepMs = z.columnMs;
   source->exactBytes = std::pair{static_cast<std::uint32_t>(z.startByte),
                                  static_cast<std::uint32_t>(
@@ -126,7 +130,9 @@ void ZoomToSegment(app::App& app, int pressX, int releaseX, PushSnapshot push) {
                                                       std::numeric_limits<std::uint32_t>::max()))};
   const AnalyzeOutcome outcome = RunAnalyzeFile(app, *source);
   EndAnalyzeFile(app);
-  if (outcome == AnalyzeOutcome::Refused) return;
+  // A refused zoom leaves the picture on show: its snapshot has nothing to
+  // bring back.
+  if (outcome == AnalyzeOutcome::Refused) return DropNewestSnapshot(app);
   guard.Keep();
   if (outcome == AnalyzeOutcome::LayoutChanged) {
     app::RunLayout(app, false);

@@ -8,9 +8,6 @@ class App;
 
 namespace sonavue::engines {
 
-// The window title while a parameter snapshot is saved: F6 returns to it.
-inline constexpr const char* kSnapshotCaption = "Choose 'F6' or 'Restore Parameters' to return";
-
 // The drag-select zoom of a finished static sonogram: the dragged time
 // segment is analysed again so that it fills the plot, with a finer
 // resolution allowed.
@@ -61,17 +58,15 @@ double ColumnTimeMs(double startMs, double columnMs, int x, int offset, int left
 // Not ok for a plot without width.
 ZoomPlan PlanZoom(const ZoomInput& input);
 
-// Saves the current analysis as a parameter snapshot before a zoom or a
-// point spectrum replaces it (the caller supplies the snapshot stack).
-using PushSnapshot = void (*)(app::App& app);
-
 // The zoom of a release at a column other than the press column (x after
-// the stereo fold): pushes the snapshot, sets the zoom's parameters (begin
+// the stereo fold): saves the shown analysis as a parameter snapshot (F6
+// returns to it), sets the zoom's parameters (begin
 // t0′, end start + span plus one frame of N samples per channel so that the
 // last column has a whole frame, display width, Δt′, resolution, FFT size)
 // and analyses the segment as Analyze File does ("Sample Rate Out of Range",
 // "Not enough memory", "Time Scale Too Small"); a refused zoom puts the
-// parameters back. The caller has checked that a zoom may run.
-void ZoomToSegment(app::App& app, int pressX, int releaseX, PushSnapshot push);
+// parameters back and drops its snapshot. The caller has checked that a
+// zoom may run.
+void ZoomToSegment(app::App& app, int pressX, int releaseX);
 
 }  // namespace sonavue::engines

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <qnamespace.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -255,13 +257,26 @@ TEST_F(SegmentZoomTest, ADragZoomsTheSegmentToFillThePlot) {
   // Finer than before: the frame spans at most twelve of the new columns.
   EXPECT_GE(App().params.resolutionHz, 1000.0F / (12.0F * a.columnMs) - 0.001F);
   EXPECT_TRUE(App().frame.snapshotPushed);
-  EXPECT_EQ(Window().Caption(), kSnapshotCaption);
+  EXPECT_EQ(Window().Caption(), app::kSnapshotCaption);
   EXPECT_TRUE(MenuEnabled(app::IDM_RESTORE_PARAMETERS));
 
   // The time axis of the zoomed picture: column x shows t0′ + Δt′ × (x − Mx).
   const render::ReadoutTexts r = render::ComputeReadouts(App(), {Margin() + 400, 100}, true);
   EXPECT_NEAR(r.timeMs, a.beginS * 1000.0 + 400.0 * a.columnMs, 1e-3);
   EXPECT_DOUBLE_EQ(App().render.view.segmentStartMs, static_cast<double>(App().params.beginS) * 1000.0);
+}
+
+TEST_F(SegmentZoomTest, F6ReturnsFromAZoomToThePictureItZoomedInto) {
+  AnalyzeTone();
+  const app::AnalysisRecord before = App().analysis;
+  Drag(Margin() + 100, Margin() + 300);
+  ASSERT_NE(App().analysis.columnMs, before.columnMs);
+  SendKey(Qt::Key_F6);
+  EXPECT_EQ(App().analysis.columnMs, before.columnMs);
+  EXPECT_EQ(App().analysis.beginS, before.beginS);
+  EXPECT_EQ(App().analysis.columns, before.columns);
+  EXPECT_FALSE(App().frame.snapshotPushed);
+  EXPECT_EQ(Window().Caption(), "tone.wav");
 }
 
 TEST_F(SegmentZoomTest, ADragFromRightToLeftSelectsTheSameColumns) {
@@ -305,7 +320,7 @@ TEST_F(SegmentZoomTest, AClickShowsTheSpectrumThereWithTheToneOnItsRow) {
   EXPECT_FALSE(MenuEnabled(app::IDM_CHANGE_PARAMETERS));
   EXPECT_FALSE(ButtonEnabled(app::IDC_PLAY));
   EXPECT_FALSE(ButtonEnabled(app::IDC_PEAK_HOLD));
-  EXPECT_EQ(Window().Caption(), kSnapshotCaption);
+  EXPECT_EQ(Window().Caption(), app::kSnapshotCaption);
   EXPECT_NEAR(App().render.view.scopeTimeMs, column * a.columnMs, 1e-3);
   EXPECT_EQ(App().display.Width(), App().layout.displayWidth);
 
@@ -340,6 +355,25 @@ TEST_F(SegmentZoomTest, AClickShowsTheSpectrumThereWithTheToneOnItsRow) {
   const auto sonogramPeak = std::max_element(codes.begin(), codes.end()) - codes.begin();
   EXPECT_EQ(sonogramPeak, peak);
   EXPECT_NEAR(codes[static_cast<std::size_t>(peak)], curve[static_cast<std::size_t>(peak)], 2);
+}
+
+TEST_F(SegmentZoomTest, F6ReturnsFromThePointSpectrumToTheSonogram) {
+  AnalyzeTone(3.0);
+  const app::AnalysisRecord before = App().analysis;
+  SendMouse(MouseAction::LeftDown, {Margin() + 100, 100});
+  SendMouse(MouseAction::LeftUp, {Margin() + 100, 100});
+  ASSERT_TRUE(App().frame.segmentSpectrumShown);
+  SendKey(Qt::Key_F6);
+  EXPECT_FALSE(App().frame.segmentSpectrumShown);
+  EXPECT_EQ(App().params.displayId, app::ID_DISPLAY_SCROLL1);
+  EXPECT_EQ(App().params.scopeLevelMin, -30);
+  EXPECT_EQ(App().analysis.columns, before.columns);
+  EXPECT_TRUE(MenuEnabled(app::IDM_CHANGE_PARAMETERS));
+  EXPECT_FALSE(MenuEnabled(app::IDM_RESTORE_PARAMETERS));
+  // The sonogram takes clicks again.
+  SendMouse(MouseAction::LeftDown, {Margin() + 120, 100});
+  SendMouse(MouseAction::LeftUp, {Margin() + 120, 100});
+  EXPECT_TRUE(App().frame.segmentSpectrumShown);
 }
 
 TEST_F(SegmentZoomTest, AClickTooNearTheEndShowsNothing) {
