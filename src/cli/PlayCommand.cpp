@@ -21,7 +21,7 @@ namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
 
-extern "C" void OnStopSignal(int) { stopSignal = 1; }
+extern "C" void OnPlayStopSignal(int) { stopSignal = 1; }
 
 void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 
@@ -54,7 +54,7 @@ int RunPlay(const std::vector<std::string>& args) {
   if (context.Refused() || !app.analysis.valid) return 1;
 
   struct sigaction action {};
-  action.sa_handler = OnStopSignal;
+  action.sa_handler = OnPlayStopSignal;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
