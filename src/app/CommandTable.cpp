@@ -66,6 +66,8 @@ bool SendCommand(App& app, int id, int reason) {
       AnalyzeFileCommand(app, reason);
       return true;
     case IDM_SCAN_FILE:
+      ScanFileCommand(app, reason);
+      return true;
     case IDM_ANALYZE_BATCH:
     case IDM_CHANGE_PARAMETERS:
     case IDM_RESTORE_PARAMETERS:
@@ -115,7 +117,7 @@ bool SendCommand(App& app, int id, int reason) {
     case IDC_PLAY_WINDOW:
       // While a scope scans, the pair captures and clears the reference
       // spectrum; playback comes with the players.
-      if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
+      if (ButtonHonoured(app, id) && app.frame.IsScanning() && app.params.IsScopeDisplay() &&
           app.params.recordingId == ID_RECORDING_OFF) {
         if (id == IDC_PLAY) {
           render::RequestReferenceCapture(app);

@@ -13,6 +13,7 @@
 #include "context/WorkingFiles.h"
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
+#include "engines/ScanFile.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -174,6 +175,7 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
         audio::HandleWaveInClose(app);
         break;
       case platform::MessageKind::WaveOutDone:
+        if (app.output.user == OutputUser::ScanFile) engines::HandleScanFileDone(app);
         break;
     }
   });
@@ -222,7 +224,7 @@ void HandleSize(App& app) {
     return;
   }
   // A live scan restarts in the new size once it has stopped.
-  if (app.frame.engineLoop && app.frame.inputOpen) app.frame.restartRequest = true;
+  if (app.frame.engineLoop && app.frame.IsScanning()) app.frame.restartRequest = true;
   audio::StopAllAudio(app, true);
   app.frame.segmentSpectrumShown = false;
   app.frame.snapshotIndex = -1;

@@ -9,5 +9,6 @@ class App;
 // engine with settled parameters.
 void AnalyzeFileCommand(App& app, int reason);
 void ScanInputCommand(App& app, int reason);
+void ScanFileCommand(App& app, int reason);
 
 }  // namespace sonavue::app

@@ -8,6 +8,7 @@ namespace sonavue::audio {
 void StopAllAudio(app::App& app, bool keepRestart) {
   app.frame.stopRequest = true;
   if (!keepRestart) app.frame.restartRequest = false;
+  if (app.output.device) app.output.device->Reset();
   if (app.live.device && app.live.device->IsOpen()) {
     app.live.device->Reset();
     app.live.device->Stop();
