@@ -15,6 +15,7 @@
 #include "audio/Playback.h"
 #include "audio/StopAllAudio.h"
 #include "engines/PlayFollow.h"
+#include "engines/ScanFile.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -180,7 +181,11 @@ void CreateMainWindow(App& app) {
         audio::HandleWaveInClose(app);
         break;
       case platform::MessageKind::WaveOutDone:
-        audio::HandleWaveOutDone(app, static_cast<int>(message.param));
+        if (app.output.user == OutputUser::ScanFile) {
+          engines::HandleScanFileDone(app);
+        } else {
+          audio::HandleWaveOutDone(app, static_cast<int>(message.param));
+        }
         break;
     }
   });
@@ -232,7 +237,7 @@ void HandleSize(App& app) {
     return;
   }
   // A live scan restarts in the new size once it has stopped.
-  if (app.frame.engineLoop && app.frame.inputOpen) app.frame.restartRequest = true;
+  if (app.frame.engineLoop && app.frame.IsScanning()) app.frame.restartRequest = true;
   audio::StopAllAudio(app, true);
   app.frame.segmentSpectrumShown = false;
   app.frame.snapshotIndex = -1;
