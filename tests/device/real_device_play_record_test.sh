@@ -42,7 +42,8 @@ parecord --device=sonavue_null.monitor --rate=48000 --channels=1 --format=s16le 
   "$work/heard.wav" &
 recorder=$!
 background+=($recorder)
-sleep 1.5
+wait_for_recorders 1 || skip "parecord did not start recording"
+sleep 0.5
 out=$("$cli" play "$work/never-seen.wav" 2>"$work/play.err")
 status=$?
 sleep 0.5
@@ -63,7 +64,8 @@ fi
 "$cli" record "$work/triggered.wav" --trigger -30 --seconds 9 >"$work/record.out" 2>"$work/record.err" &
 recorder=$!
 background+=($recorder)
-sleep 1.5
+wait_for_recorders 1 || { echo "FAILED: sonavue-cli record never opened the input"; exit 1; }
+sleep 1
 paplay "$work/burst.wav"
 wait "$recorder"
 status=$?
