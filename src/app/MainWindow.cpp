@@ -17,6 +17,7 @@
 #include "audio/StopAllAudio.h"
 #include "engines/PointSpectrum.h"
 #include "engines/PlayFollow.h"
+#include "engines/ScanFile.h"
 #include "render/Axes.h"
 #include "render/FrequencyMarkers.h"
 #include "render/Palette.h"
@@ -183,7 +184,11 @@ void CreateMainWindow(App& app) {
         audio::HandleWaveInClose(app);
         break;
       case platform::MessageKind::WaveOutDone:
-        audio::HandleWaveOutDone(app, static_cast<int>(message.param));
+        if (app.output.user == OutputUser::ScanFile) {
+          engines::HandleScanFileDone(app);
+        } else {
+          audio::HandleWaveOutDone(app, static_cast<int>(message.param));
+        }
         break;
     }
   });
@@ -236,7 +241,7 @@ void HandleSize(App& app) {
     return;
   }
   // A live scan restarts in the new size once it has stopped.
-  if (app.frame.engineLoop && app.frame.inputOpen) app.frame.restartRequest = true;
+  if (app.frame.engineLoop && app.frame.IsScanning()) app.frame.restartRequest = true;
   audio::StopAllAudio(app, true);
   engines::ForgetPointSpectrum(app);
   app.frame.snapshotIndex = -1;
