@@ -36,6 +36,23 @@ class ModalDialog {
   virtual bool Exec(void* owner) = 0;
 };
 
+// A modeless dialog of the program (SPL calibration): it stays open while
+// the program goes on, and the engines' loops, which dispatch the window's
+// events between frames, let the user work it. The dialogs module
+// implements it around its model; the user's actions reach the program
+// through the dialog's own callbacks, whether a real window or a test works
+// the model.
+class ModelessDialog {
+ public:
+  virtual ~ModelessDialog() = default;
+  virtual int ResourceId() const = 0;
+  // Builds and shows the real window, owned by owner (a QWidget*, may be
+  // null), centred as the dialog says.
+  virtual void Show(void* owner) = 0;
+  // Closes and destroys the real window, if one was shown.
+  virtual void Hide() = 0;
+};
+
 // Everything that asks the user something or shows something outside the
 // main window. The real implementation uses Qt; the scripted one answers
 // from a queue for tests and the command-line companion.
@@ -58,6 +75,11 @@ class Prompts {
 
   // Runs a modal dialog; true when the user pressed OK.
   virtual bool RunDialog(ModalDialog& dialog) = 0;
+
+  // Opens a modeless dialog and returns at once; it stays open until
+  // CloseModeless. The dialog must outlive its opening.
+  virtual void OpenModeless(ModelessDialog& dialog) = 0;
+  virtual void CloseModeless(ModelessDialog& dialog) = 0;
 };
 
 }  // namespace sonavue::platform

@@ -1,5 +1,7 @@
 #include "platform/ScriptedPrompts.h"
 
+#include <algorithm>
+
 namespace sonavue::platform {
 
 void ScriptedPrompts::Unexpected(const std::string& what) {
@@ -49,6 +51,20 @@ bool ScriptedPrompts::RunDialog(ModalDialog& dialog) {
   const DialogAnswer answer = std::get<DialogAnswer>(std::move(answers_.front()));
   answers_.pop_front();
   return answer(dialog);
+}
+
+void ScriptedPrompts::OpenModeless(ModelessDialog& dialog) {
+  dialogs_.push_back(dialog.ResourceId());
+  if (std::find(modeless_.begin(), modeless_.end(), &dialog) == modeless_.end()) modeless_.push_back(&dialog);
+}
+
+void ScriptedPrompts::CloseModeless(ModelessDialog& dialog) { std::erase(modeless_, &dialog); }
+
+ModelessDialog* ScriptedPrompts::OpenModelessDialog(int resourceId) const {
+  for (ModelessDialog* dialog : modeless_) {
+    if (dialog->ResourceId() == resourceId) return dialog;
+  }
+  return nullptr;
 }
 
 std::vector<ShownBox> ScriptedPrompts::TakeBoxes() {

@@ -51,6 +51,12 @@ class ScriptedPrompts final : public Prompts {
   // Records the path; succeeds when the file exists, as a desktop viewer would.
   bool OpenDocument(const std::filesystem::path& path) override;
   bool RunDialog(ModalDialog& dialog) override;
+  // Keeps the dialog among the open ones (a test works its model); no
+  // answer is taken.
+  void OpenModeless(ModelessDialog& dialog) override;
+  void CloseModeless(ModelessDialog& dialog) override;
+  // The open modeless dialog with this resource number; nullptr if none.
+  ModelessDialog* OpenModelessDialog(int resourceId) const;
 
   const std::vector<ShownBox>& Boxes() const { return boxes_; }
   std::vector<ShownBox> TakeBoxes();
@@ -68,6 +74,7 @@ class ScriptedPrompts final : public Prompts {
   std::vector<FileChooserRequest> choosers_;
   std::vector<std::filesystem::path> documents_;
   std::vector<int> dialogs_;
+  std::vector<ModelessDialog*> modeless_;
   UnexpectedHandler unexpected_;
   std::function<void(const ShownBox&)> observer_;
 };
