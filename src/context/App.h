@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "context/AnalysisRecord.h"
+#include "context/CalibrationRun.h"
 #include "context/CurrentParameters.h"
 #include "context/LiveInput.h"
 #include "context/WaveOut.h"
@@ -167,6 +168,7 @@ class App {
   LiveInput live;
   CaptureBuffer capture;
   WaveOut output;
+  CalibrationRun calibrationRun;
   float scanColumnMs = 10.0F;
   // The parameters of the last live scan, for its resume with Space.
   std::optional<CurrentParameters> pausedScan;  // column step of the last live sonogram (for its static picture)

@@ -23,6 +23,7 @@
 #include "dsp/Rounding.h"
 #include "engines/AnalysisPlan.h"
 #include "engines/AnalyzeFile.h"
+#include "engines/CalibrationScan.h"
 #include "engines/ColumnAnalysis.h"
 #include "plans/AxesPlan.h"
 #include "render/Axes.h"
@@ -235,12 +236,19 @@ void DrawLiveColumn(App& app, const LiveRun& run, LiveState& state, const std::v
 
 void RunEngine(App& app, const LiveRun& run) {
   app::CurrentParameters& p = app.params;
+  PrepareResponseTables(app);
   dsp::LevelRunSettings settings =
       LevelRunFor(p, run.rate, run.fftSize, run.rows, run.channels, run.stepMs, run.scope);
   settings.skipInvalidBins = true;
-  const auto averagingMs = settings.averagingMs;
+  settings.responseMeasurement = StartResponseMeasurement(app);
+  auto averagingMs = settings.averagingMs;
   dsp::LevelSpectrum levels;
   if (!levels.Create(settings)) return;
+  // The SPL calibration dialog moves the control while the scan runs.
+  bool splCalibrated = p.splCalibrated;
+  int splGainDb = SplGainDb(p);
+  CalibratingCaption caption;
+  if (app.frame.calibration == app::CalibrationState::Response && run.scope) caption.Prepare(app);
 
   const int frameBytes = run.channels * run.bytesPerSample;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(run.fftSize * frameBytes));
@@ -273,6 +281,25 @@ void RunEngine(App& app, const LiveRun& run) {
     if (sinceStart < run.firstFrameDelayMs) {
       app.clock.SleepMs(10);
       continue;
+    }
+    if (ResponsePassDue(app, sinceStart)) {
+      if (!FinishResponsePass(app, levels.FrameIndex(0))) break;
+      // The scan goes on as a plain live scope with the new correction.
+      caption.Erase(app);
+      settings = LevelRunFor(p, run.rate, run.fftSize, run.rows, run.channels, run.stepMs, run.scope);
+      settings.skipInvalidBins = true;
+      averagingMs = settings.averagingMs;
+      if (!levels.Create(settings)) break;
+      state.start = app.clock.NowMs();
+      state.lastFrameMs = state.start;
+      state.frameCount = 0;
+      state.loopCount = 0;
+      continue;
+    }
+    if (p.splCalibrated != splCalibrated || SplGainDb(p) != splGainDb) {
+      splCalibrated = p.splCalibrated;
+      splGainDb = SplGainDb(p);
+      levels.SetSplCalibration(splCalibrated, static_cast<float>(splGainDb));
     }
     bool analyse = true;
     bool draw = true;
@@ -311,6 +338,9 @@ void RunEngine(App& app, const LiveRun& run) {
         continue;
       }
       app.scanStats.analysed += 1;
+      if (app.calibrationRun.panel != nullptr) {
+        app.calibrationRun.panel->ShowMeasuredLevel(app.render.view.frameTotalLevelDb);
+      }
     } else {
       app.scanStats.repeated += 1;
     }
@@ -325,6 +355,7 @@ void RunEngine(App& app, const LiveRun& run) {
                               run.channels == 2 ? std::span<const std::int16_t>(codes[1])
                                                 : std::span<const std::int16_t>());
       render::DrawScopeFrame(app);
+      if (app.frame.calibration == app::CalibrationState::Response) caption.Draw(app);
       render::BlitDisplay(app);
       if (app.frame.grid) render::DrawScopeGrid(app, app.window->Surface());
     } else {
@@ -436,6 +467,7 @@ void BeginScanInput(App& app, int reason) {
   } else if (reason == kScanMenu) {
     app.pausedScan.reset();
   }
+  PresetCalibrationScan(app, reason);
   if (p.analysisControls == app::IDM_CONTROLS_ULTRASOUND) {
     Warn(app, "Ultrasound Controls only available for 'Analyze File'.\rConverting to Automatic Controls.");
     p.analysisControls = app::IDM_CONTROLS_AUTOMATIC;
@@ -704,7 +736,15 @@ void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
     const ScanOutcome outcome = RunScanInput(app, reason, dialog);
     if (outcome == ScanOutcome::Refused) return;
     guard.Keep();
-    if (outcome != ScanOutcome::Restart) return;
+    if (outcome != ScanOutcome::Restart) {
+      // The first pass of a response calibration has ended and its input
+      // has closed: the second pass follows.
+      if (!app.calibrationRun.secondPassDue) return;
+      app.calibrationRun.secondPassDue = false;
+      app.calibrationRun.responsePass = 1;
+      reason = kScanResponseCalibration;
+      continue;
+    }
     reason = kScanRestart;
   }
 }
