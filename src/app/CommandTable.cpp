@@ -7,6 +7,9 @@
 #include "app/ParameterCommands.h"
 #include "app/WayCommands.h"
 #include "audio/StopAllAudio.h"
+#include "calibration/ResponseCalibration.h"
+#include "calibration/SplCalibration.h"
+#include "output/PrintWindow.h"
 #include "render/Scope.h"
 
 namespace sonavue::app {
@@ -75,10 +78,6 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_SAVE_WAVE:
     case IDM_SAVE_IMAGE_WINDOW:
     case IDM_SAVE_IMAGE_ENTIRE:
-    case IDM_PRINT_WINDOW:
-    case IDM_SPL_CALIBRATE:
-    case IDM_FR_CALIBRATE:
-    case IDM_CAL_STATUS:
     case IDM_FREQ_MARK_ON:
       // Owned by features that are not built yet.
       return true;
@@ -96,6 +95,18 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_VARIABLES_ADJUST:
     case IDM_VARIABLES_FREEZE:
       return RunParameterCommand(app, id);
+    case IDM_PRINT_WINDOW:
+      output::PrintWindow(app);
+      return true;
+    case IDM_SPL_CALIBRATE:
+      calibration::SplCalibrateCommand(app);
+      return true;
+    case IDM_FR_CALIBRATE:
+      calibration::ResponseCalibrateCommand(app);
+      return true;
+    case IDM_CAL_STATUS:
+      calibration::CalibrationStatusCommand(app);
+      return true;
     case IDM_EXIT:
       HandleClose(app);
       return true;

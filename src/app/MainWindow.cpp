@@ -13,6 +13,7 @@
 #include "context/WorkingFiles.h"
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
+#include "calibration/CalibrationSound.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -174,6 +175,9 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
         audio::HandleWaveInClose(app);
         break;
       case platform::MessageKind::WaveOutDone:
+        if (app.output.user == OutputUser::CalibrationSound) {
+          calibration::HandleCalibrationSoundDone(app, static_cast<int>(message.param));
+        }
         break;
     }
   });

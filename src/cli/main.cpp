@@ -9,6 +9,7 @@
 
 #include "context/CommandIds.h"
 #include "audio/WaveOpen.h"
+#include "cli/CalibrateCommand.h"
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"
 #include "cli/ListenCommand.h"
@@ -22,7 +23,8 @@ int Usage() {
                "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
                "                   [--resolution HZ] [--fft N]\n"
-               "       sonavue-cli listen SECONDS [--rate HZ]\n");
+               "       sonavue-cli listen SECONDS [--rate HZ]\n"
+               "       sonavue-cli calibrate spl --level DB [--seconds S] [--gain-lock on|off]\n");
   return 2;
 }
 
@@ -56,6 +58,9 @@ int main(int argc, char** argv) {
   if (args[0] == "info" && args.size() == 2) return Info(args[1]);
   if (args[0] == "listen") {
     return sonavue::cli::RunListen(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
+  if (args[0] == "calibrate") {
+    return sonavue::cli::RunCalibrate(std::vector<std::string>(args.begin() + 1, args.end()));
   }
   if (args[0] == "levels") {
     return sonavue::cli::RunLevels(std::vector<std::string>(args.begin() + 1, args.end()));
