@@ -71,7 +71,8 @@ SplCalibrationView::SplCalibrationView(SplCalibrationDialog& dialog, QWidget* ow
     }
   }
   const platform::FontMetrics metrics = platform::MeasureFont(panelFont);
-  const platform::Size panelSize{widest + 4 * metrics.averageCharWidth, 7 * metrics.height};
+  // Seven text lines and a half: the last line at 6h with room below it.
+  const platform::Size panelSize{widest + 4 * metrics.averageCharWidth, 15 * metrics.height / 2};
 
   auto* column = new QVBoxLayout(this);
   panel_ = new PanelWidget(dialog_, this);
@@ -106,6 +107,9 @@ SplCalibrationView::SplCalibrationView(SplCalibrationDialog& dialog, QWidget* ow
   locks->button(model.GainLockOn() ? IDC_SPL_LOCK_ON : IDC_SPL_LOCK_OFF)->setChecked(true);
   rows->addWidget(lockGroup);
   column->addLayout(rows);
+  // The dialog is taller than its controls need (its height sets the
+  // panel's font): the room goes above the buttons.
+  column->addStretch();
 
   auto* buttons = new QHBoxLayout;
   auto* ok = new QPushButton(QStringLiteral("OK"));
