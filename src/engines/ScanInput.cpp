@@ -593,6 +593,10 @@ bool StartLive(App& app, const LiveRun& run) {
   }
   render::BlitDisplay(app);
   app.window->SetCaption("Scan Input");
+  // A locked SPL calibration runs at the gain it was made with.
+  app::CurrentParameters& p = app.params;
+  if (p.splCalibrated && p.gainLock == app::IDM_GAIN_LOCK_ON) p.gainDb = p.lockedGainDb;
+  app.window->SetScrollPosition(platform::ScrollBarId::Vertical, p.gainDb + 30);
 
   const double captureSpanMs = run.scope ? kScopeCaptureMs : static_cast<double>(run.columns) * run.stepMs;
   if (captureSpanMs <= kCaptureLimitMs && !audio::AllocateCapture(app)) {

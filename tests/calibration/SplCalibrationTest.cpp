@@ -340,6 +340,27 @@ TEST_F(SplCalibrationTest, TheGainLockAsksBeforeTheGainMoves) {
   EXPECT_TRUE(app::ConfirmGainMove(App()));
 }
 
+TEST_F(SplCalibrationTest, ALockedCalibrationScansAtItsGain) {
+  app::CurrentParameters& p = App().params;
+  p.splCalibrated = true;
+  p.splDate = "3/7/2026";
+  p.gainLock = app::IDM_GAIN_LOCK_ON;
+  p.lockedGainDb = 6;
+  p.gainDb = -4;
+  float level = 0.0F;
+  RunScan(clock_.NowMs() + 1500, [this, &level](std::uint32_t) {
+    if (App().frame.inputOpen && App().scanStats.frames > 30) level = App().render.view.frameTotalLevelDb;
+  });
+  EXPECT_EQ(p.gainDb, 6);
+  EXPECT_EQ(Window().ScrollPosition(platform::ScrollBarId::Vertical), 36);
+  EXPECT_NEAR(level, kToneDb - 6.0, 0.2);
+  // Without the lock the gain stays where the user put it.
+  p.gainLock = app::IDM_GAIN_LOCK_OFF;
+  p.gainDb = -4;
+  RunScan(clock_.NowMs() + 800);
+  EXPECT_EQ(p.gainDb, -4);
+}
+
 TEST_F(SplCalibrationTest, ClearAndUltrasoundControlsEndTheCalibration) {
   app::CurrentParameters& p = App().params;
   bool done = false;
