@@ -47,8 +47,8 @@ void PrintWindow(app::App& app, const WindowImageRenderer& render) {
   const PrintPlacement placement = PlanPrintPage(source, *page);
   platform::DisplayBitmap image;
   if (placement.output.w < 2 || placement.output.h < 2 || !render(app, placement.output, image)) {
-    // The page is not printed; the document is ended so the printer is free.
-    printer.EndDocument();
+    // Nothing is printed; the document ends so that the printer is free.
+    printer.AbortDocument();
     RedrawWindow(app);
     return;
   }

@@ -29,6 +29,8 @@ class Printer {
   virtual bool DrawImage(const DisplayBitmap& image, Point at) = 0;
   // Ends the page and the document.
   virtual bool EndDocument() = 0;
+  // Ends the document without printing anything (a failure after it began).
+  virtual void AbortDocument() = 0;
 };
 
 // The real printer through Qt's print support: the print dialog, owned by

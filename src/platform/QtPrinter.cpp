@@ -44,6 +44,12 @@ class QtPrinterBase : public Printer {
     return painter_.end();
   }
 
+  void AbortDocument() override {
+    if (!painter_.isActive()) return;
+    printer_.abort();
+    painter_.end();
+  }
+
  protected:
   QPrinter printer_{QPrinter::HighResolution};
   QPainter painter_;

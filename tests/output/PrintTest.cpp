@@ -92,10 +92,12 @@ class RecordingPrinter final : public platform::Printer {
     ++ended;
     return true;
   }
+  void AbortDocument() override { ++aborted; }
 
   bool choose = true;
   int dialogs = 0;
   int ended = 0;
+  int aborted = 0;
   std::string documentName;
   Size imageSize;
   Point position{-1, -1};
@@ -141,6 +143,7 @@ TEST_F(PrintWindowTest, ThePagePlacesTheRenderedWindowAsPlanned) {
   EXPECT_EQ(printer.dialogs, 1);
   EXPECT_EQ(printer.documentName, "Zideduzive");
   EXPECT_EQ(printer.ended, 1);
+  EXPECT_EQ(printer.aborted, 0);
   const PrintPlacement plan = PlanPrintPage(DisplayArea(), {4960, 7016});
   EXPECT_EQ(printer.imageSize, plan.output);
   EXPECT_EQ(printer.position, plan.at);
@@ -158,6 +161,21 @@ TEST_F(PrintWindowTest, CancelOrNoPictureMeansNoPage) {
   EXPECT_EQ(printer.dialogs, 1);
   EXPECT_TRUE(printer.documentName.empty());
   EXPECT_EQ(printer.ended, 0);
+}
+
+TEST_F(PrintWindowTest, ARenderingThatFailsPrintsNothing) {
+  RecordingPrinter printer({2480, 3508});
+  StartWith(&printer);
+  AnalyseTone();
+  int calls = 0;
+  PrintWindow(App(), [&calls](app::App&, Size, platform::DisplayBitmap&) {
+    ++calls;
+    return false;
+  });
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(printer.aborted, 1);
+  EXPECT_EQ(printer.ended, 0);
+  EXPECT_EQ(printer.position, (Point{-1, -1}));
 }
 
 TEST_F(PrintWindowTest, TheSonogramIsResampledAndItsAxesDrawnAtThePrintScale) {
