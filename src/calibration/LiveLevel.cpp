@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "context/App.h"
+#include "context/Boxes.h"
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
 
@@ -39,7 +40,7 @@ std::optional<std::vector<std::int16_t>> RecordLiveInput(app::App& app, int seco
   app.params.typeId = app::ID_TYPE_MONO;
   app.params.resolutionId = app::ID_BITS_16;
   if (!audio::AllocateCapture(app)) {
-    app.prompts.MessageBox("Not enough memory", "Sonavue", platform::BoxIcon::Warning, platform::BoxButtons::Ok);
+    app::Warn(app, "Not enough memory");
     return std::nullopt;
   }
   app.frame.stopRequest = false;
