@@ -3,10 +3,14 @@
 #include "context/Boxes.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
+#include "app/LogCommands.h"
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
 #include "app/WayCommands.h"
+#include "audio/Recording.h"
+#include "audio/SaveWave.h"
 #include "audio/StopAllAudio.h"
+#include "engines/PlayFollow.h"
 #include "calibration/ResponseCalibration.h"
 #include "calibration/SplCalibration.h"
 #include "output/PrintWindow.h"
@@ -39,6 +43,17 @@ bool ButtonHonoured(App& app, int id) {
   return (id == IDC_PLAY || id == IDC_PLAY_WINDOW) && app.params.recordingId == ID_RECORDING_TRIGGER;
 }
 
+// PLAY and PLAY WDW while no scan runs: the signal of the static picture.
+void PlayPicture(App& app, int id) {
+  if (id == IDC_PLAY && app.frame.scanFilePicture) {
+    // The picture a Scan File left behind is played by scanning its file
+    // again, as the command line starts it (Scan File's own command).
+    SendCommand(app, IDM_SCAN_FILE, kReasonCommandLine);
+    return;
+  }
+  engines::PlayCommand(app, id == IDC_PLAY ? audio::PlayKind::Whole : audio::PlayKind::Window);
+}
+
 void ToggleGrid(App& app) {
   app.frame.grid = !app.frame.grid;
   app.window->SetButtonChecked(IDC_GRID, app.frame.grid);
@@ -68,14 +83,21 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_ANALYZE_FILE:
       AnalyzeFileCommand(app, reason);
       return true;
+    case IDM_CHANGE_PARAMETERS:
+      ChangeParametersCommand(app, reason);
+      return true;
+    case IDM_RESTORE_PARAMETERS:
+      RestoreParametersCommand(app);
+      return true;
+    case IDM_LOG_SPECTRUM:
+      LogSpectrumCommand(app);
+      return true;
+    case IDM_LOG_POINTS:
+      LogPointsCommand(app);
+      return true;
     case IDM_SCAN_FILE:
     case IDM_ANALYZE_BATCH:
-    case IDM_CHANGE_PARAMETERS:
-    case IDM_RESTORE_PARAMETERS:
     case IDM_COLOR_SCALE:
-    case IDM_LOG_SPECTRUM:
-    case IDM_LOG_POINTS:
-    case IDM_SAVE_WAVE:
     case IDM_SAVE_IMAGE_WINDOW:
     case IDM_SAVE_IMAGE_ENTIRE:
     case IDM_FREQ_MARK_ON:
@@ -107,6 +129,9 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_CAL_STATUS:
       calibration::CalibrationStatusCommand(app);
       return true;
+    case IDM_SAVE_WAVE:
+      if (!app.frame.running) audio::SaveWave(app);
+      return true;
     case IDM_EXIT:
       HandleClose(app);
       return true;
@@ -124,10 +149,24 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_PLAY:
     case IDC_PLAY_WINDOW:
-      // While a scope scans, the pair captures and clears the reference
-      // spectrum; playback comes with the players.
-      if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
-          app.params.recordingId == ID_RECORDING_OFF) {
+      // While Scan Input records ("On" or "Trigger"), the pair is SAVE and
+      // STOP SAVE.
+      if (app.frame.inputOpen && audio::RecordingEnabled(app)) {
+        if (ButtonHonoured(app, id)) {
+          if (id == IDC_PLAY) {
+            audio::PressSave(app);
+          } else {
+            audio::PressStopSave(app);
+          }
+        }
+        return true;
+      }
+      // While no scan runs the pair plays the picture's signal; while a
+      // scope scans, it captures and clears the reference spectrum.
+      if (ButtonHonoured(app, id) && !app.frame.IsScanning()) {
+        PlayPicture(app, id);
+      } else if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
+                 app.params.recordingId == ID_RECORDING_OFF) {
         if (id == IDC_PLAY) {
           render::RequestReferenceCapture(app);
         } else {

@@ -12,8 +12,10 @@
 #include "context/Settings.h"
 #include "context/WorkingFiles.h"
 #include "audio/Capture.h"
+#include "audio/Playback.h"
 #include "audio/StopAllAudio.h"
 #include "calibration/CalibrationSound.h"
+#include "engines/PlayFollow.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -60,6 +62,10 @@ class WindowProcedure final : public platform::WindowEvents {
         app_.frame.calibration == CalibrationState::None) {
       PauseOrResumeScan(app_);
       return;
+    }
+    // While the point log is open, a left click logs the point.
+    if (event.action == platform::MouseAction::LeftDown && app_.pointLog) {
+      app_.pointLog->LogPoint(event.position);
     }
     if (event.action != platform::MouseAction::Move) return;
     app_.lastCursorPoint = event.position;
@@ -160,7 +166,7 @@ void CreateWindowContents(App& app) {
 
 }  // namespace
 
-bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+void CreateMainWindow(App& app) {
   app.procedure = std::make_unique<WindowProcedure>(app);
   app.window = std::make_unique<NativeWindow>(*app.procedure);
   app.pump.SetHandler([&app](const platform::Message& message) {
@@ -177,6 +183,8 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
       case platform::MessageKind::WaveOutDone:
         if (app.output.user == OutputUser::CalibrationSound) {
           calibration::HandleCalibrationSoundDone(app, static_cast<int>(message.param));
+        } else {
+          audio::HandleWaveOutDone(app, static_cast<int>(message.param));
         }
         break;
     }
@@ -184,7 +192,10 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
   CreateWindowContents(app);
   app.window->Show();
   if (app.layout.clientWidth == 0) RunLayout(app, false);
+}
 
+bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+  CreateMainWindow(app);
   if (LoadSettings(app)) {
     const Rect stored = ReadWindowRect(app.settingsRecord);
     if (stored.w > 0 && stored.h > 0) app.window->SetWindowRect(stored);
@@ -300,6 +311,8 @@ void PaintWindow(App& app) {
       render::DrawSonogramGrid(app, surface, {});
     }
   }
+  // A playback keeps the columns not yet heard hidden, or its cursor shown.
+  if (app.frame.playbackActive) engines::RepaintPlayback(app);
 }
 
 void HandleClose(App& app) {

@@ -4,6 +4,7 @@
 #include "dialogs/ParameterDialog.h"
 #include "engines/AnalyzeFile.h"
 #include "engines/ScanInput.h"
+#include "engines/Snapshots.h"
 
 namespace sonavue::app {
 namespace {
@@ -26,5 +27,11 @@ void AnalyzeFileCommand(App& app, int reason) {
 }
 
 void ScanInputCommand(App& app, int reason) { engines::ScanInputRequest(app, reason, &AskScanParameters); }
+
+void ChangeParametersCommand(App& app, int reason) {
+  engines::ChangeParametersRequest(app, reason, &AskAnalyzeParameters);
+}
+
+void RestoreParametersCommand(App& app) { engines::RestoreParametersRequest(app); }
 
 }  // namespace sonavue::app

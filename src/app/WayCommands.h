@@ -9,5 +9,8 @@ class App;
 // engine with settled parameters.
 void AnalyzeFileCommand(App& app, int reason);
 void ScanInputCommand(App& app, int reason);
+// F5 with the Analyze dialog, F6.
+void ChangeParametersCommand(App& app, int reason);
+void RestoreParametersCommand(App& app);
 
 }  // namespace sonavue::app

@@ -49,6 +49,7 @@ void Release(app::WaveOut& output) {
   output.header = {};
   std::vector<std::uint8_t>().swap(output.loopBuffer);
   output.loops = 0;
+  output.playing = false;
 }
 
 }  // namespace
@@ -130,10 +131,11 @@ bool StartCalibrationSound(app::App& app) {
     output.header = {};
     output.header.data = output.loopBuffer;
     output.header.bytesRecorded = output.loopBuffer.size();
-    output.header.index = ++app.calibrationRun.soundIndex;
+    output.header.index = ++output.writes;
     output.loops = kCalibrationSoundLoops;
     if (output.device->Open(format) == platform::WaveResult::Ok &&
         output.device->Write(output.header, kCalibrationSoundLoops) == platform::WaveResult::Ok) {
+      output.playing = true;
       return true;
     }
     Release(output);

@@ -15,6 +15,7 @@
 #include "context/CurrentParameters.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/StaticAnalysis.h"
+#include "output/DataLog.h"
 
 namespace sonavue::cli {
 namespace {
@@ -33,6 +34,7 @@ struct LevelsOptions {
   int channel = 0;
   std::optional<float> resolutionHz;
   std::optional<int> fftSize;
+  std::string logSpectrum;  // also write the Log Spectrum of the columns here
 };
 
 bool ParseNumber(const std::string& text, double& value) {
@@ -66,6 +68,9 @@ bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
       else if (text == "log") o.scale = dsp::FrequencyScale::Log;
       else if (text == "oct3") o.scale = dsp::FrequencyScale::Oct3;
       else return bad();
+    } else if (name == "--log-spectrum") {
+      if (text.empty()) return bad();
+      o.logSpectrum = text;
     } else if (name == "--channel") {
       if (text == "left") o.channel = 0;
       else if (text == "right") o.channel = 1;
@@ -183,6 +188,23 @@ int RunLevels(const std::vector<std::string>& args) {
     return 1;
   }
 
+  // The Log Spectrum of the same columns, as the window writes it.
+  output::SpectrumLogWriter log;
+  if (!o.logSpectrum.empty()) {
+    output::SpectrumLogHeader header;
+    header.rateHz = wave->analysisRate;
+    header.fftSize = plan.fftSize;
+    header.lowHz = p.lowBandHz;
+    header.highHz = p.highBandHz;
+    header.startMs = static_cast<double>(p.beginS) * 1000.0;
+    header.columnMs = o.stepMs;
+    header.calibrated = p.splCalibrated;
+    if (!log.Open(o.logSpectrum, o.file, header)) {
+      std::fprintf(stderr, "Cannot Open File\n");
+      return 1;
+    }
+  }
+
   const double beginMs = std::round(static_cast<double>(p.beginS) * 1000.0);
   std::string line = "column,time_ms,total_db";
   for (int r = 0; r < o.rows; ++r) line += ",r" + std::to_string(r);
@@ -205,6 +227,11 @@ int RunLevels(const std::vector<std::string>& args) {
     }
     line += '\n';
     std::fputs(line.c_str(), stdout);
+    log.AddColumn(i, analysis);
+  }
+  if (!o.logSpectrum.empty() && !log.Commit()) {
+    std::fprintf(stderr, "Error Writing File\n");
+    return 1;
   }
   return 0;
 }

@@ -1,6 +1,8 @@
 // sonavue-cli: the analyser's file commands without a window.
 //   sonavue-cli info FILE
 //   sonavue-cli levels FILE [options]
+//   sonavue-cli listen SECONDS [--rate HZ]
+//   sonavue-cli record OUT.wav [options]
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"
 #include "cli/ListenCommand.h"
+#include "cli/RecordCommand.h"
 
 namespace {
 
@@ -22,9 +25,11 @@ int Usage() {
                "       sonavue-cli levels FILE [--rows R] [--low HZ] [--high HZ]\n"
                "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
-               "                   [--resolution HZ] [--fft N]\n"
+               "                   [--resolution HZ] [--fft N] [--log-spectrum LOG]\n"
                "       sonavue-cli listen SECONDS [--rate HZ]\n"
-               "       sonavue-cli calibrate spl --level DB [--seconds S] [--gain-lock on|off]\n");
+               "       sonavue-cli calibrate spl --level DB [--seconds S] [--gain-lock on|off]\n"
+               "       %s",
+               sonavue::cli::kRecordUsage);
   return 2;
 }
 
@@ -56,6 +61,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() < 2) return Usage();
   if (args[0] == "info" && args.size() == 2) return Info(args[1]);
+  if (args[0] == "record") {
+    return sonavue::cli::RunRecord(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
   if (args[0] == "listen") {
     return sonavue::cli::RunListen(std::vector<std::string>(args.begin() + 1, args.end()));
   }

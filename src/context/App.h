@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -10,7 +11,10 @@
 #include "context/CalibrationRun.h"
 #include "context/CurrentParameters.h"
 #include "context/LiveInput.h"
+#include "context/ParameterSnapshot.h"
+#include "context/PointLogSession.h"
 #include "context/WaveOut.h"
+#include "context/RecordingState.h"
 #include "context/SettingsRecord.h"
 #include "platform/Clock.h"
 #include "platform/DisplayBitmap.h"
@@ -51,6 +55,9 @@ struct AppServices {
 
 enum class CalibrationState { None, Spl, Response };
 
+// The size a recording file stays within, less one input buffer.
+inline constexpr std::int64_t kRecordingLimitBytes = 2147483600;
+
 // A live scan stops and starts again after this long (4 hours), so that
 // its 32-bit millisecond clock differences never wrap.
 inline constexpr std::uint32_t kLiveScanLimitMs = 4U * 60U * 60U * 1000U;
@@ -79,7 +86,10 @@ struct FrameState {
   bool displayIsScan = false;  // the display came from Scan Input or Scan File
   bool inputOpen = false;      // the sound-card input is open (Scan Input)
   bool scanFileRunning = false;
-  bool playbackActive = false;
+  bool playbackActive = false;  // PLAY or PLAY WDW holds the controls
+  // The static picture on show was left by a Scan File: PLAY scans its file
+  // again. Set by that engine after its picture; every other picture clears it.
+  bool scanFilePicture = false;
   bool segmentSpectrumShown = false;
   bool capturedSignal = false;  // a captured signal is held (Save Wave)
   // The last live sonogram's columns came at an uneven pace (or it ran very
@@ -165,10 +175,19 @@ class App {
   platform::ColorTable colors{};
   platform::DisplayBitmap display;  // the sonogram or scope image; null when none
   AnalysisRecord analysis;
+  SnapshotStack snapshots;                   // F5/F6; the index is frame.snapshotIndex
+  std::unique_ptr<PointLogSession> pointLog;  // the open point log, if any
   LiveInput live;
   CaptureBuffer capture;
   WaveOut output;
   CalibrationRun calibrationRun;
+  RecordingState recording;
+  // A recording stops once its file holds more than this many bytes less
+  // one input buffer (so that it stays below 2 GB).
+  std::int64_t recordingLimitBytes = kRecordingLimitBytes;
+  // For tests: writes that would make a recording file longer than this
+  // fail as on a full disk.
+  std::uint64_t recordingWriteFailureBytes = UINT64_MAX;
   float scanColumnMs = 10.0F;
   // The parameters of the last live scan, for its resume with Space.
   std::optional<CurrentParameters> pausedScan;  // column step of the last live sonogram (for its static picture)

@@ -32,10 +32,6 @@ struct CalibrationRun {
   bool rememberedEnabled = false;
   std::int32_t rememberedControl = 60;
   std::int32_t rememberedLockedGain = 0;
-
-  // The calibration sound: the header index of the sound playing, so that
-  // the notification of a sound stopped earlier is told apart.
-  int soundIndex = 0;
 };
 
 }  // namespace sonavue::app

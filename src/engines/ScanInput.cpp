@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numeric>
+#include <string>
 #include <vector>
 
 #include "context/Boxes.h"
@@ -16,6 +17,7 @@
 #include "context/Settings.h"
 #include "audio/Capture.h"
 #include "audio/LiveFrame.h"
+#include "audio/Recording.h"
 #include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
 #include "dsp/LevelSpectrum.h"
@@ -25,6 +27,7 @@
 #include "engines/AnalyzeFile.h"
 #include "engines/CalibrationScan.h"
 #include "engines/ColumnAnalysis.h"
+#include "engines/RecordingTrigger.h"
 #include "plans/AxesPlan.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
@@ -267,10 +270,18 @@ void RunEngine(App& app, const LiveRun& run) {
   app.render.view.levelTraceLeft.assign(static_cast<std::size_t>(std::max(1, run.columns)), traceFloor);
   app.render.view.levelTraceRight.assign(run.channels == 2 ? app.render.view.levelTraceLeft.size() : 0U, traceFloor);
   app.scanStats = {};
+  RecordingTrigger trigger(p.triggerLevel, run.scope, state.start);
+  bool labelRecording = app.render.view.recording;
 
   while (!app.frame.stopRequest) {
     app.pump.DispatchOne();
     if (app.frame.stopRequest) break;
+    // SAVE and STOP SAVE (buttons, keys, the trigger) turn the readout
+    // panel's first label red and back.
+    if (app.render.view.recording != labelRecording) {
+      labelRecording = app.render.view.recording;
+      render::DrawReadoutLabels(app);
+    }
     std::uint32_t now = app.clock.NowMs();
     const std::uint32_t sinceStart = now - state.start;
     if (sinceStart > app.frame.scanTimeLimitMs) {
@@ -363,6 +374,12 @@ void RunEngine(App& app, const LiveRun& run) {
     }
     TraceLevels(app, run, state);
     ++state.frameCount;
+    if (p.recordingId == app::ID_RECORDING_TRIGGER && audio::RecordingEnabled(app)) {
+      const RecordingTrigger::Press press = trigger.Step(app.render.view.frameTotalLevelDb, state.frameCount,
+                                                         audio::IsSaving(app), app.clock.NowMs());
+      if (press == RecordingTrigger::Press::Save) audio::PressSave(app);
+      if (press == RecordingTrigger::Press::StopSave) audio::PressStopSave(app);
+    }
     ++state.loopCount;
     app.render.view.elapsedMs = app.clock.NowMs() - state.start;
     // The readouts follow the pointer; redrawing them (and so the window) on
@@ -650,6 +667,14 @@ void FinishLive(App& app, const LiveRun& run, std::uint32_t started, std::uint32
   app.window->EnableButton(app::IDC_PLAY, false);
   app.window->EnableButton(app::IDC_PLAY_WINDOW, false);
   app::EnterScanIdleMenuState(app);
+  render::DrawReadoutLabels(app);
+  // A recording file that failed was finished with what it holds; now that
+  // the scan has ended, say why it stopped.
+  if (!app.recording.failure.empty()) {
+    const std::string failure = std::move(app.recording.failure);
+    app.recording.failure.clear();
+    Warn(app, failure);
+  }
   if (app.frame.restartRequest) return;
   if (!run.scope) {
     if (!app.capture.exists) {
@@ -682,7 +707,6 @@ void FinishLive(App& app, const LiveRun& run, std::uint32_t started, std::uint32
 
 ScanOutcome RunScanInput(App& app, int reason, bool dialogShown) {
   app::CurrentParameters& p = app.params;
-  p.recordingId = app::ID_RECORDING_OFF;  // recording comes with the recording feature
   if (dialogShown) ChooseWayFromDisplay(p);
   if (p.sampleRateHz != 22050 && p.sampleRateHz != 44100 && p.sampleRateHz != 48000 && p.sampleRateHz != 96000) {
     p.sampleRateHz = 48000;
@@ -732,11 +756,14 @@ void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
     BeginScanInput(app, reason);
     app::ParameterGuard guard(app);
     if (reason == kScanMenu && !app.commandLine.started) app::LoadScanParameters(app.params);
+    // Recording Enable comes from the dialog or a resume; any other start
+    // runs with it "Off".
+    if (reason != kScanResume || !app.pausedScan) app.params.recordingId = app::ID_RECORDING_OFF;
     const bool dialog = ask != nullptr && ScanShowsDialog(app, reason);
-    if (dialog) {
-      app.params.recordingId = app::ID_RECORDING_OFF;
-      if (!ask(app)) return;
-    }
+    if (dialog && !ask(app)) return;
+    // A new scan starts a new snapshot stack.
+    app.frame.snapshotIndex = -1;
+    app.frame.snapshotPushed = false;
     const ScanOutcome outcome = RunScanInput(app, reason, dialog);
     if (outcome == ScanOutcome::Refused) return;
     guard.Keep();

@@ -429,6 +429,7 @@ int NativeWindow::ScrollPosition(ScrollBarId bar) const { return impl_->Bar(bar)
 void NativeWindow::EnableScrollBar(ScrollBarId bar, bool enabled) {
   impl_->Bar(bar)->setEnabled(enabled);
 }
+bool NativeWindow::IsScrollBarEnabled(ScrollBarId bar) const { return impl_->Bar(bar)->isEnabled(); }
 
 DisplayBitmap& NativeWindow::Surface() { return impl_->surface; }
 

@@ -126,6 +126,7 @@ class NativeWindow {
   void SetScrollPosition(ScrollBarId bar, int position);
   int ScrollPosition(ScrollBarId bar) const;
   void EnableScrollBar(ScrollBarId bar, bool enabled);
+  bool IsScrollBarEnabled(ScrollBarId bar) const;
 
   // The client area's backing image. Drawing into it shows on the next
   // repaint: call Present() after drawing outside OnPaint().
