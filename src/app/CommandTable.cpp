@@ -96,6 +96,8 @@ bool SendCommand(App& app, int id, int reason) {
       LogPointsCommand(app);
       return true;
     case IDM_SCAN_FILE:
+      ScanFileCommand(app, reason);
+      return true;
     case IDM_ANALYZE_BATCH:
     case IDM_COLOR_SCALE:
     case IDM_SAVE_IMAGE_WINDOW:
@@ -165,7 +167,7 @@ bool SendCommand(App& app, int id, int reason) {
       // scope scans, it captures and clears the reference spectrum.
       if (ButtonHonoured(app, id) && !app.frame.IsScanning()) {
         PlayPicture(app, id);
-      } else if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
+      } else if (ButtonHonoured(app, id) && app.frame.IsScanning() && app.params.IsScopeDisplay() &&
                  app.params.recordingId == ID_RECORDING_OFF) {
         if (id == IDC_PLAY) {
           render::RequestReferenceCapture(app);

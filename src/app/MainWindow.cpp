@@ -16,6 +16,7 @@
 #include "audio/StopAllAudio.h"
 #include "calibration/CalibrationSound.h"
 #include "engines/PlayFollow.h"
+#include "engines/ScanFile.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
@@ -183,6 +184,8 @@ void CreateMainWindow(App& app) {
       case platform::MessageKind::WaveOutDone:
         if (app.output.user == OutputUser::CalibrationSound) {
           calibration::HandleCalibrationSoundDone(app, static_cast<int>(message.param));
+        } else if (app.output.user == OutputUser::ScanFile) {
+          engines::HandleScanFileDone(app);
         } else {
           audio::HandleWaveOutDone(app, static_cast<int>(message.param));
         }
@@ -237,7 +240,7 @@ void HandleSize(App& app) {
     return;
   }
   // A live scan restarts in the new size once it has stopped.
-  if (app.frame.engineLoop && app.frame.inputOpen) app.frame.restartRequest = true;
+  if (app.frame.engineLoop && app.frame.IsScanning()) app.frame.restartRequest = true;
   audio::StopAllAudio(app, true);
   app.frame.segmentSpectrumShown = false;
   app.frame.snapshotIndex = -1;

@@ -3,6 +3,7 @@
 #include "context/App.h"
 #include "dialogs/ParameterDialog.h"
 #include "engines/AnalyzeFile.h"
+#include "engines/ScanFile.h"
 #include "engines/ScanInput.h"
 #include "engines/Snapshots.h"
 
@@ -20,6 +21,14 @@ bool AskAnalyzeParameters(App& app, const engines::AnalyzeSource& source) {
 
 bool AskScanParameters(App& app) { return dialogs::RunScanInputDialog(app, app.params.triggerLevel); }
 
+// The Scan File dialog that the analysis controls choose, opened with the
+// file's rate and channels and its whole length as Begin and End.
+bool AskScanFileParameters(App& app, const engines::ScanFileSource& source) {
+  const CurrentParameters& p = app.params;
+  const dialogs::FileDialogInput input{source.wave.info.sampleRate, source.wave.info.channels, p.beginS, p.endS, 1, 1};
+  return dialogs::RunScanFileDialog(app, input);
+}
+
 }  // namespace
 
 void AnalyzeFileCommand(App& app, int reason) {
@@ -33,5 +42,7 @@ void ChangeParametersCommand(App& app, int reason) {
 }
 
 void RestoreParametersCommand(App& app) { engines::RestoreParametersRequest(app); }
+
+void ScanFileCommand(App& app, int reason) { engines::ScanFileRequest(app, reason, &AskScanFileParameters); }
 
 }  // namespace sonavue::app

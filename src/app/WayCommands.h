@@ -12,5 +12,6 @@ void ScanInputCommand(App& app, int reason);
 // F5 with the Analyze dialog, F6.
 void ChangeParametersCommand(App& app, int reason);
 void RestoreParametersCommand(App& app);
+void ScanFileCommand(App& app, int reason);
 
 }  // namespace sonavue::app

@@ -206,9 +206,15 @@ std::uint32_t ServicePlayback(App& app, Player& player) {
   app::WaveOut& out = app.output;
   const std::uint32_t elapsedMs = app.clock.NowMs() - player.startMs;
   if (!out.playing || !out.device) return elapsedMs;
-  const std::uint64_t played = static_cast<std::uint64_t>(elapsedMs) * player.rateHz / 1000;
+  // What has been heard is what the device says it has played: a sound
+  // server may start the stream a second or more after the write, and the
+  // clock alone would end the sound that much early. The clock still ends a
+  // device that stops moving, two seconds after the sound should have ended.
+  const std::uint64_t byClock = static_cast<std::uint64_t>(elapsedMs) * player.rateHz / 1000;
+  const std::uint64_t played = std::min(byClock, out.device->PositionFrames());
   const std::uint64_t early = static_cast<std::uint64_t>(player.channels) * player.rateHz / 10;
-  if (played + early >= player.frames) {
+  const auto heardMs = static_cast<std::uint32_t>(played * 1000 / std::max<std::uint32_t>(1, player.rateHz));
+  if (played + early >= player.frames || byClock >= player.frames + 2ULL * player.rateHz) {
     app.frame.stopRequest = true;
     out.playing = false;
     out.device->Reset();
@@ -225,7 +231,7 @@ std::uint32_t ServicePlayback(App& app, Player& player) {
     FillHalf(HalfA(out), player.samples, player.readPosition, player.bytesPerSample, player.gain);
     player.halfBDue = true;
   }
-  return elapsedMs;
+  return heardMs;
 }
 
 bool PlaybackPlaying(const App& app) {

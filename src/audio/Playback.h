@@ -89,7 +89,7 @@ bool WritePlayback(app::App& app, Player& player);
 // then the end rule (the sound ends a tenth of a second per channel before
 // the signal's last frame: stop request, not playing, device reset) and the
 // refill of the half that is not sounding, judged by where the device is.
-// Returns the elapsed milliseconds.
+// Returns the milliseconds of sound heard so far (by the device's position).
 std::uint32_t ServicePlayback(app::App& app, Player& player);
 
 // Whether PLAY or PLAY WDW still plays (until the end rule, a reset or the

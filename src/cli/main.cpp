@@ -3,6 +3,7 @@
 //   sonavue-cli levels FILE [options]
 //   sonavue-cli listen SECONDS [--rate HZ]
 //   sonavue-cli record OUT.wav [options]
+//   sonavue-cli play FILE [--window]
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"
 #include "cli/ListenCommand.h"
+#include "cli/PlayCommand.h"
 #include "cli/RecordCommand.h"
 
 namespace {
@@ -28,8 +30,9 @@ int Usage() {
                "                   [--resolution HZ] [--fft N] [--log-spectrum LOG]\n"
                "       sonavue-cli listen SECONDS [--rate HZ]\n"
                "       sonavue-cli calibrate spl --level DB [--seconds S] [--gain-lock on|off]\n"
+               "       %s"
                "       %s",
-               sonavue::cli::kRecordUsage);
+               sonavue::cli::kRecordUsage, sonavue::cli::kPlayUsage);
   return 2;
 }
 
@@ -61,6 +64,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() < 2) return Usage();
   if (args[0] == "info" && args.size() == 2) return Info(args[1]);
+  if (args[0] == "play") {
+    return sonavue::cli::RunPlay(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
   if (args[0] == "record") {
     return sonavue::cli::RunRecord(std::vector<std::string>(args.begin() + 1, args.end()));
   }

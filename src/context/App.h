@@ -95,6 +95,9 @@ struct FrameState {
   // The last live sonogram's columns came at an uneven pace (or it ran very
   // long): the next Analyze File from the menu clears the display first.
   bool irregularColumns = false;
+  // A stopped Scan File's live sonogram, drawn at an even pace, stays as the
+  // picture of its capture: the analysis that follows keeps it (once).
+  bool keepScanImage = false;
   std::string fileName;         // the file of the current analysis; empty when none
   std::uint32_t scanTimeLimitMs = kLiveScanLimitMs;
 
@@ -111,6 +114,8 @@ struct CommandLineRequest {
   float spanS = 0.0F;
   bool limitsInRange = true;  // false: a limit was beyond 32 bits ("Improper Frequency Limits")
   bool spanInRange = true;    // false: the span was beyond 32 bits ("Improper Time Span")
+  // A bare file name: Scan File plays the whole file over the whole band.
+  bool fileForm = false;
 };
 
 // Sizes derived from the client area by the layout step, in pixels.
@@ -189,6 +194,12 @@ class App {
   // fail as on a full disk.
   std::uint64_t recordingWriteFailureBytes = UINT64_MAX;
   float scanColumnMs = 10.0F;
+  // The file the last Scan File played and its segment, for a repeat.
+  struct ScanFileRecord {
+    std::filesystem::path path;
+    float beginS = 0.0F;
+    float endS = 0.0F;
+  } scanFile;
   // The parameters of the last live scan, for its resume with Space.
   std::optional<CurrentParameters> pausedScan;  // column step of the last live sonogram (for its static picture)
   // How the last live run kept pace: frames drawn, columns analysed and

@@ -421,14 +421,26 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   // The image: one channel picture per channel, each as high as the display.
   int width = columns > plotWidth ? margin + static_cast<int>(columns) : v.displayWidth;
   width = platform::RoundUpImageWidth(std::max(width, v.displayWidth));
-  platform::DisplayBitmap image;
-  if (!image.Allocate(width, canvas.imageHeight)) {
-    app::Warn(app, "Not enough memory");
-    return AnalyzeOutcome::Refused;
+  // The live sonogram of a file scan whose columns came at an even pace
+  // already shows this span column for column: it stays, with its levels.
+  const bool keepImage = source.kind == kAnalyzeCapture && app.frame.keepScanImage && channels == 1 &&
+                         columns <= plotWidth && !app.display.IsNull() && app.display.Width() == width &&
+                         app.display.Height() == canvas.imageHeight;
+  app.frame.keepScanImage = false;
+  std::vector<float> liveLevels;
+  if (keepImage) {
+    liveLevels = app.render.view.levelTraceLeft;
+    liveLevels.resize(static_cast<std::size_t>(columns), static_cast<float>(p.sonogramLevelMin));
+  } else {
+    platform::DisplayBitmap image;
+    if (!image.Allocate(width, canvas.imageHeight)) {
+      app::Warn(app, "Not enough memory");
+      return AnalyzeOutcome::Refused;
+    }
+    app.display = std::move(image);
+    app.display.BindColors(&app.colors);
+    app.display.FillRectIndex({0, 0, width, canvas.imageHeight}, render::kBackgroundIndex);
   }
-  app.display = std::move(image);
-  app.display.BindColors(&app.colors);
-  app.display.FillRectIndex({0, 0, width, canvas.imageHeight}, render::kBackgroundIndex);
 
   // The signal's buffer moves into the record: samples still point into it.
   KeepAnalysis(app, source, canvas, std::move(signal), plan.segment.beginByte, length, columns, width);
@@ -446,7 +458,13 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
 
   app.frame.stopRequest = false;
   app.frame.engineLoop = true;
-  const std::int64_t drawn = RunFrames(app, analysis, columns, canvas, samples);
+  std::int64_t drawn = columns;
+  if (keepImage) {
+    for (auto& levelsOfChannel : app.analysis.totalLevels) levelsOfChannel.clear();
+    app.analysis.totalLevels[0] = std::move(liveLevels);
+  } else {
+    drawn = RunFrames(app, analysis, columns, canvas, samples);
+  }
   analysis.Release();
   app.frame.engineLoop = false;
   app.frame.analysisPending = false;
@@ -531,6 +549,7 @@ AnalyzeOutcome RestoreAnalyzeFile(App& app, const AnalyzeSource& source, Restore
 
 void EndAnalyzeFile(App& app) {
   app.frame.analysisPending = false;
+  app.frame.keepScanImage = false;
   app.commandLine.started = false;
 }
 

@@ -34,3 +34,13 @@ printf 'pcm.!default { type pulse }\nctl.!default { type pulse }\n' >"$HOME/.aso
 
 # Lines of a program's standard error without the sound libraries' chatter.
 quiet_errors() { grep -v -E "^ALSA lib|[Jj]ack|Cannot connect|^$" "$1" || true; }
+
+# Waits (up to 15 s) until n programs record from the server, so that what
+# is played next is heard from its start.
+wait_for_recorders() {
+  for _ in $(seq 150); do
+    [[ $(pactl list short source-outputs 2>/dev/null | wc -l) -ge $1 ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
