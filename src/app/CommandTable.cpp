@@ -14,6 +14,9 @@
 #include "context/ModelessDialogs.h"
 #include "dialogs/ColorsDialog.h"
 #include "engines/PlayFollow.h"
+#include "calibration/ResponseCalibration.h"
+#include "calibration/SplCalibration.h"
+#include "output/PrintWindow.h"
 #include "render/Scope.h"
 
 namespace sonavue::app {
@@ -102,10 +105,6 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_ANALYZE_BATCH:
     case IDM_SAVE_IMAGE_WINDOW:
     case IDM_SAVE_IMAGE_ENTIRE:
-    case IDM_PRINT_WINDOW:
-    case IDM_SPL_CALIBRATE:
-    case IDM_FR_CALIBRATE:
-    case IDM_CAL_STATUS:
       // Owned by features that are not built yet.
       return true;
     case IDM_COLOR_SCALE:
@@ -128,6 +127,18 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_VARIABLES_ADJUST:
     case IDM_VARIABLES_FREEZE:
       return RunParameterCommand(app, id);
+    case IDM_PRINT_WINDOW:
+      output::PrintWindow(app);
+      return true;
+    case IDM_SPL_CALIBRATE:
+      calibration::SplCalibrateCommand(app);
+      return true;
+    case IDM_FR_CALIBRATE:
+      calibration::ResponseCalibrateCommand(app);
+      return true;
+    case IDM_CAL_STATUS:
+      calibration::CalibrationStatusCommand(app);
+      return true;
     case IDM_SAVE_WAVE:
       if (!app.frame.running) audio::SaveWave(app);
       return true;

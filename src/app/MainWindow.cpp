@@ -15,6 +15,7 @@
 #include "audio/Capture.h"
 #include "audio/Playback.h"
 #include "audio/StopAllAudio.h"
+#include "calibration/CalibrationSound.h"
 #include "engines/PointSpectrum.h"
 #include "engines/PlayFollow.h"
 #include "engines/ScanFile.h"
@@ -184,7 +185,9 @@ void CreateMainWindow(App& app) {
         audio::HandleWaveInClose(app);
         break;
       case platform::MessageKind::WaveOutDone:
-        if (app.output.user == OutputUser::ScanFile) {
+        if (app.output.user == OutputUser::CalibrationSound) {
+          calibration::HandleCalibrationSoundDone(app, static_cast<int>(message.param));
+        } else if (app.output.user == OutputUser::ScanFile) {
           engines::HandleScanFileDone(app);
         } else {
           audio::HandleWaveOutDone(app, static_cast<int>(message.param));

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/CommandTable.h"
+#include "app/ParameterCommands.h"
 #include "audio/SampleScaling.h"
 #include "audio/StopAllAudio.h"
 #include "context/App.h"
@@ -40,9 +41,6 @@ constexpr int kGainPage = 5;
 constexpr double kLongestZoomSpanMs = 60000.0;
 // The scope marker: a cross 24 pixels wide and high around the click.
 constexpr int kMarkerHalf = 12;
-
-constexpr const char* kGainLockQuestion =
-    "Preferences - SPL Cal Gain Lock is \"On\".\n  Do you wish to unlock gain control?";
 
 bool IsAnalysisWay(const App& app) { return app.params.wayOfWorking == 1 || app.params.wayOfWorking == 2; }
 
@@ -302,15 +300,7 @@ void HandleVerticalScroll(App& app, ScrollAction action, int position) {
       return;
   }
   wanted = std::clamp(wanted, 0, kGainPositions);
-  if (p.gainLock == IDM_GAIN_LOCK_ON) {
-    app.window->SetScrollPosition(ScrollBarId::Vertical, current);
-    if (app.prompts.MessageBox(kGainLockQuestion, kCaption, platform::BoxIcon::Warning,
-                               platform::BoxButtons::YesNo) != platform::BoxResult::Yes) {
-      return;
-    }
-    p.gainLock = IDM_GAIN_LOCK_OFF;
-    SetMenuCheckMarks(app);
-  }
+  if (!ConfirmGainMove(app)) return;
   app.window->SetScrollPosition(ScrollBarId::Vertical, wanted);
   if (wanted == current) return;
   const int previous = p.gainDb;

@@ -13,6 +13,7 @@
 
 #include "context/CommandIds.h"
 #include "audio/WaveOpen.h"
+#include "cli/CalibrateCommand.h"
 #include "cli/CliContext.h"
 #include "cli/LevelsCommand.h"
 #include "cli/ListenCommand.h"
@@ -31,6 +32,7 @@ int Usage() {
                "                   [--resolution HZ] [--fft N] [--log-spectrum LOG]\n"
                "       sonavue-cli spectrum FILE --at SECONDS [the options of levels]\n"
                "       sonavue-cli listen SECONDS [--rate HZ]\n"
+               "       sonavue-cli calibrate spl --level DB [--seconds S] [--gain-lock on|off]\n"
                "       %s"
                "       %s",
                sonavue::cli::kRecordUsage, sonavue::cli::kPlayUsage);
@@ -76,6 +78,9 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "spectrum") {
     return sonavue::cli::RunSpectrum(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
+  if (args[0] == "calibrate") {
+    return sonavue::cli::RunCalibrate(std::vector<std::string>(args.begin() + 1, args.end()));
   }
   if (args[0] == "levels") {
     return sonavue::cli::RunLevels(std::vector<std::string>(args.begin() + 1, args.end()));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "context/AnalysisRecord.h"
+#include "context/CalibrationRun.h"
 #include "context/CurrentParameters.h"
 #include "context/LiveInput.h"
 #include "context/ParameterSnapshot.h"
@@ -190,6 +191,7 @@ class App {
   LiveInput live;
   CaptureBuffer capture;
   WaveOut output;
+  CalibrationRun calibrationRun;
   RecordingState recording;
   // A recording stops once its file holds more than this many bytes less
   // one input buffer (so that it stays below 2 GB).

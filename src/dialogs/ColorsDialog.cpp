@@ -74,7 +74,7 @@ void ColorsDialog::Open() {
   recolorInexact_ = false;
   open_ = true;
   app_.frame.colorsDialogOpen = true;
-  app_.prompts.ShowModeless(*this);
+  app_.prompts.OpenModeless(*this);
   render::ApplyPalette(app_);
 }
 
@@ -85,6 +85,14 @@ void ColorsDialog::Show(void* owner) {
   view_->show();
   view_->raise();
   view_->activateWindow();
+}
+
+void ColorsDialog::Hide() {
+  if (view_ == nullptr) return;
+  // Called from the window's own buttons: it goes once their handling ends.
+  view_->hide();
+  view_->deleteLater();
+  view_ = nullptr;
 }
 
 void ColorsDialog::Refresh() {
@@ -223,11 +231,7 @@ void ColorsDialog::Close(bool keep, bool reanalyse) {
   }
   open_ = false;
   app_.frame.colorsDialogOpen = false;
-  if (view_ != nullptr) {
-    view_->hide();
-    view_->deleteLater();
-    view_ = nullptr;
-  }
+  app_.prompts.CloseModeless(*this);
   if (p.IsScopeDisplay()) {
     RedrawScope();
   } else if (reanalyse && AnalysisPicture(app_)) {

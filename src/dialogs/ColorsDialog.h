@@ -29,6 +29,7 @@ class ColorsDialog final : public platform::ModelessDialog {
   int ResourceId() const override { return kColorsDialogId; }
   // Builds and shows the window where it was last moved to.
   void Show(void* owner) override;
+  void Hide() override;
   bool IsOpen() const override { return open_; }
   // OK pressed by the program (a parameter command or a scan start): the
   // edits are kept; the command that closes it draws the picture anew.

@@ -25,6 +25,7 @@
 #include "dsp/Rounding.h"
 #include "engines/AnalysisPlan.h"
 #include "engines/AnalyzeFile.h"
+#include "engines/CalibrationScan.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/LiveDisplay.h"
 #include "engines/RecordingTrigger.h"
@@ -92,12 +93,19 @@ bool AnalyseLiveFrame(App& app, const LiveRun& run, LiveState& state, dsp::Level
 
 void RunEngine(App& app, const LiveRun& run) {
   app::CurrentParameters& p = app.params;
+  PrepareResponseTables(app);
   dsp::LevelRunSettings settings =
       LevelRunFor(p, run.rate, run.fftSize, run.rows, run.channels, run.stepMs, run.scope);
   settings.skipInvalidBins = true;
-  const auto averagingMs = settings.averagingMs;
+  settings.responseMeasurement = StartResponseMeasurement(app);
+  auto averagingMs = settings.averagingMs;
   dsp::LevelSpectrum levels;
   if (!levels.Create(settings)) return;
+  // The SPL calibration dialog moves the control while the scan runs.
+  bool splCalibrated = p.splCalibrated;
+  int splGainDb = SplGainDb(p);
+  CalibratingCaption caption;
+  if (app.frame.calibration == app::CalibrationState::Response && run.scope) caption.Prepare(app);
 
   const int frameBytes = run.channels * run.bytesPerSample;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(run.fftSize * frameBytes));
@@ -139,6 +147,25 @@ void RunEngine(App& app, const LiveRun& run) {
       app.clock.SleepMs(10);
       continue;
     }
+    if (ResponsePassDue(app, sinceStart)) {
+      if (!FinishResponsePass(app, levels.FrameIndex(0))) break;
+      // The scan goes on as a plain live scope with the new correction.
+      caption.Erase(app);
+      settings = LevelRunFor(p, run.rate, run.fftSize, run.rows, run.channels, run.stepMs, run.scope);
+      settings.skipInvalidBins = true;
+      averagingMs = settings.averagingMs;
+      if (!levels.Create(settings)) break;
+      state.start = app.clock.NowMs();
+      state.lastFrameMs = state.start;
+      state.frameCount = 0;
+      state.loopCount = 0;
+      continue;
+    }
+    if (p.splCalibrated != splCalibrated || SplGainDb(p) != splGainDb) {
+      splCalibrated = p.splCalibrated;
+      splGainDb = SplGainDb(p);
+      levels.SetSplCalibration(splCalibrated, static_cast<float>(splGainDb));
+    }
     bool analyse = true;
     bool draw = true;
     if (!run.scope) {
@@ -171,6 +198,9 @@ void RunEngine(App& app, const LiveRun& run) {
         continue;
       }
       app.scanStats.analysed += 1;
+      if (app.calibrationRun.panel != nullptr) {
+        app.calibrationRun.panel->ShowMeasuredLevel(app.render.view.frameTotalLevelDb);
+      }
     } else {
       app.scanStats.repeated += 1;
     }
@@ -185,6 +215,7 @@ void RunEngine(App& app, const LiveRun& run) {
                               run.channels == 2 ? std::span<const std::int16_t>(codes[1])
                                                 : std::span<const std::int16_t>());
       render::DrawScopeFrame(app);
+      if (app.frame.calibration == app::CalibrationState::Response) caption.Draw(app);
       render::BlitDisplay(app);
       if (app.frame.grid) render::DrawScopeGrid(app, app.window->Surface());
     } else {
@@ -302,6 +333,7 @@ void BeginScanInput(App& app, int reason) {
   } else if (reason == kScanMenu) {
     app.pausedScan.reset();
   }
+  PresetCalibrationScan(app, reason);
   if (p.analysisControls == app::IDM_CONTROLS_ULTRASOUND) {
     Warn(app, "Ultrasound Controls only available for 'Analyze File'.\rConverting to Automatic Controls.");
     p.analysisControls = app::IDM_CONTROLS_AUTOMATIC;
@@ -357,6 +389,10 @@ bool StartLive(App& app, const LiveRun& run) {
     return false;
   }
   app.window->SetCaption("Scan Input");
+  // A locked SPL calibration runs at the gain it was made with.
+  app::CurrentParameters& p = app.params;
+  if (p.splCalibrated && p.gainLock == app::IDM_GAIN_LOCK_ON) p.gainDb = p.lockedGainDb;
+  app.window->SetScrollPosition(platform::ScrollBarId::Vertical, p.gainDb + 30);
 
   const double captureSpanMs = run.scope ? kScopeCaptureMs : static_cast<double>(run.columns) * run.stepMs;
   if (captureSpanMs <= kCaptureLimitMs && !audio::AllocateCapture(app)) {
@@ -510,7 +546,15 @@ void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
     const ScanOutcome outcome = RunScanInput(app, reason, dialog);
     if (outcome == ScanOutcome::Refused) return;
     guard.Keep();
-    if (outcome != ScanOutcome::Restart) return;
+    if (outcome != ScanOutcome::Restart) {
+      // The first pass of a response calibration has ended and its input
+      // has closed: the second pass follows.
+      if (!app.calibrationRun.secondPassDue) return;
+      app.calibrationRun.secondPassDue = false;
+      app.calibrationRun.responsePass = 1;
+      reason = kScanResponseCalibration;
+      continue;
+    }
     reason = kScanRestart;
   }
 }

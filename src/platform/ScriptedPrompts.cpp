@@ -1,5 +1,7 @@
 #include "platform/ScriptedPrompts.h"
 
+#include <algorithm>
+
 namespace sonavue::platform {
 
 void ScriptedPrompts::Unexpected(const std::string& what) {
@@ -51,11 +53,13 @@ bool ScriptedPrompts::RunDialog(ModalDialog& dialog) {
   return answer(dialog);
 }
 
-void ScriptedPrompts::ShowModeless(ModelessDialog& dialog) {
+void ScriptedPrompts::OpenModeless(ModelessDialog& dialog) {
   modelessIds_.push_back(dialog.ResourceId());
   std::erase(modeless_, &dialog);
   modeless_.push_back(&dialog);
 }
+
+void ScriptedPrompts::CloseModeless(ModelessDialog& dialog) { std::erase(modeless_, &dialog); }
 
 ModelessDialog* ScriptedPrompts::ShownModeless(int resourceId) const {
   for (auto it = modeless_.rbegin(); it != modeless_.rend(); ++it) {

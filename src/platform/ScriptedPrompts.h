@@ -53,7 +53,8 @@ class ScriptedPrompts final : public Prompts {
   bool RunDialog(ModalDialog& dialog) override;
   // Records the dialog without a window: the test then works its model, as
   // a user would work the window, through ShownModeless().
-  void ShowModeless(ModelessDialog& dialog) override;
+  void OpenModeless(ModelessDialog& dialog) override;
+  void CloseModeless(ModelessDialog& dialog) override;
 
   const std::vector<ShownBox>& Boxes() const { return boxes_; }
   std::vector<ShownBox> TakeBoxes();

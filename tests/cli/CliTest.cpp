@@ -248,6 +248,19 @@ TEST(CliTest, WithoutAUsableWorkingFolderTheCommandEnds) {
   EXPECT_EQ(run.out, "");
 }
 
+TEST(CliTest, CalibrateRefusesBadArgumentsBeforeItListens) {
+  TempFolder folder;
+  for (const char* arguments : {"calibrate", "calibrate spl", "calibrate spl --level",
+                                "calibrate spl --level loud", "calibrate spl --level 94 --seconds 0",
+                                "calibrate spl --level 94 --seconds 61", "calibrate spl --level 94 --gain-lock maybe",
+                                "calibrate spl --level 94 --colour red", "calibrate response --level 94"}) {
+    const CliRun run = RunCli(arguments, folder);
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_NE(run.err.find("sonavue-cli calibrate spl --level DB"), std::string::npos) << arguments;
+    EXPECT_EQ(run.out, "") << arguments;
+  }
+}
+
 // A WAV file the recorder wrote: its two lengths, its rate and samples.
 struct RecordedWav {
   std::size_t fileSize = 0;

@@ -13,6 +13,7 @@ class FakeModeless final : public ModelessDialog {
   explicit FakeModeless(int id) : id_(id) {}
   int ResourceId() const override { return id_; }
   void Show(void*) override { ++shown; }
+  void Hide() override {}
   bool IsOpen() const override { return open; }
   void Accept() override { open = false; }
   bool open = true;
@@ -28,7 +29,7 @@ TEST(ScriptedPromptsTest, AModelessDialogIsRecordedWithoutAWindowAndFoundWhileOp
   prompts.SetUnexpectedHandler([&](const std::string& what) { unexpected.push_back(what); });
   FakeModeless colors(154);
   EXPECT_EQ(prompts.ShownModeless(154), nullptr);
-  prompts.ShowModeless(colors);
+  prompts.OpenModeless(colors);
   EXPECT_EQ(colors.shown, 0);  // no window in a script
   EXPECT_EQ(prompts.ShownModeless(154), &colors);
   EXPECT_EQ(prompts.ShownModeless(166), nullptr);
@@ -36,7 +37,7 @@ TEST(ScriptedPromptsTest, AModelessDialogIsRecordedWithoutAWindowAndFoundWhileOp
   EXPECT_EQ(prompts.ShownModeless(154), nullptr);
   // Shown again: one entry, found again.
   colors.open = true;
-  prompts.ShowModeless(colors);
+  prompts.OpenModeless(colors);
   EXPECT_EQ(prompts.ShownModeless(154), &colors);
   EXPECT_EQ(prompts.ModelessShown(), (std::vector<int>{154, 154}));
   EXPECT_TRUE(unexpected.empty());  // needs no scripted answer
