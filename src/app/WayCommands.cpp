@@ -4,7 +4,9 @@
 #include "dialogs/ImageDialog.h"
 #include "dialogs/ParameterDialog.h"
 #include "engines/AnalyzeFile.h"
+#include "engines/ScanFile.h"
 #include "engines/ScanInput.h"
+#include "engines/Snapshots.h"
 
 namespace sonavue::app {
 namespace {
@@ -41,6 +43,14 @@ engines::BatchHooks BatchHooksOfWindow() {
           [](App& app) { return output::SaveBatchImage(app) == output::SaveResult::Saved; }};
 }
 
+// The Scan File dialog that the analysis controls choose, opened with the
+// file's rate and channels and its whole length as Begin and End.
+bool AskScanFileParameters(App& app, const engines::ScanFileSource& source) {
+  const CurrentParameters& p = app.params;
+  const dialogs::FileDialogInput input{source.wave.info.sampleRate, source.wave.info.channels, p.beginS, p.endS, 1, 1};
+  return dialogs::RunScanFileDialog(app, input);
+}
+
 }  // namespace
 
 void AnalyzeFileCommand(App& app, int reason) {
@@ -65,5 +75,13 @@ engines::BatchResult RunBatchOfFiles(App& app, std::vector<std::filesystem::path
                                      const std::filesystem::path& imageFolder, engines::BatchFailure onFailure) {
   return engines::RunBatch(app, std::move(files), imageFolder, BatchHooksOfWindow(), onFailure);
 }
+
+void ChangeParametersCommand(App& app, int reason) {
+  engines::ChangeParametersRequest(app, reason, &AskAnalyzeParameters);
+}
+
+void RestoreParametersCommand(App& app) { engines::RestoreParametersRequest(app); }
+
+void ScanFileCommand(App& app, int reason) { engines::ScanFileRequest(app, reason, &AskScanFileParameters); }
 
 }  // namespace sonavue::app

@@ -15,6 +15,10 @@ class App;
 // engine with settled parameters.
 void AnalyzeFileCommand(App& app, int reason);
 void ScanInputCommand(App& app, int reason);
+// F5 with the Analyze dialog, F6.
+void ChangeParametersCommand(App& app, int reason);
+void RestoreParametersCommand(App& app);
+void ScanFileCommand(App& app, int reason);
 
 // "Save Screen Image": the "Image Characteristics" dialog, then the chooser
 // and the file.

@@ -9,57 +9,113 @@
 #include <vector>
 
 #include "audio/WaveOpen.h"
-#include "cli/AnalysisOptions.h"
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
+#include "dsp/LevelSpectrum.h"
+#include "dsp/ParameterRules.h"
 #include "context/CurrentParameters.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/StaticAnalysis.h"
+#include "output/DataLog.h"
 
 namespace sonavue::cli {
 namespace {
 
-struct LevelsOptions {
-  std::string file;
-  int rows = 400;
-  AnalysisOptions analysis;
-};
-
-constexpr float kDefaultStepMs = 10.0F;
-
-// Reads the options; prints what is wrong and returns false on bad input.
-bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
-  Arguments in("levels", args);
-  if (in.AtEnd()) return in.Complain("a WAV file is needed");
-  o.file = in.Take();
-  while (!in.AtEnd()) {
-    const std::string name = in.Take();
-    switch (ReadAnalysisOption(in, name, o.analysis)) {
-      case OptionRead::Taken: continue;
-      case OptionRead::Bad: return false;
-      case OptionRead::NotMine: break;
-    }
-    if (name != "--rows") return in.UnknownOption(name);
-    const auto text = in.Value(name);
-    if (!text) return false;
-    double v = 0.0;
-    if (!ParseNumber(*text, v) || v < 1 || v > 100000) return in.BadValue(name, *text);
-    o.rows = static_cast<int>(v);
-  }
-  return true;
+bool ParseNumber(const std::string& text, double& value) {
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end != nullptr && *end == '\0';
 }
 
 }  // namespace
 
-int RunLevels(const std::vector<std::string>& args) {
-  LevelsOptions o;
-  if (!ParseOptions(args, o)) return 2;
+bool ParseLevelsOptions(const std::vector<std::string>& args, const char* command, LevelsOptions& o,
+                        const ExtraOption& extra) {
+  if (args.empty()) {
+    std::fprintf(stderr, "sonavue-cli %s: a WAV file is needed\n", command);
+    return false;
+  }
+  o.file = args[0];
+  for (std::size_t i = 1; i < args.size(); i += 2) {
+    const std::string& name = args[i];
+    if (i + 1 >= args.size()) {
+      std::fprintf(stderr, "sonavue-cli %s: %s needs a value\n", command, name.c_str());
+      return false;
+    }
+    const std::string& text = args[i + 1];
+    double v = 0.0;
+    const bool numeric = ParseNumber(text, v);
+    const auto bad = [&] {
+      std::fprintf(stderr, "sonavue-cli %s: bad value '%s' for %s\n", command, text.c_str(), name.c_str());
+      return false;
+    };
+    if (extra) {
+      if (const std::optional<bool> taken = extra(name, text)) {
+        if (!*taken) return bad();
+        continue;
+      }
+    }
+    if (name == "--scale") {
+      if (text == "linear") o.scale = dsp::FrequencyScale::Linear;
+      else if (text == "log") o.scale = dsp::FrequencyScale::Log;
+      else if (text == "oct3") o.scale = dsp::FrequencyScale::Oct3;
+      else return bad();
+    } else if (name == "--channel") {
+      if (text == "left") o.channel = 0;
+      else if (text == "right") o.channel = 1;
+      else return bad();
+    } else if (name == "--log-spectrum") {
+      if (text.empty()) return bad();
+      o.logSpectrum = text;
+    } else if (!numeric) {
+      if (name != "--rows" && name != "--low" && name != "--high" && name != "--step" &&
+          name != "--averaging" && name != "--gain" && name != "--begin" && name != "--end" &&
+          name != "--resolution" && name != "--fft") {
+        std::fprintf(stderr, "sonavue-cli %s: unknown option %s\n", command, name.c_str());
+        return false;
+      }
+      return bad();
+    } else if (name == "--rows") {
+      if (v < 1 || v > 100000) return bad();
+      o.rows = static_cast<int>(v);
+    } else if (name == "--low") {
+      if (v < 0) return bad();
+      o.lowHz = static_cast<float>(v);
+    } else if (name == "--high") {
+      if (v <= 0) return bad();
+      o.highHz = static_cast<float>(v);
+    } else if (name == "--step") {
+      if (!(v > 0)) return bad();
+      o.stepMs = static_cast<float>(v);
+    } else if (name == "--averaging") {
+      if (v < 0) return bad();
+      o.averagingMs = static_cast<float>(v);
+    } else if (name == "--gain") {
+      if (v < -30 || v > 30) return bad();
+      o.gainDb = static_cast<int>(v);
+    } else if (name == "--begin") {
+      if (v < 0) return bad();
+      o.beginS = static_cast<float>(v);
+    } else if (name == "--end") {
+      if (v < 0) return bad();
+      o.endS = static_cast<float>(v);
+    } else if (name == "--resolution") {
+      if (!(v > 0)) return bad();
+      o.resolutionHz = static_cast<float>(v);
+    } else if (name == "--fft") {
+      const int n = static_cast<int>(v);
+      if (n < 512 || n > 16384 || (n & (n - 1)) != 0) return bad();
+      o.fftSize = n;
+    } else {
+      std::fprintf(stderr, "sonavue-cli %s: unknown option %s\n", command, name.c_str());
+      return false;
+    }
+  }
+  return true;
+}
 
-  CliContext context;
-  if (!context.HasWorkingFolder()) return 1;
-  app::App& app = context.App();
-  const auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
-  if (!wave) return 1;
+std::optional<PreparedAnalysis> PrepareLevelsAnalysis(app::App& app, const LevelsOptions& o) {
+  auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
+  if (!wave) return std::nullopt;
   const audio::WaveFileInfo& info = wave->info;
   const float fs = static_cast<float>(wave->analysisRate);
   const int channels = info.channels;
@@ -70,35 +126,87 @@ int RunLevels(const std::vector<std::string>& args) {
   // rate, so an ultrasound file's whole length is its expanded length.
   app::CurrentParameters& p = app.params;
   const double bytesPerSecond = static_cast<double>(fs) * channels * info.bytesPerSample;
-  const float stepMs = o.analysis.stepMs.value_or(kDefaultStepMs);
-  if (!ApplyAnalysisOptions(o.analysis, p, fs, static_cast<float>(available / bytesPerSecond), o.rows, stepMs)) {
-    return 1;
+  p.beginS = o.beginS.value_or(0.0F);
+  p.endS = o.endS.value_or(static_cast<float>(available / bytesPerSecond));
+  p.frequencyScaleId = o.scale == dsp::FrequencyScale::Linear ? app::ID_SCALE_LINEAR
+                       : o.scale == dsp::FrequencyScale::Log  ? app::ID_SCALE_LOG
+                                                              : app::ID_SCALE_OCT3;
+  p.lowBandHz = static_cast<std::int32_t>(o.lowHz.value_or(static_cast<float>(engines::NewFileLowBandHz(p.frequencyScaleId))));
+  p.highBandHz = static_cast<std::int32_t>(o.highHz.value_or(fs / 2.0F));
+  p.averagingId = o.averagingMs > 0.0F ? app::ID_AVERAGING_MSEC : app::ID_AVERAGING_OFF;
+  p.averagingScrollMs = static_cast<std::int32_t>(o.averagingMs);
+  p.gainDb = o.gainDb;
+  if (p.highBandHz - p.lowBandHz < 10) {
+    std::fprintf(stderr, "Improper Frequency Limits\n");
+    return std::nullopt;
   }
+  p.resolutionHz = o.resolutionHz.value_or(
+      dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz), fs, o.stepMs,
+                               dsp::DisplayKind::Sonogram, o.rows,
+                               engines::AnalysisScale(p.frequencyScaleId, false)));
+  p.fftSize = o.fftSize.value_or(dsp::FftSizeForResolution(fs, p.resolutionHz));
+  p.timePerColumnMs = o.stepMs;
 
   engines::StaticAnalysisInput input;
   input.rateHz = wave->analysisRate;
   input.channels = channels;
   input.bitsPerSample = info.bitsPerSample;
   input.availableBytes = available;
-  input.columnStepMs = stepMs;
+  input.columnStepMs = o.stepMs;
   input.sonogramHeight = o.rows;
   input.rows = o.rows;
-  const int channel = o.analysis.channel.value_or(0);
-  input.onlyChannel = channel < channels ? channel : 0;
-  const engines::StaticAnalysis plan = engines::PlanStaticAnalysis(p, input);
-  if (!plan.Ok()) {
-    std::fprintf(stderr, "%s\n", engines::RefusalText(plan.refusal));
-    return 1;
+  input.onlyChannel = o.channel < channels ? o.channel : 0;
+  PreparedAnalysis prepared;
+  prepared.plan = engines::PlanStaticAnalysis(p, input);
+  if (!prepared.plan.Ok()) {
+    std::fprintf(stderr, "%s\n", engines::RefusalText(prepared.plan.refusal));
+    return std::nullopt;
   }
-  std::vector<std::uint8_t> data(plan.segment.endByte - plan.segment.beginByte);
-  if (!audio::ReadDataBytes(*wave, plan.segment.beginByte, data)) {
+  p.resolutionHz = prepared.plan.resolutionHz;
+  p.fftSize = prepared.plan.fftSize;
+  p.endS = prepared.plan.endS;
+  prepared.data.resize(prepared.plan.segment.endByte - prepared.plan.segment.beginByte);
+  if (!audio::ReadDataBytes(*wave, prepared.plan.segment.beginByte, prepared.data)) {
     std::fprintf(stderr, "Cannot Read Wave File\n");
-    return 1;
+    return std::nullopt;
   }
+  prepared.wave = std::move(*wave);
+  return prepared;
+}
+
+int RunLevels(const std::vector<std::string>& args) {
+  LevelsOptions o;
+  if (!ParseLevelsOptions(args, "levels", o)) return 2;
+
+  CliContext context;
+  if (!context.HasWorkingFolder()) return 1;
+  app::App& app = context.App();
+  std::optional<PreparedAnalysis> prepared = PrepareLevelsAnalysis(app, o);
+  if (!prepared) return 1;
+  const engines::StaticAnalysis& plan = prepared->plan;
+  const std::vector<std::uint8_t>& data = prepared->data;
+  const app::CurrentParameters& p = app.params;
   engines::ColumnAnalysis analysis;
   if (!analysis.Start(plan.columns)) {
     std::fprintf(stderr, "Not enough memory\n");
     return 1;
+  }
+
+  // The Log Spectrum of the same columns, as the window writes it.
+  output::SpectrumLogWriter log;
+  if (!o.logSpectrum.empty()) {
+    output::SpectrumLogHeader header;
+    header.rateHz = prepared->wave.analysisRate;
+    header.fftSize = plan.fftSize;
+    header.lowHz = p.lowBandHz;
+    header.highHz = p.highBandHz;
+    header.startMs = static_cast<double>(p.beginS) * 1000.0;
+    header.columnMs = o.stepMs;
+    header.calibrated = p.splCalibrated;
+    if (!log.Open(o.logSpectrum, o.file, header)) {
+      std::fprintf(stderr, "Cannot Open File\n");
+      return 1;
+    }
   }
 
   const double beginMs = std::round(static_cast<double>(p.beginS) * 1000.0);
@@ -111,7 +219,7 @@ int RunLevels(const std::vector<std::string>& args) {
     analysis.Analyse(data, i);
     line.clear();
     std::snprintf(number, sizeof number, "%lld,%.3f,", static_cast<long long>(i),
-                  beginMs + static_cast<double>(i) * stepMs);
+                  beginMs + static_cast<double>(i) * o.stepMs);
     line += number;
     if (const auto total = analysis.TotalDb(0)) {
       std::snprintf(number, sizeof number, "%.3f", static_cast<double>(*total));
@@ -123,6 +231,11 @@ int RunLevels(const std::vector<std::string>& args) {
     }
     line += '\n';
     std::fputs(line.c_str(), stdout);
+    log.AddColumn(i, analysis);
+  }
+  if (!o.logSpectrum.empty() && !log.Commit()) {
+    std::fprintf(stderr, "Error Writing File\n");
+    return 1;
   }
   return 0;
 }

@@ -8,24 +8,6 @@
 #include "dsp/LevelCode.h"
 
 namespace sonavue::dsp {
-namespace {
-
-// The correction tables were measured at this rate; at any other rate the
-// bins map to other frequencies, so no correction is applied.
-constexpr float kResponseTableRateHz = 48000.0f;
-// Correction entry of bin k is k × 4096 / N: 2048 entries over 0 … fs/2.
-constexpr int kResponseIndexScale = 2 * kResponseTableSize;
-
-bool IsAllZero(std::span<const float> table) {
-  return std::all_of(table.begin(), table.end(), [](float v) { return v == 0.0f; });
-}
-
-}  // namespace
-
-void ReplaceAllZeroTableByOnes(std::span<float> table) {
-  if (IsAllZero(table)) std::fill(table.begin(), table.end(), 1.0f);
-}
-
 bool LevelSpectrum::Create(const LevelRunSettings& settings) {
   Release();
   if (settings.channels < 1 || settings.channels > 2 || !(settings.resolutionHz > 0.0f)) {
@@ -40,11 +22,14 @@ bool LevelSpectrum::Create(const LevelRunSettings& settings) {
     return false;
   }
 
+  const bool measuring =
+      settings.responseMeasurement.size() >= static_cast<std::size_t>(kResponseTableSize);
   const std::span<const float> table =
-      settings.channels == 1 ? settings.monoResponse : settings.stereoResponse;
-  const bool correct = settings.sampleRateHz == kResponseTableRateHz &&
-                       table.size() >= static_cast<std::size_t>(kResponseTableSize) &&
-                       !IsAllZero(table.first(kResponseTableSize));
+      !measuring
+          ? ResponseTableFor(settings.sampleRateHz, settings.channels, settings.monoResponse,
+                             settings.stereoResponse)
+          : std::span<const float>();
+  const bool correct = !table.empty();
   try {
     half_ = n / 2;
     averages_.assign(static_cast<std::size_t>(settings.channels) * half_, 0.0);
@@ -61,7 +46,8 @@ bool LevelSpectrum::Create(const LevelRunSettings& settings) {
   settings_.stereoResponse = {};
   channels_ = settings.channels;
   windowCorrectionDb_ = WindowCorrectionDb(settings.resolutionHz, n, settings.sampleRateHz);
-  splFactor_ = settings.splCalibrated ? std::pow(10.0, settings.splGainDb / 20.0) : 1.0;
+  if (!measuring) settings_.responseMeasurement = {};
+  SetSplCalibration(settings.splCalibrated, settings.splGainDb);
   weights_ = AveragingWeightsFor(settings.columnStepMs, settings.averagingMs);
   return true;
 }
@@ -86,6 +72,12 @@ void LevelSpectrum::SetAveraging(float columnStepMs, float averagingMs) {
   settings_.columnStepMs = columnStepMs;
   settings_.averagingMs = averagingMs;
   weights_ = AveragingWeightsFor(columnStepMs, averagingMs);
+}
+
+void LevelSpectrum::SetSplCalibration(bool calibrated, float gainDb) {
+  settings_.splCalibrated = calibrated;
+  settings_.splGainDb = gainDb;
+  splFactor_ = calibrated ? std::pow(10.0, gainDb / 20.0) : 1.0;
 }
 
 std::span<const double> LevelSpectrum::AveragedSpectrum(int channel) const {
@@ -122,11 +114,10 @@ std::optional<float> LevelSpectrum::ProcessFrame(int channel, std::span<float> f
   frame_.MagnitudeSpectrum(samples);
   const std::span<float> spectrum = samples.first(static_cast<std::size_t>(half_));
 
-  if (!correction_.empty()) {
-    for (int k = 0; k < half_; ++k) {
-      spectrum[k] *= correction_[static_cast<std::size_t>(k * kResponseIndexScale / n)];
-    }
+  if (channel == 0 && !settings_.responseMeasurement.empty()) {
+    AccumulateResponse(settings_.responseMeasurement, spectrum, n);
   }
+  ApplyResponseCorrection(spectrum, n, correction_);
 
   // SPL normalisation ties the spectrum to the calibrated total level; a
   // silent frame has neither a level nor any power to rescale.

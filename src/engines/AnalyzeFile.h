@@ -1,12 +1,17 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "audio/WaveOpen.h"
 #include "context/CommandIds.h"
+#include "platform/DisplayBitmap.h"
 
 namespace sonavue::app {
 class App;
@@ -27,6 +32,8 @@ struct AnalyzeSource {
   std::filesystem::path path;
   audio::OpenedWave wave;
   std::optional<float> columnStepMs;  // fixed by a capture or a command line; else from the display width
+  // A zoom's segment in bytes of the data (begin, end), read exactly.
+  std::optional<std::pair<std::uint32_t, std::uint32_t>> exactBytes;
 };
 
 // The first stage: chooses (kind 0) or locates the file, opens and checks it,
@@ -49,6 +56,31 @@ enum class AnalyzeOutcome {
 // The engine with settled parameters: plans the run, loads the segment,
 // builds the image, runs the frame loop and finishes the picture.
 AnalyzeOutcome RunAnalyzeFile(app::App& app, const AnalyzeSource& source);
+
+// A picture read back from a parameter snapshot, to be shown instead of
+// analysing: the image and its column levels as they were saved, the
+// segment's bytes, and the view.
+struct RestoredPicture {
+  platform::DisplayBitmap image;
+  std::array<std::vector<float>, 2> levels;  // per column; the right channel's only for stereo
+  std::int64_t columns = 0;
+  std::uint32_t beginByte = 0;  // the segment in the file's data
+  std::uint32_t byteCount = 0;
+  int scrollRange = 0;
+  int scrollPosition = 0;
+  double timeOriginMs = 0.0;
+};
+
+// The engine's restore: loads the segment of the picture behind a working
+// header, makes the picture the current analysis with its levels and view,
+// and skips the frame loop. The image must have the size the current layout
+// gives the restored parameters; otherwise (after "File Error") nothing
+// changes. Refused after a message, else Done.
+AnalyzeOutcome RestoreAnalyzeFile(app::App& app, const AnalyzeSource& source, RestoredPicture&& picture);
+
+// The window caption of a finished picture: the file name, or the F6
+// reminder while a parameter snapshot is saved.
+std::string AnalysisCaption(const app::App& app, const std::filesystem::path& file);
 
 // Marks the end of an Analyze File request, however it ended.
 void EndAnalyzeFile(app::App& app);

@@ -102,4 +102,6 @@ std::optional<float> ColumnAnalysis::TotalDb(int channel) const {
 
 StripPeaks ColumnAnalysis::Peaks(int channel) const { return peaks_[static_cast<std::size_t>(channel)]; }
 
+std::optional<int> ColumnAnalysis::BinLevel(int bin) const { return levels_.BinLevel(frame_, bin); }
+
 }  // namespace sonavue::engines

@@ -94,6 +94,10 @@ class ColumnAnalysis {
   // Frame total level in dB; nullopt for an all-zero frame.
   std::optional<float> TotalDb(int channel) const;
   StripPeaks Peaks(int channel) const;
+  // Whole-dB level of FFT bin `bin` of the last analysed channel's
+  // unaveraged spectrum (relative or calibrated as the run is, as the data
+  // logs print it); nullopt for a zero bin or one outside 0 … N/2 − 1.
+  std::optional<int> BinLevel(int bin) const;
 
  private:
   ColumnRun run_;

@@ -5,16 +5,17 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "context/App.h"
 #include "context/Boxes.h"
 #include "context/FileChoosers.h"
+#include "context/WholeFile.h"
 #include "output/BmpFile.h"
 #include "output/ImageResample.h"
 #include "output/JpegEncoder.h"
-#include "output/WholeFile.h"
 #include "plans/RenderMath.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
@@ -120,7 +121,7 @@ void DrawSonogramOverlays(App& app, const SaveJob& job, DisplayBitmap& output, f
 }
 
 // The JPEG file: compressed into memory, then written in one piece.
-std::optional<ImageFailure> WriteJpeg(const App& app, const DisplayBitmap& output, WholeFile& file,
+std::optional<ImageFailure> WriteJpeg(const App& app, const DisplayBitmap& output, app::WholeFileWriter& file,
                                       const ImageMemoryLimits& limits) {
   std::vector<std::uint8_t> jpeg;
   const JpegOptions options{app.image.quality, DensityOf(app.image)};
@@ -131,13 +132,14 @@ std::optional<ImageFailure> WriteJpeg(const App& app, const DisplayBitmap& outpu
     case JpegStatus::NoMemory: return ImageFailure::NoBufferMemory;
     case JpegStatus::Failed: return ImageFailure::PixelsUnreadable;
   }
-  if (!file.Write(jpeg) || !file.Commit()) return ImageFailure::WriteFailed;
+  file.Write(std::as_bytes(std::span(jpeg)));
+  if (!file.Commit()) return ImageFailure::WriteFailed;
   return std::nullopt;
 }
 
 // The BMP file: the header, then the rows from the bottom up, written
 // through a buffer of whole rows (the whole file when it is small).
-std::optional<ImageFailure> WriteBmp(const DisplayBitmap& output, WholeFile& file, const ImageMemoryLimits& limits) {
+std::optional<ImageFailure> WriteBmp(const DisplayBitmap& output, app::WholeFileWriter& file, const ImageMemoryLimits& limits) {
   const int w = output.Width();
   const int h = output.Height();
   if (BmpFileBytes(w, h) > kLargestBmpFile) return ImageFailure::NoBufferMemory;
@@ -162,7 +164,8 @@ std::optional<ImageFailure> WriteBmp(const DisplayBitmap& output, WholeFile& fil
     const PixelView block{output.Row(bottom - rows), output.Stride(), w, rows};
     const std::size_t bytes = rowBytes * static_cast<std::size_t>(rows);
     WriteBmpPixels(block, std::span<std::uint8_t>(buffer.get() + filled, bytes));
-    if (!file.Write(std::span<const std::uint8_t>(buffer.get(), filled + bytes))) return ImageFailure::WriteFailed;
+    file.Write(std::as_bytes(std::span<const std::uint8_t>(buffer.get(), filled + bytes)));
+    if (!file.Ok()) return ImageFailure::WriteFailed;
     filled = 0;
   }
   if (!file.Commit()) return ImageFailure::WriteFailed;
@@ -170,7 +173,7 @@ std::optional<ImageFailure> WriteBmp(const DisplayBitmap& output, WholeFile& fil
 }
 
 // Draws the picture at the output size and writes it into file.
-std::optional<ImageFailure> RenderAndWrite(App& app, const SaveJob& job, WholeFile& file,
+std::optional<ImageFailure> RenderAndWrite(App& app, const SaveJob& job, app::WholeFileWriter& file,
                                            const ImageMemoryLimits& limits) {
   const int w = job.output.width;
   const int h = job.output.height;
@@ -249,7 +252,7 @@ SaveResult SaveScreenImage(App& app, ImageCommand command, const AskImageSetting
     app.window->Invalidate();
     return SaveResult::Cancelled;
   }
-  WholeFile file;
+  app::WholeFileWriter file;
   if (!file.Open(chosen->front())) return Finish(app, ImageFailure::CannotOpen);
 
   // Never smaller than the source; the height keeps the source's shape.
@@ -270,7 +273,7 @@ SaveResult SaveBatchImage(App& app, const ImageMemoryLimits& limits) {
   job.timeOriginZero = true;
 
   const std::string name = app.batch.current.stem().string() + (job.jpeg ? ".jpg" : ".bmp");
-  WholeFile file;
+  app::WholeFileWriter file;
   if (!file.Open(app.batch.imageFolder / name)) return Finish(app, ImageFailure::CannotOpen);
   return Finish(app, RenderAndWrite(app, job, file, limits));
 }

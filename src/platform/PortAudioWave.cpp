@@ -2,6 +2,9 @@
 
 #include <portaudio.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <mutex>
 
 #include "platform/InputQueue.h"
@@ -155,12 +158,168 @@ class PortAudioInput final : public WaveInput {
   InputQueue queue_;
 };
 
+// Output to the default device. The callback reads the program's buffer in
+// a loop as the device asks for samples, counts the frames it hands over and,
+// after the last loop, ends the stream; the end is noticed on the GUI thread
+// (the pump polls this device) and posted as WaveOutDone. A reset aborts the
+// stream and posts the same notification, once per Write.
+class PortAudioOutput final : public WaveOutput {
+ public:
+  explicit PortAudioOutput(MessagePump& pump) : pump_(pump) {
+    pump_.AddSource(this, [this] { PostDone(); });
+  }
+  ~PortAudioOutput() override {
+    Close();
+    pump_.RemoveSource(this);
+  }
+
+  WaveResult Open(const WaveFormat& format) override {
+    if (stream_ != nullptr) return WaveResult::Failed;
+    if (!PortAudioLibrary::Acquire()) return WaveResult::NoDevice;
+    library_ = true;
+    if (format.bitsPerSample != 16 && format.bitsPerSample != 24) return Fail(WaveResult::BadFormat);
+    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    if (device == paNoDevice) return Fail(WaveResult::NoDevice);
+    PaStreamParameters output{};
+    output.device = device;
+    output.channelCount = format.channels;
+    output.sampleFormat = format.bitsPerSample == 16 ? paInt16 : paInt24;
+    output.suggestedLatency = Pa_GetDeviceInfo(device)->defaultLowOutputLatency;
+    if (Pa_IsFormatSupported(nullptr, &output, format.sampleRate) != paFormatIsSupported) {
+      return Fail(WaveResult::BadFormat);
+    }
+    if (Pa_OpenStream(&stream_, nullptr, &output, format.sampleRate, paFramesPerBufferUnspecified, paNoFlag,
+                      &PortAudioOutput::Callback, this) != paNoError) {
+      stream_ = nullptr;
+      return Fail(WaveResult::BadFormat);
+    }
+    Pa_SetStreamFinishedCallback(stream_, &PortAudioOutput::Finished);
+    format_ = format;
+    const PaStreamInfo* info = Pa_GetStreamInfo(stream_);
+    latencyFrames_ = info != nullptr ? static_cast<std::uint64_t>(info->outputLatency * format.sampleRate) : 0;
+    return WaveResult::Ok;
+  }
+
+  WaveResult Write(WaveBuffer& buffer, int loops) override {
+    if (stream_ == nullptr) return WaveResult::NotOpen;
+    const std::uint32_t frameBytes = format_.BytesPerFrame();
+    if (loops < 1 || buffer.data.size() < frameBytes || Pa_IsStreamActive(stream_) == 1) {
+      return WaveResult::Failed;
+    }
+    // A stream whose last write ended by itself must be stopped before it
+    // starts again.
+    if (Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
+    data_ = buffer.data.data();
+    bufferFrames_ = buffer.data.size() / frameBytes;
+    totalFrames_ = bufferFrames_ * static_cast<std::uint64_t>(loops);
+    index_ = buffer.index;
+    consumed_.store(0);
+    ended_.store(false);
+    donePending_ = true;
+    if (Pa_StartStream(stream_) != paNoError) {
+      donePending_ = false;
+      return WaveResult::Failed;
+    }
+    return WaveResult::Ok;
+  }
+
+  WaveResult Reset() override {
+    if (stream_ == nullptr) return WaveResult::NotOpen;
+    if (Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
+    ended_.store(true);
+    PostDone();
+    return WaveResult::Ok;
+  }
+
+  WaveResult Close() override {
+    if (stream_ == nullptr) {
+      if (library_) {
+        PortAudioLibrary::Release();
+        library_ = false;
+      }
+      return WaveResult::NotOpen;
+    }
+    Pa_AbortStream(stream_);
+    Pa_CloseStream(stream_);
+    stream_ = nullptr;
+    PortAudioLibrary::Release();
+    library_ = false;
+    return WaveResult::Ok;
+  }
+
+  // Frames handed to the device, less those still on their way to the
+  // speaker.
+  std::uint64_t PositionFrames() const override {
+    const std::uint64_t handed = consumed_.load(std::memory_order_acquire);
+    return handed > latencyFrames_ ? handed - latencyFrames_ : 0;
+  }
+  bool IsOpen() const override { return stream_ != nullptr; }
+
+ private:
+  WaveResult Fail(WaveResult result) {
+    PortAudioLibrary::Release();
+    library_ = false;
+    return result;
+  }
+
+  // GUI thread: the write that has ended gets its one notification.
+  void PostDone() {
+    if (donePending_ && ended_.load(std::memory_order_acquire)) {
+      donePending_ = false;
+      pump_.Post({MessageKind::WaveOutDone, 0, index_});
+    }
+  }
+
+  // The audio thread: copies the buffer in a loop; silence after the last loop.
+  static int Callback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                      PaStreamCallbackFlags, void* self) noexcept {
+    auto* me = static_cast<PortAudioOutput*>(self);
+    auto* out = static_cast<std::uint8_t*>(output);
+    const std::uint32_t frameBytes = me->format_.BytesPerFrame();
+    std::uint64_t at = me->consumed_.load(std::memory_order_relaxed);
+    std::uint64_t left = frames;
+    while (left > 0 && at < me->totalFrames_) {
+      const std::uint64_t inBuffer = at % me->bufferFrames_;
+      const std::uint64_t run = std::min({left, me->bufferFrames_ - inBuffer, me->totalFrames_ - at});
+      std::memcpy(out, me->data_ + inBuffer * frameBytes, static_cast<std::size_t>(run * frameBytes));
+      out += run * frameBytes;
+      at += run;
+      left -= run;
+    }
+    if (left > 0) std::memset(out, 0, static_cast<std::size_t>(left * frameBytes));
+    me->consumed_.store(at, std::memory_order_release);
+    return at >= me->totalFrames_ ? paComplete : paContinue;
+  }
+
+  // The audio thread, once the stream has played out or was aborted.
+  static void Finished(void* self) noexcept {
+    auto* me = static_cast<PortAudioOutput*>(self);
+    me->ended_.store(true, std::memory_order_release);
+    me->pump_.Signal();
+  }
+
+  MessagePump& pump_;
+  PaStream* stream_ = nullptr;
+  bool library_ = false;
+  WaveFormat format_;
+  std::uint64_t latencyFrames_ = 0;
+  const std::uint8_t* data_ = nullptr;
+  std::uint64_t bufferFrames_ = 1;
+  std::uint64_t totalFrames_ = 0;
+  int index_ = 0;
+  std::atomic<std::uint64_t> consumed_{0};
+  std::atomic<bool> ended_{false};
+  bool donePending_ = false;  // GUI thread: a write awaits its notification
+};
+
 class PortAudioDevices final : public WaveDevices {
  public:
   std::unique_ptr<WaveInput> MakeInput(MessagePump& pump) override {
     return std::make_unique<PortAudioInput>(pump);
   }
-  std::unique_ptr<WaveOutput> MakeOutput(MessagePump&) override { return nullptr; }
+  std::unique_ptr<WaveOutput> MakeOutput(MessagePump& pump) override {
+    return std::make_unique<PortAudioOutput>(pump);
+  }
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 namespace sonavue::platform {
 
 class SimulatedInput;
+class SimulatedOutput;
 
 struct SimulatedDevices::Shared {
   Clock& clock;
@@ -21,6 +22,11 @@ struct SimulatedDevices::Shared {
   std::uint32_t deliveryDelayMs = 0;
   std::mutex mutex;
   SimulatedInput* active = nullptr;  // the input now running, if any
+  SimulatedOutput* activeOutput = nullptr;  // the output now playing, if any
+  bool refuseOutput = false;
+  // Every sample frame the outputs have played, in order, and their format.
+  std::vector<std::uint8_t> played;
+  WaveFormat playedFormat;
   std::function<void(std::uint32_t)> tickHook;
   explicit Shared(Clock& c) : clock(c) {}
 };
@@ -205,6 +211,137 @@ class SimulatedInput final : public WaveInput {
   std::atomic<bool> stopThread_{false};
 };
 
+// Plays as fast as the clock says time passes: every frame it "plays" is read
+// from the program's buffer at that moment (so a late refill is heard as
+// such) and kept in the shared record of what was played.
+class SimulatedOutput final : public WaveOutput {
+ public:
+  SimulatedOutput(MessagePump& pump, std::shared_ptr<SimulatedDevices::Shared> shared)
+      : pump_(pump), shared_(std::move(shared)) {}
+  ~SimulatedOutput() override { Close(); }
+
+  WaveResult Open(const WaveFormat& format) override {
+    if (open_) return WaveResult::Failed;
+    if (shared_->refuseOutput || (format.bitsPerSample != 16 && format.bitsPerSample != 24) ||
+        (format.channels != 1 && format.channels != 2) || format.sampleRate == 0) {
+      return WaveResult::BadFormat;
+    }
+    format_ = format;
+    open_ = true;
+    std::lock_guard lock(shared_->mutex);
+    shared_->playedFormat = format;
+    return WaveResult::Ok;
+  }
+
+  WaveResult Write(WaveBuffer& buffer, int loops) override {
+    if (!open_) return WaveResult::NotOpen;
+    const std::uint32_t frameBytes = format_.BytesPerFrame();
+    if (loops < 1 || buffer.data.size() < frameBytes) return WaveResult::Failed;
+    {
+      std::lock_guard lock(shared_->mutex);
+      if (playing_) return WaveResult::Failed;
+    }
+    if (thread_.joinable()) {  // the player of the last write, which ended by itself
+      stopThread_ = true;
+      thread_.join();
+    }
+    {
+      std::lock_guard lock(shared_->mutex);
+      buffer_ = &buffer;
+      bufferFrames_ = buffer.data.size() / frameBytes;
+      totalFrames_ = bufferFrames_ * static_cast<std::uint64_t>(loops);
+      consumed_ = 0;
+      startMs_ = shared_->clock.NowMs();
+      playing_ = true;
+      shared_->activeOutput = this;
+    }
+    if (shared_->virtualClock == nullptr) {
+      stopThread_ = false;
+      thread_ = std::thread([this] {
+        while (!stopThread_) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          Produce();
+        }
+      });
+    }
+    return WaveResult::Ok;
+  }
+
+  WaveResult Reset() override {
+    if (!open_) return WaveResult::NotOpen;
+    Produce();
+    Halt(true);
+    return WaveResult::Ok;
+  }
+
+  WaveResult Close() override {
+    if (!open_) return WaveResult::NotOpen;
+    Halt(true);
+    open_ = false;
+    return WaveResult::Ok;
+  }
+
+  std::uint64_t PositionFrames() const override { return consumed_.load(); }
+  bool IsOpen() const override { return open_; }
+
+  // Plays what the clock says has sounded by now; the end of the last loop
+  // sends the done notification.
+  void Produce() {
+    bool ended = false;
+    {
+      std::lock_guard lock(shared_->mutex);
+      if (!playing_) return;
+      const std::uint64_t elapsed = shared_->clock.NowMs() - startMs_;
+      const std::uint64_t due = std::min<std::uint64_t>(elapsed * format_.sampleRate / 1000, totalFrames_);
+      const std::uint32_t frameBytes = format_.BytesPerFrame();
+      std::uint64_t at = consumed_.load();
+      while (at < due) {
+        const std::uint64_t inBuffer = at % bufferFrames_;
+        const std::uint64_t run = std::min(due - at, bufferFrames_ - inBuffer);
+        const std::uint8_t* from = buffer_->data.data() + inBuffer * frameBytes;
+        shared_->played.insert(shared_->played.end(), from, from + run * frameBytes);
+        at += run;
+      }
+      consumed_.store(at);
+      ended = at >= totalFrames_;
+    }
+    if (ended) Halt(true);
+  }
+
+ private:
+  // Stops playing; notify posts the done notification of the buffer in play.
+  void Halt(bool notify) {
+    if (thread_.joinable() && std::this_thread::get_id() != thread_.get_id()) {
+      stopThread_ = true;
+      thread_.join();
+    } else if (thread_.joinable()) {
+      stopThread_ = true;  // the thread itself ended the last loop; joined later
+    }
+    int index = -1;
+    {
+      std::lock_guard lock(shared_->mutex);
+      if (!playing_) return;
+      playing_ = false;
+      if (shared_->activeOutput == this) shared_->activeOutput = nullptr;
+      index = buffer_->index;
+    }
+    if (notify) pump_.Post({MessageKind::WaveOutDone, 0, index});
+  }
+
+  MessagePump& pump_;
+  std::shared_ptr<SimulatedDevices::Shared> shared_;
+  bool open_ = false;
+  bool playing_ = false;
+  WaveFormat format_;
+  WaveBuffer* buffer_ = nullptr;
+  std::uint64_t bufferFrames_ = 0;
+  std::uint64_t totalFrames_ = 0;
+  std::atomic<std::uint64_t> consumed_{0};
+  std::uint32_t startMs_ = 0;
+  std::thread thread_;
+  std::atomic<bool> stopThread_{false};
+};
+
 SimulatedDevices::SimulatedDevices(Clock& clock, VirtualClock* virtualClock)
     : shared_(std::make_shared<Shared>(clock)) {
   shared_->virtualClock = virtualClock;
@@ -214,11 +351,14 @@ SimulatedDevices::SimulatedDevices(Clock& clock, VirtualClock* virtualClock)
           auto* shared = static_cast<Shared*>(context);
           if (shared->tickHook) shared->tickHook(now);
           SimulatedInput* input = nullptr;
+          SimulatedOutput* output = nullptr;
           {
             std::lock_guard lock(shared->mutex);
             input = shared->active;
+            output = shared->activeOutput;
           }
           if (input != nullptr) input->Produce();
+          if (output != nullptr) output->Produce();
         },
         shared_.get());
   }
@@ -246,6 +386,28 @@ std::unique_ptr<WaveInput> SimulatedDevices::MakeInput(MessagePump& pump) {
   return std::make_unique<SimulatedInput>(pump, shared_, refuse_);
 }
 
-std::unique_ptr<WaveOutput> SimulatedDevices::MakeOutput(MessagePump&) { return nullptr; }
+std::unique_ptr<WaveOutput> SimulatedDevices::MakeOutput(MessagePump& pump) {
+  return std::make_unique<SimulatedOutput>(pump, shared_);
+}
+
+void SimulatedDevices::RefuseOutput(bool refuse) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->refuseOutput = refuse;
+}
+
+std::vector<std::uint8_t> SimulatedDevices::PlayedBytes() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->played;
+}
+
+WaveFormat SimulatedDevices::PlayedFormat() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->playedFormat;
+}
+
+void SimulatedDevices::ClearPlayed() {
+  std::lock_guard lock(shared_->mutex);
+  shared_->played.clear();
+}
 
 }  // namespace sonavue::platform

@@ -41,6 +41,14 @@ class SimulatedDevices final : public WaveDevices {
   // heard, as through a sound server with a long buffer.
   void SetDeliveryDelayMs(std::uint32_t delayMs);
 
+  // An output that cannot be opened, as one in use by another program.
+  void RefuseOutput(bool refuse);
+  // Every sample frame the outputs have played since the start (or the last
+  // ClearPlayed), interleaved as written, and the format of the last Open.
+  std::vector<std::uint8_t> PlayedBytes() const;
+  WaveFormat PlayedFormat() const;
+  void ClearPlayed();
+
   std::unique_ptr<WaveInput> MakeInput(MessagePump& pump) override;
   std::unique_ptr<WaveOutput> MakeOutput(MessagePump& pump) override;
 

@@ -53,9 +53,13 @@ class WaveInput {
   virtual std::uint64_t Overflows() const = 0;
 };
 
-// The sound card's output: a buffer played a number of times in a loop,
-// a WaveOutDone notification (param = buffer index) when it has played or
-// was reset, and the play position in sample frames since Open.
+// The sound card's output. Write starts playing the buffer at once from its
+// start and repeats it loops times; the device reads the buffer's memory as
+// it plays, so the program may refill the part that is not sounding. When
+// the last loop has played, or on Reset, one WaveOutDone notification
+// (param = buffer index) follows through the message pump. The play
+// position counts the sample frames heard since the last Write (it does not
+// wrap with the loops). All calls are made on the GUI thread.
 class WaveOutput {
  public:
   virtual ~WaveOutput() = default;

@@ -1,95 +1,98 @@
-#include "output/WholeFile.h"
+#include "context/WholeFile.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/stat.h>
+#include <string>
 
-#include <csignal>
-#include <fstream>
-#include <vector>
-
+#include "output/PointLog.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 
-namespace sonavue::output {
+namespace sonavue::app {
 namespace {
 
 using sonavue::testing::ReadFileBytes;
-using sonavue::testing::TempFolder;
 
-std::size_t FilesIn(const std::filesystem::path& folder) {
-  std::size_t n = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++n;
-  return n;
+std::string Text(const std::filesystem::path& path) {
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+  return {bytes.begin(), bytes.end()};
 }
 
-void WriteText(const std::filesystem::path& path, const std::string& text) { std::ofstream(path) << text; }
-
-TEST(WholeFileTest, TheBytesReplaceTheTargetOnlyAtTheCommit) {
-  TempFolder folder;
-  const auto target = folder / "picture.bmp";
-  WriteText(target, "old");
-  WholeFile file;
-  ASSERT_TRUE(file.Open(target));
-  const std::vector<std::uint8_t> bytes{1, 2, 3, 4, 5};
-  ASSERT_TRUE(file.Write(bytes));
-  EXPECT_EQ(ReadFileBytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-  ASSERT_TRUE(file.Commit());
-  EXPECT_EQ(ReadFileBytes(target), bytes);
-  EXPECT_EQ(FilesIn(folder.Path()), 1U);
+void Put(const std::filesystem::path& path, const std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
 }
 
-TEST(WholeFileTest, ADiscardedFileLeavesTheTargetAsItWas) {
-  TempFolder folder;
-  const auto target = folder / "picture.jpg";
-  WriteText(target, "old");
+class WholeFileTest : public ::testing::Test {
+ protected:
+  sonavue::testing::TempFolder folder_;
+};
+
+TEST_F(WholeFileTest, TheTargetChangesOnlyWhenTheWholeFileIsCommitted) {
+  const auto target = folder_ / "a.txt";
+  Put(target, "old");
+  WholeFileWriter writer;
+  ASSERT_TRUE(writer.Open(target));
+  writer.Write("new ");
+  // More than one block, so that some of it reaches the temporary file.
+  const std::string big(WholeFileWriter::kBlockBytes + 10, 'x');
+  writer.Write(big);
+  EXPECT_EQ(Text(target), "old");
+  EXPECT_TRUE(std::filesystem::exists(TemporaryBeside(target)));
+  ASSERT_TRUE(writer.Commit());
+  EXPECT_EQ(Text(target), "new " + big);
+  EXPECT_FALSE(std::filesystem::exists(TemporaryBeside(target)));
+}
+
+TEST_F(WholeFileTest, AnAbandonedFileLeavesTheTargetAndNoTemporaryFile) {
+  const auto target = folder_ / "a.txt";
+  Put(target, "old");
   {
-    WholeFile file;
-    ASSERT_TRUE(file.Open(target));
-    ASSERT_TRUE(file.Write(std::vector<std::uint8_t>(100, 7)));
-    // Destroyed without a commit.
-  }
-  EXPECT_EQ(ReadFileBytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-  EXPECT_EQ(FilesIn(folder.Path()), 1U);
+    WholeFileWriter writer;
+    ASSERT_TRUE(writer.Open(target));
+    writer.Write("half a");
+  }  // destroyed without Commit
+  EXPECT_EQ(Text(target), "old");
+  EXPECT_FALSE(std::filesystem::exists(TemporaryBeside(target)));
 }
 
-TEST(WholeFileTest, TargetsThatCannotBeWrittenAreRefusedAtTheOpening) {
-  TempFolder folder;
-  WholeFile file;
-  EXPECT_FALSE(file.Open(folder / "missing" / "picture.bmp"));
-  std::filesystem::create_directory(folder / "folder.bmp");
-  EXPECT_FALSE(file.Open(folder / "folder.bmp"));
-  const auto locked = folder / "locked.bmp";
-  WriteText(locked, "keep");
-  ::chmod(locked.c_str(), 0444);
-  if (::geteuid() != 0) {
-    EXPECT_FALSE(file.Open(locked));
-  }
-  EXPECT_EQ(FilesIn(folder.Path()), 2U);
+TEST_F(WholeFileTest, AFolderOrAMissingFolderIsNoTarget) {
+  WholeFileWriter writer;
+  EXPECT_FALSE(writer.Open(folder_.Path()));
+  EXPECT_FALSE(writer.Open(folder_ / "none" / "a.txt"));
+  EXPECT_FALSE(writer.Commit());
 }
 
-TEST(WholeFileTest, AShortWriteIsReportedAndNothingReplacesTheTarget) {
-  TempFolder folder;
-  const auto target = folder / "picture.bmp";
-  WriteText(target, "old");
-  WholeFile file;
-  ASSERT_TRUE(file.Open(target));
-  // The file size limit stops the write part way, as a full disk would.
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{};
-  ::getrlimit(RLIMIT_FSIZE, &limit);
-  const rlimit saved = limit;
-  limit.rlim_cur = 1000;
-  ::setrlimit(RLIMIT_FSIZE, &limit);
-  const bool written = file.Write(std::vector<std::uint8_t>(5000, 1));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-  EXPECT_FALSE(written);
-  file.Discard();
-  EXPECT_EQ(ReadFileBytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-  EXPECT_EQ(FilesIn(folder.Path()), 1U);
+TEST_F(WholeFileTest, AWriteThatFailsIsReportedAndTheOldFileStays) {
+  const auto target = folder_ / "a.txt";
+  Put(target, "old");
+  WholeFileWriter writer;
+  ASSERT_TRUE(writer.Open(target));
+  {
+    const sonavue::testing::FileSizeLimit limit(4096);
+    writer.Write(std::string(3 * WholeFileWriter::kBlockBytes, 'y'));
+    EXPECT_FALSE(writer.Ok());
+    EXPECT_FALSE(writer.Commit());
+  }
+  EXPECT_EQ(Text(target), "old");
+  EXPECT_FALSE(std::filesystem::exists(TemporaryBeside(target)));
+}
+
+TEST_F(WholeFileTest, AppendingKeepsWhatTheFileHeldAndCreatesAMissingOne) {
+  const auto target = folder_ / "points.txt";
+  ASSERT_TRUE(output::AppendWhole(target, "one\r\n"));
+  ASSERT_TRUE(output::AppendWhole(target, "two\r\n"));
+  EXPECT_EQ(Text(target), "one\r\ntwo\r\n");
+  EXPECT_FALSE(output::AppendWhole(folder_ / "none" / "p.txt", "x"));
+  {
+    const sonavue::testing::FileSizeLimit limit(8);
+    EXPECT_FALSE(output::AppendWhole(target, "three\r\n"));
+  }
+  EXPECT_EQ(Text(target), "one\r\ntwo\r\n");
 }
 
 }  // namespace
-}  // namespace sonavue::output
+}  // namespace sonavue::app
