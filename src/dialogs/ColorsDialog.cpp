@@ -231,6 +231,7 @@ void ColorsDialog::Close(bool keep, bool reanalyse) {
   }
   open_ = false;
   app_.frame.colorsDialogOpen = false;
+  Hide();
   app_.prompts.CloseModeless(*this);
   if (p.IsScopeDisplay()) {
     RedrawScope();
