@@ -31,6 +31,9 @@ inline constexpr int ID_PLOT_DELTA = 1181;
 inline constexpr int ID_PALETTE_CB = 1046;
 inline constexpr int ID_PALETTE_BW = 1047;
 inline constexpr int ID_PALETTE_USER = 1048;
+// The perceptual palette: a value of the stored palette field that older
+// versions never wrote, so their settings files load unchanged.
+inline constexpr int ID_PALETTE_PERCEPTUAL = 1049;
 inline constexpr int ID_SCALE_LINEAR = 1076;
 inline constexpr int ID_SCALE_LOG = 1077;
 inline constexpr int ID_SCALE_OCT3 = 1078;

@@ -59,6 +59,7 @@ struct ReadoutRecord {
 struct RenderState {
   ColorRecord cb = kCbColors;
   ColorRecord bw = kBwColors;
+  ColorRecord perceptual = kPerceptualColors;
   ColorRecord current = kCbColors;  // the one the colour table is built from
   // 8 pixels wide, as tall as the screen: columns 0 … 3 hold the one-pixel
   // play-position line in Signal 1 (index 3), columns 4 and 5 the image

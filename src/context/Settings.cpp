@@ -117,6 +117,7 @@ void SelectPaletteRecord(App& app, int paletteId) {
   switch (paletteId) {
     case ID_PALETTE_BW: app.render.current = app.render.bw; break;
     case ID_PALETTE_USER: app.render.current = app.params.userPalette; break;
+    case ID_PALETTE_PERCEPTUAL: app.render.current = app.render.perceptual; break;
     default: app.render.current = app.render.cb; break;
   }
   render::FillPaletteEntries(app.render.current, app.colors);

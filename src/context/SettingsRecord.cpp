@@ -181,7 +181,7 @@ void ApplyRecord(const SettingsRecord& r, CurrentParameters& p) {
   p.averagingId = OneOf(ReadInt32(r, o::kAveragingId),
                         {ID_AVERAGING_OFF, ID_AVERAGING_MSEC, ID_AVERAGING_SEC}, d.averagingId);
   p.widthUnitId = OneOf(ReadInt32(r, o::kWidthUnitId), {ID_WIDTH_SEC, ID_WIDTH_MIN}, d.widthUnitId);
-  p.paletteId = OneOf(ReadInt32(r, o::kPaletteId), {ID_PALETTE_CB, ID_PALETTE_BW, ID_PALETTE_USER},
+  p.paletteId = OneOf(ReadInt32(r, o::kPaletteId), {ID_PALETTE_CB, ID_PALETTE_BW, ID_PALETTE_USER, ID_PALETTE_PERCEPTUAL},
                       d.paletteId);
   p.displayId = OneOf(ReadInt32(r, o::kDisplayId),
                       {ID_DISPLAY_SCROLL1, ID_DISPLAY_SCROLL2, ID_DISPLAY_SCOPE1, ID_DISPLAY_SCOPE2},

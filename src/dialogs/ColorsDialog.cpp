@@ -63,6 +63,7 @@ void ColorsDialog::Open() {
   setup.user = p.userPalette;
   setup.cb = app_.render.cb;
   setup.bw = app_.render.bw;
+  setup.perceptual = app_.render.perceptual;
   setup.choice = p.paletteId;
   setup.scope = p.IsScopeDisplay();
   setup.minDb = setup.scope ? p.scopeLevelMin : p.sonogramLevelMin;

@@ -168,15 +168,17 @@ ColorsChange ColorsDialogModel::Choose(int choiceId) {
     colorsChanged_ = true;
     return {true, false};
   }
-  if (choiceId != IDC_CHOICE_CB && choiceId != IDC_CHOICE_BW) return {};
+  if (choiceId != IDC_CHOICE_CB && choiceId != IDC_CHOICE_BW && choiceId != IDC_CHOICE_PERCEPTUAL) return {};
   // The edits of a "User" choice are kept in the User palette.
   if (choice_ == IDC_CHOICE_USER) user_ = current_;
-  current_ = choiceId == IDC_CHOICE_CB ? opening_.cb : opening_.bw;
+  current_ = choiceId == IDC_CHOICE_CB   ? opening_.cb
+             : choiceId == IDC_CHOICE_BW ? opening_.bw
+                                         : opening_.perceptual;
   selected_ = 0;
   if (!scope_) DefaultLevels();
   choice_ = choiceId;
   levelsChanged_ = true;
-  // So that OK does not store CB or BW as the User palette.
+  // So that OK does not store a fixed palette as the User palette.
   colorsChanged_ = false;
   return {true, true};
 }

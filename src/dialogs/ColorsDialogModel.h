@@ -34,6 +34,7 @@ inline constexpr int IDC_MIN_NUMBER = 1007;
 inline constexpr int IDC_CHOICE_CB = 1046;
 inline constexpr int IDC_CHOICE_BW = 1047;
 inline constexpr int IDC_CHOICE_USER = 1048;
+inline constexpr int IDC_CHOICE_PERCEPTUAL = 1049;
 
 inline constexpr int kColorCount = 18;
 // The level bars run 0 … 180 for levels −60 … 120.
@@ -48,7 +49,8 @@ struct ColorsDialogSetup {
   render::ColorRecord user = render::kCbColors;     // the User palette
   render::ColorRecord cb = render::kCbColors;
   render::ColorRecord bw = render::kBwColors;
-  int choice = IDC_CHOICE_CB;  // 1046 CB, 1047 BW, 1048 User
+  render::ColorRecord perceptual = render::kPerceptualColors;
+  int choice = IDC_CHOICE_CB;  // 1046 CB, 1047 BW, 1048 User, 1049 Perceptual
   int minDb = 0;               // the level pair of the display type, internal scale
   int maxDb = 90;
   bool scope = false;          // a scope display (else a sonogram)
@@ -90,7 +92,7 @@ class ColorsDialogModel {
   ColorsChange ScrollMax(ScrollAction action, int thumb);
   ColorsChange ScrollMin(ScrollAction action, int thumb);
 
-  // "CB", "BW" (saving an edited "User" first), "User".
+  // "CB", "BW", "Perceptual" (saving an edited "User" first), "User".
   ColorsChange Choose(int choiceId);
   // "Reset": as "CB", with the default levels of the display.
   ColorsChange Reset();

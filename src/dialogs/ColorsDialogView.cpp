@@ -173,7 +173,8 @@ ColorsDialogView::ColorsDialogView(ColorsDialog& controller, QWidget* owner)
 
   auto* choices = new QHBoxLayout;
   for (const auto& [id, caption] : {std::pair{IDC_CHOICE_CB, "CB"}, std::pair{IDC_CHOICE_BW, "BW"},
-                                    std::pair{IDC_CHOICE_USER, "User"}}) {
+                                    std::pair{IDC_CHOICE_USER, "User"},
+                                    std::pair{IDC_CHOICE_PERCEPTUAL, "Perceptual"}}) {
     auto* radio = new QRadioButton(QString::fromUtf8(caption));
     radio->setObjectName(QString::number(id));
     radio->setAutoExclusive(false);
@@ -249,7 +250,7 @@ void ColorsDialogView::Refresh() {
   static_cast<QScrollBar*>(Control(IDC_MIN_BAR))->setValue(model->LevelBarPosition(model->MinDb()));
   static_cast<QLabel*>(Control(IDC_MAX_NUMBER))->setText(QString::fromStdString(model->LevelNumber(model->MaxDb())));
   static_cast<QLabel*>(Control(IDC_MIN_NUMBER))->setText(QString::fromStdString(model->LevelNumber(model->MinDb())));
-  for (const int id : {IDC_CHOICE_CB, IDC_CHOICE_BW, IDC_CHOICE_USER}) {
+  for (const int id : {IDC_CHOICE_CB, IDC_CHOICE_BW, IDC_CHOICE_USER, IDC_CHOICE_PERCEPTUAL}) {
     static_cast<QRadioButton*>(Control(id))->setChecked(model->Choice() == id);
   }
   for (const int id : {IDC_SCALE_SWATCH, kOtherSwatchIds[0], kOtherSwatchIds[1], kOtherSwatchIds[2],

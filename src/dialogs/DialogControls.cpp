@@ -37,6 +37,7 @@ constexpr std::array kControls{
     ControlInfo{app::ID_PALETTE_CB, kRadio, "CB"},
     ControlInfo{app::ID_PALETTE_BW, kRadio, "BW"},
     ControlInfo{app::ID_PALETTE_USER, kRadio, "User"},
+    ControlInfo{app::ID_PALETTE_PERCEPTUAL, kRadio, "Perceptual"},
     ControlInfo{app::ID_SCALE_LINEAR, kRadio, "Linear"},
     ControlInfo{app::ID_SCALE_LOG, kRadio, "Log"},
     ControlInfo{app::ID_SCALE_OCT3, kRadio, "Oct/3"},

@@ -112,7 +112,7 @@ void ParameterDialogModel::CopyParameters(const DialogSetup& setup) {
   }
   v_.plotTypeId = p.plotTypeId == app::ID_PLOT_DELTA ? app::ID_PLOT_DELTA : app::ID_PLOT_SIGNAL;
   v_.paletteId =
-      Between(p.paletteId, app::ID_PALETTE_CB, app::ID_PALETTE_USER) ? p.paletteId : app::ID_PALETTE_CB;
+      Between(p.paletteId, app::ID_PALETTE_CB, app::ID_PALETTE_PERCEPTUAL) ? p.paletteId : app::ID_PALETTE_CB;
   v_.scaleId = Between(p.frequencyScaleId, app::ID_SCALE_LINEAR, app::ID_SCALE_OCT3)
                    ? p.frequencyScaleId
                    : app::ID_SCALE_LINEAR;
@@ -224,7 +224,7 @@ bool ParameterDialogModel::Has(int id) const {
     return IsScanInput();
   }
   if (Between(id, app::ID_CHANNELS_DUAL, app::ID_CHANNELS_RIGHT) ||
-      Between(id, app::ID_PALETTE_CB, app::ID_PALETTE_USER)) {
+      Between(id, app::ID_PALETTE_CB, app::ID_PALETTE_PERCEPTUAL)) {
     return true;
   }
   if (Between(id, app::ID_AVERAGING_OFF, app::ID_AVERAGING_SEC) || Between(id, IDC_FFT_512, IDC_FFT_16384) ||
@@ -360,7 +360,7 @@ ControlState ParameterDialogModel::State(int id) const {
   } else if (id == app::ID_PLOT_SIGNAL || id == app::ID_PLOT_DELTA) {
     s.checked = v_.plotTypeId == id;
     s.enabled = id == app::ID_PLOT_SIGNAL || DeltaPlotEnabled();
-  } else if (Between(id, app::ID_PALETTE_CB, app::ID_PALETTE_USER)) {
+  } else if (Between(id, app::ID_PALETTE_CB, app::ID_PALETTE_PERCEPTUAL)) {
     s.checked = v_.paletteId == id;
   } else if (Between(id, app::ID_SCALE_LINEAR, app::ID_SCALE_OCT3)) {
     s.checked = v_.scaleId == id;
@@ -536,7 +536,7 @@ void ParameterDialogModel::Click(int id) {
     ClickDisplay(id);
   } else if (id == app::ID_PLOT_SIGNAL || id == app::ID_PLOT_DELTA) {
     v_.plotTypeId = id;
-  } else if (Between(id, app::ID_PALETTE_CB, app::ID_PALETTE_USER)) {
+  } else if (Between(id, app::ID_PALETTE_CB, app::ID_PALETTE_PERCEPTUAL)) {
     v_.paletteId = id;
   } else if (Between(id, app::ID_SCALE_LINEAR, app::ID_SCALE_OCT3)) {
     ClickScale(id);

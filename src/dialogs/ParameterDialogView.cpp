@@ -62,7 +62,8 @@ ParameterDialogView::ParameterDialogView(ParameterDialogModel& model, QWidget* o
   Add(first, RadioGroup("Display", {app::ID_DISPLAY_SCROLL1, app::ID_DISPLAY_SCROLL2,
                                     app::ID_DISPLAY_SCOPE1, app::ID_DISPLAY_SCOPE2}, 2));
   Add(first, RadioGroup("Plot Type", {app::ID_PLOT_SIGNAL, app::ID_PLOT_DELTA}, 2));
-  Add(first, RadioGroup("Palette", {app::ID_PALETTE_CB, app::ID_PALETTE_BW, app::ID_PALETTE_USER}, 3));
+  Add(first, RadioGroup("Palette", {app::ID_PALETTE_CB, app::ID_PALETTE_BW, app::ID_PALETTE_USER,
+                                    app::ID_PALETTE_PERCEPTUAL}, 4));
   Add(first, SegmentGroup());
 
   Add(second, RadioGroup("Frequency Scale", {app::ID_SCALE_LINEAR, app::ID_SCALE_LOG,

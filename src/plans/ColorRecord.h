@@ -34,4 +34,17 @@ inline constexpr ColorRecord kBwColors{{
     {255, 255, 255}, {96, 96, 96}, {0, 0, 0}, {220, 0, 0}, {0, 0, 0},
 }};
 
+// The perceptual palette "Perceptual": dark violet at the lowest level through
+// blue and green to yellow at the highest, told apart by lightness alone, so
+// it reads the same for colour-blind eyes and in grey print. The scale points
+// are chosen so that the CIE lightness L* of the interpolated colour table
+// rises strictly from entry to entry. The other colours are ones that stay
+// distinct under the common colour-vision deficiencies.
+inline constexpr ColorRecord kPerceptualColors{{
+    {68, 1, 84}, {71, 30, 112}, {67, 57, 129}, {59, 82, 138}, {49, 103, 141},
+    {40, 124, 142}, {33, 145, 140}, {34, 165, 133}, {57, 185, 119}, {96, 205, 95},
+    {144, 214, 67}, {200, 224, 38}, {253, 231, 37},
+    {0, 0, 0}, {255, 255, 255}, {86, 180, 233}, {213, 94, 0}, {160, 160, 160},
+}};
+
 }  // namespace sonavue::render

@@ -11,9 +11,9 @@ namespace sonavue::render {
 // Width of the cursor strip in pixels.
 inline constexpr int kCursorStripWidth = 8;
 
-// Copies the colours of "CB" (1046), "BW" (1047) or "User" (1048, the user
-// palette of the current parameters) into the current record, then
-// ApplyPalette. Any other value counts as "CB".
+// Copies the colours of "CB" (1046), "BW" (1047), "User" (1048, the user
+// palette of the current parameters) or "Perceptual" (1049) into the current
+// record, then ApplyPalette. Any other value counts as "CB".
 void SelectPaletteColors(app::App& app, int paletteId);
 
 // Rebuilds the colour table from the current record and makes it the table

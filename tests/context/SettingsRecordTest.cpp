@@ -231,6 +231,57 @@ TEST(SettingsRecordTest, DamagedValuesFallBackToFirstStartValues) {
   EXPECT_EQ(p.lastFolders[0].size(), 259U);
 }
 
+TEST(SettingsRecordTest, ThePerceptualPaletteIsStoredAsItsOwnValueAndReadBack) {
+  CurrentParameters p;
+  p.paletteId = ID_PALETTE_PERCEPTUAL;
+  SettingsRecord r = SettingsRecord::FirstStart();
+  FillRecord(r, p);
+  EXPECT_EQ(r.bytes.size(), 17476U);
+  EXPECT_EQ(At(r, 824), 1049);
+  // One value is not another's: none of the older choices reads as it.
+  EXPECT_NE(At(r, 824), ID_PALETTE_CB);
+  EXPECT_NE(At(r, 824), ID_PALETTE_BW);
+  EXPECT_NE(At(r, 824), ID_PALETTE_USER);
+  CurrentParameters back;
+  ApplyRecord(r, back);
+  EXPECT_EQ(back.paletteId, ID_PALETTE_PERCEPTUAL);
+  // Only the palette field differs from a record holding CB.
+  SettingsRecord cb = SettingsRecord::FirstStart();
+  p.paletteId = ID_PALETTE_CB;
+  FillRecord(cb, p);
+  for (std::size_t i = 0; i < SettingsRecord::kSize; ++i) {
+    if (i < 824 || i >= 828) {
+      ASSERT_EQ(r.bytes[i], cb.bytes[i]) << i;
+    }
+  }
+}
+
+TEST(SettingsRecordTest, AnOlderRecordLoadsAndIsWrittenBackByteForByte) {
+  for (const std::int32_t palette : {1046, 1047, 1048}) {
+    SettingsRecord old = SettingsRecord::FirstStart();
+    WriteInt32(old, o::kPaletteId, palette);
+    WriteInt32(old, o::kDisplayId, ID_DISPLAY_SCOPE1);
+    WriteInt32(old, o::kGain, 9);
+    old.bytes[o::kUserPalette + 5] = 77;
+    CurrentParameters p;
+    ApplyRecord(old, p);
+    EXPECT_EQ(p.paletteId, palette);
+    SettingsRecord again = old;
+    FillRecord(again, p);
+    EXPECT_EQ(again.bytes, old.bytes) << palette;
+  }
+}
+
+TEST(SettingsRecordTest, APaletteValueNoVersionWritesCountsAsCb) {
+  for (const std::int32_t palette : {1045, 1050, -1}) {
+    SettingsRecord r = SettingsRecord::FirstStart();
+    WriteInt32(r, o::kPaletteId, palette);
+    CurrentParameters p;
+    ApplyRecord(r, p);
+    EXPECT_EQ(p.paletteId, ID_PALETTE_CB) << palette;
+  }
+}
+
 TEST(SettingsRecordTest, LongTextIsCutToLeaveItsTerminator) {
   SettingsRecord r;
   WriteText(r, o::kSplDate, o::kDateWidth, std::string(40, 'd'));

@@ -173,6 +173,22 @@ TEST_F(SettingsTest, RestoreAfterFailurePutsBackThePaletteColoursAndFreesTheColu
   EXPECT_TRUE(App().render.view.levelTraceLeft.empty());
 }
 
+TEST_F(SettingsTest, ThePerceptualPaletteSurvivesARestartInAFileOfTheSameSize) {
+  Start();
+  App().params.paletteId = ID_PALETTE_PERCEPTUAL;
+  SendCommand(IDM_EXIT);
+  const auto bytes = ReadAll(BesideExecutable());
+  ASSERT_EQ(bytes.size(), 17476U);
+  EXPECT_EQ(Int32At(bytes, 824), ID_PALETTE_PERCEPTUAL);
+
+  Restart();
+  EXPECT_EQ(App().params.paletteId, ID_PALETTE_PERCEPTUAL);
+  EXPECT_EQ(App().render.current, render::kPerceptualColors);
+  platform::ColorTable expected{};
+  render::FillPaletteEntries(render::kPerceptualColors, expected);
+  EXPECT_EQ(App().colors, expected);
+}
+
 TEST_F(SettingsTest, RestoreWithoutASettingsFileUsesSafeValues) {
   Start();
   App().params.displayId = ID_DISPLAY_SCOPE2;

@@ -134,6 +134,32 @@ TEST(ColorsDialogModelTest, CbAfterEditingUserKeepsTheEditsForUser) {
   EXPECT_EQ(m.Ok().user, edited);
 }
 
+TEST(ColorsDialogModelTest, PerceptualIsAFixedChoiceLikeCbAndKeepsTheUserEdits) {
+  ColorsDialogSetup setup = Sonogram();
+  setup.choice = IDC_CHOICE_USER;
+  setup.minDb = 30;
+  setup.maxDb = 80;
+  ColorsDialogModel m(setup);
+  m.SelectColor(3);
+  m.ScrollColor(1, ScrollAction::Thumb, 99);
+  const render::ColorRecord edited = m.Current();
+  const ColorsChange change = m.Choose(IDC_CHOICE_PERCEPTUAL);
+  EXPECT_TRUE(change.colors);
+  EXPECT_EQ(m.Choice(), IDC_CHOICE_PERCEPTUAL);
+  EXPECT_EQ(m.Current(), render::kPerceptualColors);
+  EXPECT_EQ(m.User(), edited);
+  EXPECT_EQ(m.MinDb(), 0);  // the default levels, as for CB and BW
+  EXPECT_EQ(m.MaxDb(), 90);
+  const ColorsDialogModel::Outcome ok = m.Ok();
+  EXPECT_EQ(ok.choice, 1049);
+  EXPECT_EQ(ok.user, edited);  // not overwritten by the fixed palette
+  EXPECT_EQ(ok.current, render::kPerceptualColors);
+  EXPECT_TRUE(ok.changed);
+  // Restore goes back to the opening choice.
+  m.Restore();
+  EXPECT_EQ(m.Choice(), IDC_CHOICE_USER);
+}
+
 TEST(ColorsDialogModelTest, ResetGivesCbAndTheDefaultLevelsOfTheDisplay) {
   ColorsDialogSetup setup = Sonogram();
   setup.current = render::kBwColors;

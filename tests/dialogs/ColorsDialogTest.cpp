@@ -221,5 +221,26 @@ TEST_F(ColorsDialogTest, TheWindowsControlsWorkTheModel) {
   EXPECT_EQ(App().params.sonogramLevelMax, 80);
 }
 
+
+TEST_F(ColorsDialogTest, ThePerceptualRadioChoosesThePaletteAndOkKeepsIt) {
+  ColorsDialog* dialog = Open();
+  dialog->Show(Window().NativeHandle());
+  ColorsDialogView* view = dialog->View();
+  ASSERT_NE(view, nullptr);
+  auto* radio = static_cast<QRadioButton*>(view->Control(IDC_CHOICE_PERCEPTUAL));
+  ASSERT_NE(radio, nullptr);
+  EXPECT_EQ(radio->text().toStdString(), "Perceptual");
+  EXPECT_FALSE(radio->isChecked());
+  radio->click();
+  EXPECT_TRUE(radio->isChecked());
+  EXPECT_FALSE(static_cast<QRadioButton*>(view->Control(IDC_CHOICE_CB))->isChecked());
+  // The program's colours follow at once.
+  EXPECT_EQ(App().render.current, render::kPerceptualColors);
+  EXPECT_EQ(App().colors[5], (platform::Rgb{68, 1, 84}));
+  static_cast<QPushButton*>(view->Control(IDC_COLORS_OK))->click();
+  EXPECT_EQ(App().params.paletteId, app::ID_PALETTE_PERCEPTUAL);
+  EXPECT_EQ(App().params.userPalette, render::kCbColors);  // the User palette is untouched
+}
+
 }  // namespace
 }  // namespace sonavue::dialogs

@@ -667,6 +667,21 @@ TEST_F(ParameterDialogModelTest, OkWritesTheInputChoicesOfScanInput) {
   EXPECT_EQ(written.cursorFrequencyOffsetHz, -250);
 }
 
+TEST_F(ParameterDialogModelTest, ThePerceptualPaletteIsOfferedBesideTheOthersAndWritten) {
+  params.paletteId = app::ID_PALETTE_PERCEPTUAL;
+  auto m = Open(M::ScanInputManual);
+  EXPECT_TRUE(m.State(app::ID_PALETTE_PERCEPTUAL).checked);
+  EXPECT_TRUE(m.State(app::ID_PALETTE_PERCEPTUAL).enabled);
+  EXPECT_FALSE(m.State(app::ID_PALETTE_CB).checked);
+  m.Click(app::ID_PALETTE_BW);
+  EXPECT_FALSE(m.State(app::ID_PALETTE_PERCEPTUAL).checked);
+  m.Click(app::ID_PALETTE_PERCEPTUAL);
+  app::CurrentParameters written = params;
+  written.paletteId = app::ID_PALETTE_CB;
+  m.Commit(written);
+  EXPECT_EQ(written.paletteId, app::ID_PALETTE_PERCEPTUAL);
+}
+
 TEST_F(ParameterDialogModelTest, ScanFileOkReadsBeginAndEndAndLeavesTheRate) {
   fileRateHz = 44100;
   beginS = 0.0F;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace sonavue::render {
 namespace {
 
@@ -95,6 +97,36 @@ TEST(ColorScaleTest, BwScaleIsGreyAndItsFreqMarkRed) {
   EXPECT_EQ(bw[4], (Rgb{255, 255, 255}));
   // Light at the lowest level, dark at the highest.
   EXPECT_GT(bw[5].r, bw[235].r);
+}
+
+// CIE 1976 lightness L* of an sRGB colour (D65 white).
+double Lightness(Rgb c) {
+  auto linear = [](std::uint8_t v) {
+    const double x = v / 255.0;
+    return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  const double y = 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+  return y > 216.0 / 24389.0 ? 116.0 * std::cbrt(y) - 16.0 : 24389.0 / 27.0 * y;
+}
+
+TEST(ColorScaleTest, PerceptualScaleRisesStrictlyInLightnessFromEntryToEntry) {
+  const platform::ColorTable table = Filled(kPerceptualColors);
+  for (int i = kFirstScaleIndex; i < kLastScaleIndex; ++i) {
+    const Rgb a = table[static_cast<std::size_t>(i)];
+    const Rgb b = table[static_cast<std::size_t>(i + 1)];
+    EXPECT_LT(Lightness(a), Lightness(b)) << "entries " << i << " and " << i + 1;
+  }
+  // From dark to light over most of the lightness range.
+  EXPECT_LT(Lightness(table[kFirstScaleIndex]), 20.0);
+  EXPECT_GT(Lightness(table[kLastScaleIndex]), 85.0);
+  // The background stays apart from the lowest level.
+  EXPECT_NE(table[kBackgroundIndex], table[kFirstScaleIndex]);
+}
+
+TEST(ColorScaleTest, ForComparisonTheCbScaleIsNotMonotonicInLightness) {
+  // The property above is not one every table has: CB darkens at its top.
+  const platform::ColorTable table = Filled(kCbColors);
+  EXPECT_GT(Lightness(table[kFirstScaleIndex + 180]), Lightness(table[kLastScaleIndex]));
 }
 
 TEST(ColorScaleTest, ScalePointLabelsInDisplayUnits) {
