@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [--tests | --fuzz]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libjpeg62-turbo-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libjpeg62-turbo-dev libsndfile1-dev
           fonts-liberation)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev pulseaudio pulseaudio-utils

@@ -1,7 +1,10 @@
 #include "audio/WaveOpen.h"
 
+#include <algorithm>
 #include <fstream>
+#include <string>
 
+#include "audio/SoundFileConversion.h"
 #include "audio/WaveConversion.h"
 #include "context/App.h"
 #include "context/Boxes.h"
@@ -21,13 +24,52 @@ void ChooseUltrasoundControls(app::App& app) {
   }
 }
 
+// Decodes a FLAC, AIFF, Ogg or MP3 file into the conversion file and points
+// opened at it; the source's depth is kept for the panels. The format it
+// will have is checked first, so that a file no WAV file could stand for
+// gets the WAV file's message without being decoded. False after a box.
+bool DecodeSoundFile(app::App& app, const std::filesystem::path& path, WaveCommand command,
+                     OpenedWave& opened, std::uint16_t& sourceBits) {
+  std::string reason;
+  auto reader = platform::SoundFileReader::Open(path, reason);
+  if (reader != nullptr) {
+    const platform::SoundFileInfo& decoded = reader->Info();
+    WaveFileInfo planned;
+    planned.formatTag = kFormatPcm;
+    planned.channels = static_cast<std::uint16_t>(std::min(decoded.channels, 0xFFFF));
+    planned.sampleRate = decoded.sampleRate;
+    planned.bitsPerSample = static_cast<std::int16_t>(WorkingBitsForDecoded(decoded.pcmBits));
+    const WaveError error = CheckFormat(planned, command);
+    if (error != WaveError::None) {
+      Warn(app, WaveErrorMessage(error, command));
+      return false;
+    }
+    const auto target = app.workingFolder / "mod.wav";
+    if (DecodeToWorkingWave(*reader, target, reason)) {
+      opened.path = target;
+      sourceBits = static_cast<std::uint16_t>(SourceBitsForDecoded(decoded.pcmBits));
+      return true;
+    }
+  }
+  Warn(app, DecodeFailureMessage(path, reason));
+  return false;
+}
+
 }  // namespace
+
+std::string DecodeFailureMessage(const std::filesystem::path& path, const std::string& reason) {
+  return "Cannot Decode Sound File\n" + path.string() + "\n" + reason;
+}
 
 std::optional<OpenedWave> OpenWaveFile(app::App& app, const std::filesystem::path& path,
                                        WaveCommand command, bool firstAnalysis) {
   OpenedWave opened;
   opened.path = path;
   std::uint16_t sourceBits = 0;
+  if (platform::IsDecodedSoundFileName(path) &&
+      !DecodeSoundFile(app, path, command, opened, sourceBits)) {
+    return std::nullopt;
+  }
   // A converted file is read again; it never needs a second conversion.
   for (int pass = 0; pass < 2; ++pass) {
     ChunkLayout layout;

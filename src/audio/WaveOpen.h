@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "audio/WaveFormat.h"
 
@@ -24,12 +25,6 @@ struct OpenedWave {
   bool ultrasound = false;
 };
 
-// Reads a WAV file's header for a command, converting 8-bit and float files
-// to the conversion file "mod.wav" of the working folder and, for Analyze
-// File, turning a rate above 96000 Hz into an ultrasound analysis (with its
-// notice on a first analysis, unless Ultrasound Controls are chosen, and the
-// switch to Ultrasound Controls). Every refusal is shown as a warning box
-// with the command's message; nothing is returned then.
 // The bytes of the data chunk the file really holds: a data chunk that
 // claims more than the file has is analysed as far as it goes.
 std::uint32_t AvailableDataBytes(const OpenedWave& wave);
@@ -38,6 +33,18 @@ std::uint32_t AvailableDataBytes(const OpenedWave& wave);
 // False when the file cannot be opened or ends early.
 bool ReadDataBytes(const OpenedWave& wave, std::uint32_t beginByte, std::span<std::uint8_t> out);
 
+// The box text for a sound file the decoder refuses: the file's path and the
+// decoder's reason under "Cannot Decode Sound File".
+std::string DecodeFailureMessage(const std::filesystem::path& path, const std::string& reason);
+
+// Reads a WAV file's header for a command, converting 8-bit and float files
+// to the conversion file "mod.wav" of the working folder and, for Analyze
+// File, turning a rate above 96000 Hz into an ultrasound analysis (with its
+// notice on a first analysis, unless Ultrasound Controls are chosen, and the
+// switch to Ultrasound Controls). FLAC, AIFF, Ogg and MP3 files, known by
+// their extension, are first decoded into the conversion file, then read
+// like any converted file. Every refusal is shown as a warning box with the
+// command's message; nothing is returned then.
 std::optional<OpenedWave> OpenWaveFile(app::App& app, const std::filesystem::path& path,
                                        WaveCommand command, bool firstAnalysis);
 

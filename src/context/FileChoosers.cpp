@@ -1,6 +1,7 @@
 #include "context/FileChoosers.h"
 
 #include <filesystem>
+#include <string>
 
 #include "context/App.h"
 
@@ -15,16 +16,26 @@ FolderKind FolderOf(FileChooser chooser) {
   }
 }
 
+namespace {
+
+// The other sound files the open choosers offer; they are decoded into the
+// conversion file (see OpenWaveFile).
+constexpr const char* kSoundFilesFilter =
+    "Sound Files (*.flac;*.aif;*.aiff;*.aifc;*.ogg;*.oga;*.opus;*.mp3)|"
+    "*.flac;*.aif;*.aiff;*.aifc;*.ogg;*.oga;*.opus;*.mp3|";
+
+}  // namespace
+
 platform::FileChooserRequest ChooserRequest(FileChooser chooser) {
   platform::FileChooserRequest r;
   switch (chooser) {
     case FileChooser::OpenWave:
       r.title = "Open Wave File";
-      r.filter = "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*|";
+      r.filter = std::string("Wave Files (*.wav)|*.wav|") + kSoundFilesFilter + "All Files (*.*)|*.*|";
       break;
     case FileChooser::OpenMultipleWave:
       r.title = "Open Multiple Wave Files";
-      r.filter = "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*|";
+      r.filter = std::string("Wave Files (*.wav)|*.wav|") + kSoundFilesFilter + "All Files (*.*)|*.*|";
       r.multiSelect = true;
       break;
     case FileChooser::SaveBitmap:
