@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <string>
 #include <system_error>
 
@@ -124,10 +125,39 @@ int Append(app::App& app, std::span<const std::uint8_t> bytes) {
 void AddStop(app::App& app) {
   app::RecordingState& r = app.recording;
   r.stopTimeMs = app.clock.NowMs();
-  r.presses[r.pressCount++] = {false, StreamByteAt(app.live, r.stopTimeMs)};
+  r.lastStopByte = StreamByteAt(app.live, r.stopTimeMs);
+  r.presses[r.pressCount++] = {false, r.lastStopByte};
   r.saving = false;
   app.render.view.recording = false;
 }
+
+// Appends the stream bytes [from, to) that came before the buffer now
+// completing (which starts at `to`) from the pre-trigger ring, as far back
+// as it holds them and as the file's size limit leaves room for besides
+// the buffer itself. 0 or the errno.
+int AppendEarly(app::App& app, std::uint64_t from, std::uint64_t to, std::size_t bufferBytes) {
+  const app::RecordingState& r = app.recording;
+  const app::CaptureRing& ring = r.early;
+  // The ring holds whole buffers up to the start of this one, or nothing
+  // usable (a buffer handed back part full at a stop).
+  if (ring.Size() == 0 || ring.Total() != to) return 0;
+  const std::uint64_t oldest = ring.Total() > ring.Size() ? ring.Total() - ring.Size() : 0;
+  const std::int64_t room = app.recordingLimitBytes - static_cast<std::int64_t>(bufferBytes) - r.recordedBytes;
+  const std::size_t frame = std::max<std::size_t>(1, app.live.format.BytesPerFrame());
+  const std::uint64_t allowed = room > 0 ? static_cast<std::uint64_t>(room) / frame * frame : 0;
+  const std::uint64_t start = std::max({from, oldest, to > allowed ? to - allowed : 0});
+  if (start >= to) return 0;
+  for (const std::span<const std::uint8_t> piece : ring.Pieces(start, to)) {
+    if (piece.empty()) continue;
+    if (const int error = Append(app, piece); error != 0) return error;
+  }
+  return 0;
+}
+
+// The recording part of a completed buffer (RecordCompletedBuffer without
+// the ring).
+RecordingStep RecordBuffer(app::App& app, std::uint64_t streamStart, std::span<const std::uint8_t> recorded,
+                           std::size_t bufferBytes);
 
 }  // namespace
 
@@ -162,9 +192,16 @@ void BeginRecording(app::App& app) {
     return;
   }
   app.recording.path = path;
+  const double preTriggerS = std::clamp(static_cast<double>(app.params.preTriggerS), 0.0,
+                                        static_cast<double>(app::kMaxPreTriggerS));
+  if (app.params.recordingId == app::ID_RECORDING_TRIGGER && preTriggerS > 0.0) {
+    const double seconds = preTriggerS + app.live.spanS;
+    const auto bytes = static_cast<std::size_t>(std::ceil(seconds * static_cast<double>(app.recording.bytesPerSecond)));
+    if (!app.recording.early.Allocate(bytes)) app.recording.early.Release();
+  }
 }
 
-bool PressSave(app::App& app) {
+bool PressSave(app::App& app, double preTriggerS) {
   app::RecordingState& r = app.recording;
   if (!RecordingEnabled(app) || !app.frame.inputOpen || app.frame.stopRequest || r.saving) return false;
   // A STOP SAVE always finds room after the SAVE.
@@ -177,7 +214,14 @@ bool PressSave(app::App& app) {
     }
   }
   r.saveTimeMs = app.clock.NowMs();
-  r.presses[r.pressCount++] = {true, StreamByteAt(app.live, r.saveTimeMs)};
+  std::uint64_t start = StreamByteAt(app.live, r.saveTimeMs);
+  if (preTriggerS > 0.0 && r.early.Size() > 0) {
+    const double seconds = std::min(preTriggerS, static_cast<double>(app::kMaxPreTriggerS));
+    const auto frames = static_cast<std::uint64_t>(std::llround(seconds * app.live.format.sampleRate));
+    const std::uint64_t back = frames * app.live.format.BytesPerFrame();
+    start = std::max(start > back ? start - back : 0, r.lastStopByte);
+  }
+  r.presses[r.pressCount++] = {true, start};
   r.saving = true;
   EnableButton(app, app::IDC_PLAY, false);
   EnableButton(app, app::IDC_PLAY_WINDOW, app.params.recordingId == app::ID_RECORDING_ON);
@@ -198,6 +242,16 @@ void EndSaveAtStop(app::App& app) {
 
 RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,
                                     std::span<const std::uint8_t> recorded, std::size_t bufferBytes) {
+  const RecordingStep step = RecordBuffer(app, streamStart, recorded, bufferBytes);
+  app::CaptureRing& early = app.recording.early;
+  if (early.Size() > 0 && early.Total() == streamStart) early.Write(recorded);
+  return step;
+}
+
+namespace {
+
+RecordingStep RecordBuffer(app::App& app, std::uint64_t streamStart, std::span<const std::uint8_t> recorded,
+                           std::size_t bufferBytes) {
   app::RecordingState& r = app.recording;
   if (!r.file.IsOpen()) return RecordingStep::Continue;
   const std::uint64_t end = streamStart + recorded.size();
@@ -212,6 +266,11 @@ RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,
   std::size_t used = 0;
   while (error == 0 && used < r.pressCount && r.presses[used].streamByte < bufferEnd) {
     const app::RecordingPress& press = r.presses[used];
+    // A SAVE of a pre-trigger may lie in buffers already handed back.
+    if (press.save && !r.appending && press.streamByte < position) {
+      error = AppendEarly(app, press.streamByte, position, bufferBytes);
+      if (error != 0) break;
+    }
     const std::uint64_t at = std::clamp(press.streamByte, position, end);
     if (r.appending && at > position) error = Append(app, part(position, at));
     position = at;
@@ -235,6 +294,8 @@ RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,
   }
   return RecordingStep::Continue;
 }
+
+}  // namespace
 
 void RearmRecording(app::App& app) {
   const app::RecordingState& r = app.recording;

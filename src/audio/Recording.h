@@ -25,7 +25,10 @@ bool IsSaving(const app::App& app);
 
 // The start of a scan, input opened but not yet started: forgets the last
 // scan's recording and, with Recording Enable "On" or "Trigger", asks for
-// the recording file (the record-wave chooser). A cancelled chooser, or a
+// the recording file (the record-wave chooser). With "Trigger" and a
+// pre-trigger, the ring that keeps the latest input for it is made (the
+// pre-trigger and one input buffer long); without the memory for it the
+// recording runs without a pre-trigger. A cancelled chooser, or a
 // file that cannot be created there (reported), runs the scan with
 // Recording Enable "Off".
 void BeginRecording(app::App& app);
@@ -35,7 +38,12 @@ void BeginRecording(app::App& app);
 // ignored (no recording, a stretch already open, the scan stopping).
 // A file that cannot be created ends the recording and stops the scan; its
 // message is shown when the scan has ended.
-bool PressSave(app::App& app);
+// With preTriggerS > 0 (a trigger's SAVE) the stretch begins that many
+// seconds, rounded to whole sample frames, before the frame recorded now:
+// its first bytes come from the pre-trigger ring. It never begins before
+// the stream, the end of the previous stretch or the oldest byte the ring
+// holds.
+bool PressSave(app::App& app, double preTriggerS = 0.0);
 // STOP SAVE: the open stretch ends at the sample frame the input is
 // recording now. False when ignored (no stretch open).
 bool PressStopSave(app::App& app);
@@ -47,8 +55,9 @@ enum class RecordingStep { Continue, StopScan };
 
 // A buffer came back from the device. recorded holds what the device put
 // in it (stream bytes from streamStart on; the buffer is bufferBytes long).
-// Appends the parts that lie inside stretches and puts the new lengths into
-// the header on disk. StopScan when the file has reached its size limit or
+// Appends the parts that lie inside stretches (a stretch that began before
+// this buffer takes its earlier bytes from the pre-trigger ring), puts the
+// new lengths into the header on disk and keeps the buffer in the ring. StopScan when the file has reached its size limit or
 // a write failed; the file then holds everything written before, with
 // lengths to match.
 RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,

@@ -33,6 +33,7 @@ struct RecordOptions {
   double seconds = 0.0;  // 0: until a signal
   bool trigger = false;
   double triggerDb = 0.0;
+  double preTriggerS = 0.0;  // with --trigger: seconds kept from before the trigger
   int rate = 48000;
   int channels = 1;
   int bits = 16;
@@ -47,6 +48,8 @@ bool ParseNumber(const std::string& text, double& value) {
 
 std::optional<RecordOptions> ParseOptions(const std::vector<std::string>& args) {
   if (args.empty() || args[0].empty() || args[0][0] == '-') return std::nullopt;
+  // --pre-trigger keeps the input before a trigger: it needs --trigger.
+  bool preTrigger = false;
   RecordOptions options;
   options.out = std::filesystem::absolute(args[0]);
   for (std::size_t i = 1; i < args.size(); i += 2) {
@@ -59,6 +62,9 @@ std::optional<RecordOptions> ParseOptions(const std::vector<std::string>& args) 
     } else if (name == "--trigger") {
       options.trigger = true;
       options.triggerDb = value;
+    } else if (name == "--pre-trigger" && value >= 0.0 && value <= app::kMaxPreTriggerS) {
+      options.preTriggerS = value;
+      preTrigger = true;
     } else if (name == "--rate" && (value == 22050 || value == 44100 || value == 48000 || value == 96000)) {
       options.rate = static_cast<int>(value);
     } else if (name == "--channels" && (value == 1 || value == 2)) {
@@ -69,6 +75,7 @@ std::optional<RecordOptions> ParseOptions(const std::vector<std::string>& args) 
       return std::nullopt;
     }
   }
+  if (preTrigger && !options.trigger) return std::nullopt;
   return options;
 }
 
@@ -151,6 +158,7 @@ void SetParameters(app::App& app, const RecordOptions& options) {
   p.recordingId = options.trigger ? app::ID_RECORDING_TRIGGER : app::ID_RECORDING_ON;
   // The dialog shows the trigger level as t − 90 dB.
   p.triggerLevel = std::clamp(static_cast<int>(std::lround(options.triggerDb)) + 90, 30, 120);
+  p.preTriggerS = static_cast<float>(options.preTriggerS);
 }
 
 }  // namespace

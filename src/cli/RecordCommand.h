@@ -18,7 +18,7 @@ int RunRecord(const std::vector<std::string>& args);
 
 // The usage line of the command.
 inline constexpr const char* kRecordUsage =
-    "sonavue-cli record OUT.wav [--seconds S] [--trigger DB] [--rate HZ]\n"
-    "                   [--channels 1|2] [--bits 16|24]\n";
+    "sonavue-cli record OUT.wav [--seconds S] [--trigger DB [--pre-trigger S]]\n"
+    "                   [--rate HZ] [--channels 1|2] [--bits 16|24]\n";
 
 }  // namespace sonavue::cli

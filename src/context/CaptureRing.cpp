@@ -75,4 +75,16 @@ StreamSpan CaptureRing::Extract(std::uint64_t startByte, std::uint64_t endByte,
   return span;
 }
 
+std::array<std::span<const std::uint8_t>, 2> CaptureRing::Pieces(std::uint64_t startByte,
+                                                                std::uint64_t endByte) const {
+  const std::size_t size = ring_.size();
+  const std::uint64_t oldest = total_ > size ? total_ - size : 0;
+  if (size == 0 || startByte >= endByte || startByte < oldest || endByte > total_) return {};
+  const auto length = static_cast<std::size_t>(endByte - startByte);
+  const auto at = static_cast<std::size_t>(startByte % size);
+  const std::size_t first = std::min(length, size - at);
+  return {std::span<const std::uint8_t>(ring_.data() + at, first),
+          std::span<const std::uint8_t>(ring_.data(), length - first)};
+}
+
 }  // namespace sonavue::app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -46,6 +47,11 @@ class CaptureRing {
   // Copies Held(startByte, endByte) into out (resized to its length) and
   // returns that span. Returns an empty span when out cannot be allocated.
   StreamSpan Extract(std::uint64_t startByte, std::uint64_t endByte, std::vector<std::uint8_t>& out) const;
+
+  // The stream bytes [startByte, endByte) where they lie in the ring, byte
+  // for byte (no groups), as one or two pieces in stream order; both empty
+  // unless the ring holds every one of them. Valid until the next Write.
+  std::array<std::span<const std::uint8_t>, 2> Pieces(std::uint64_t startByte, std::uint64_t endByte) const;
 
  private:
   std::vector<std::uint8_t> ring_;

@@ -53,6 +53,8 @@ inline constexpr int ID_SPL_METHOD_METER = 1197;
 
 inline constexpr int kResponseBins = 2048;
 inline constexpr int kUserColors = 18;
+// The longest pre-trigger of a triggered recording, in seconds.
+inline constexpr float kMaxPreTriggerS = 10.0F;
 
 // The scan parameter set: the values Scan Input and Scan File load before
 // their dialog and store back after it.
@@ -125,6 +127,10 @@ struct CurrentParameters {
   ScanParameterSet scan;
   std::array<std::string, 3> lastFolders;  // WAV files, images, data logs
   std::int32_t scanFlag = 0;
+  // Seconds a triggered recording starts before its trigger, 0 … 10; 0
+  // starts it at the trigger. Lasts for the session (the settings file has
+  // no field for it).
+  float preTriggerS = 0.0F;
   // Recording trigger level in the internal scale (30 … 120); kept for the
   // run of the program only.
   std::int32_t triggerLevel = 90;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "context/CaptureRing.h"
+
 namespace sonavue::app {
 
 // An open POSIX file descriptor, closed with its owner; −1 when none.
@@ -70,6 +72,13 @@ struct RecordingState {
   bool limitReached = false;  // the size limit ended the recording
   std::string failure;        // a file failure, shown when the scan has ended
   std::optional<FinishedRecording> finished;  // the last file finished
+  // The stream byte where the latest stretch ended: an early SAVE never
+  // goes back before it.
+  std::uint64_t lastStopByte = 0;
+  // With a pre-trigger: the latest input, every completed buffer of the
+  // scan, from which a stretch that starts before the buffer completing
+  // it takes its first bytes. Empty otherwise.
+  CaptureRing early;
 };
 
 }  // namespace sonavue::app

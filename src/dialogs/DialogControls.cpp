@@ -74,6 +74,7 @@ constexpr std::array kControls{
     ControlInfo{app::ID_RECORDING_TRIGGER, kRadio, "Trigger"},
     ControlInfo{IDC_SCROLL_TRIGGER, kScroll, "Trigger Level (dB)"},
     ControlInfo{IDC_EDIT_TRIGGER, kEdit, "Trigger Level (dB)"},
+    ControlInfo{IDC_EDIT_PRE_TRIGGER, kEdit, "Pre-trigger (s)"},
     ControlInfo{app::ID_ULTRASOUND_OFF, kRadio, "Off"},
     ControlInfo{app::ID_ULTRASOUND_FREQ_DIV, kRadio, "Freq Div"},
     ControlInfo{app::ID_ULTRASOUND_TIME_EXP, kRadio, "Time Exp"},

@@ -30,6 +30,8 @@ inline constexpr int IDC_RESET = 1027;
 inline constexpr int IDC_EDIT_RESOLUTION = 1029;
 inline constexpr int IDC_SCROLL_TRIGGER = 1054;
 inline constexpr int IDC_EDIT_TRIGGER = 1055;
+// Seconds a triggered recording keeps from before its trigger (Scan Input).
+inline constexpr int IDC_EDIT_PRE_TRIGGER = 1300;
 inline constexpr int IDC_EDIT_LOW_BAND = 1057;
 inline constexpr int IDC_EDIT_HIGH_BAND = 1059;
 inline constexpr int IDC_SCROLL_MULTIPLIER = 1060;

@@ -61,6 +61,7 @@ ParameterDialogModel::ParameterDialogModel(DialogMember member, const DialogSetu
   // the rate, FFT size and resolution, the band of the scale, then channels,
   // plot type, averaging and the segment.
   if (IsManual()) texts_[IDC_EDIT_CURSOR_OFFSET] = FormatInteger(v_.cursorOffsetHz);
+  if (IsScanInput()) ShowPreTrigger();
   ShowWidth();
   ShowLevelsOfDisplay();
 
@@ -145,6 +146,7 @@ void ParameterDialogModel::CopyParameters(const DialogSetup& setup) {
   v_.averagingScrollMs = p.averagingScrollMs;
   v_.averagingScopeMs = p.averagingScopeMs;
   v_.triggerLevel = std::clamp(setup.triggerLevel, kTriggerLowest, kTriggerHighest);
+  v_.preTriggerS = std::clamp(p.preTriggerS, 0.0F, app::kMaxPreTriggerS);
   v_.cursorOffsetHz = p.cursorFrequencyOffsetHz;
   v_.beginS = setup.beginS;
   v_.endS = setup.endS;
@@ -205,6 +207,7 @@ bool ParameterDialogModel::Has(int id) const {
       return ultrasound;
     case IDC_SCROLL_TRIGGER:
     case IDC_EDIT_TRIGGER:
+    case IDC_EDIT_PRE_TRIGGER:
       return IsScanInput();
     case IDC_SCROLL_LEVEL_MAX:
     case IDC_EDIT_LEVEL_MAX:
@@ -323,6 +326,10 @@ ControlState ParameterDialogModel::State(int id) const {
       shown(trigger ? LevelText(v_.triggerLevel) : std::string(), trigger);
       return s;
     }
+    case IDC_EDIT_PRE_TRIGGER:
+      s.text = TextOf(id);
+      s.enabled = v_.recordingId == app::ID_RECORDING_TRIGGER;
+      return s;
     case IDC_EDIT_MULTIPLIER: shown(FormatInteger(v_.multiplier)); return s;
     case IDC_EDIT_WIDTH:
       if (IsAutomatic()) {
@@ -441,6 +448,10 @@ void ParameterDialogModel::ReadAveragingEdit() {
   }
   const double value = ReadLeadingNumber(texts_[IDC_EDIT_AVERAGING], kShortEditChars);
   v_.averagingMs = RoundedMs(v_.averagingId == app::ID_AVERAGING_SEC ? value * 1000.0 : value);
+}
+
+void ParameterDialogModel::ShowPreTrigger() {
+  texts_[IDC_EDIT_PRE_TRIGGER] = FormatFixed(v_.preTriggerS, 1);
 }
 
 void ParameterDialogModel::ShowWidth() {
@@ -700,6 +711,10 @@ void ParameterDialogModel::Reset() {
   v_.scaleId = app::ID_SCALE_LINEAR;
   v_.plotTypeId = app::ID_PLOT_SIGNAL;
   v_.recordingId = app::ID_RECORDING_OFF;
+  if (IsScanInput()) {
+    v_.preTriggerS = 0.0F;
+    ShowPreTrigger();
+  }
   v_.widthUnitId = app::ID_WIDTH_SEC;
   v_.widthS = kDefaultWidthS;
   v_.sonogramMax = opening_.defaultSonogramMax;
@@ -739,6 +754,12 @@ void ParameterDialogModel::Commit(app::CurrentParameters& target) {
     v_.cursorOffsetHz = ReadLeadingInteger(texts_[IDC_EDIT_CURSOR_OFFSET]);
   }
   UpdateTimePerColumn();
+  if (IsScanInput()) {
+    // Text that is no number reads as 0: no pre-trigger.
+    const double preTriggerS = ReadLeadingNumber(texts_[IDC_EDIT_PRE_TRIGGER], kShortEditChars);
+    v_.preTriggerS = static_cast<float>(std::clamp(std::isfinite(preTriggerS) ? preTriggerS : 0.0, 0.0,
+                                                   static_cast<double>(app::kMaxPreTriggerS)));
+  }
   if (HasFile()) {
     const double factor = TimeFactor();
     v_.beginS = static_cast<float>(ReadLeadingNumber(texts_[IDC_EDIT_BEGIN], kSegmentEditChars) * factor);
@@ -776,6 +797,7 @@ void ParameterDialogModel::Commit(app::CurrentParameters& target) {
     target.resolutionId = v_.bitsId;
     target.typeId = v_.typeId;
     target.recordingId = v_.recordingId;
+    target.preTriggerS = v_.preTriggerS;
   } else {
     target.beginS = v_.beginS;
     target.endS = v_.endS;

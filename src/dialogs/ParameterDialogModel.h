@@ -83,6 +83,7 @@ struct DialogValues {
   std::int32_t averagingScrollMs = 0;
   std::int32_t averagingScopeMs = 200;
   std::int32_t triggerLevel = 90;
+  float preTriggerS = 0.0F;  // 0 … 10
   std::int32_t cursorOffsetHz = 0;
   float beginS = 0.0F;
   float endS = 0.0F;
@@ -166,6 +167,8 @@ class ParameterDialogModel {
   void ReadAveragingEdit();
   void ReadWidthEdit();
   void ShowWidth();
+  // The pre-trigger edit from the value, one decimal.
+  void ShowPreTrigger();
   void ReadSegmentEdits();
   void ShowSegment();
   void SetBandForScale();

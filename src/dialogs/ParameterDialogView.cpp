@@ -289,6 +289,8 @@ QGroupBox* ParameterDialogView::RecordingGroup() {
   trigger->addWidget(Make(IDC_SCROLL_TRIGGER), 1);
   trigger->addWidget(Make(IDC_EDIT_TRIGGER));
   grid->addLayout(trigger, 2, 0, 1, 3);
+  grid->addWidget(new QLabel(QString::fromUtf8(FindControl(IDC_EDIT_PRE_TRIGGER)->caption)), 3, 0, 1, 2);
+  grid->addWidget(Make(IDC_EDIT_PRE_TRIGGER), 3, 2);
   auto* group = new QGroupBox(QStringLiteral("Recording"));
   group->setLayout(grid);
   return group;

@@ -226,7 +226,7 @@ void RunEngine(App& app, const LiveRun& run) {
     if (p.recordingId == app::ID_RECORDING_TRIGGER && audio::RecordingEnabled(app)) {
       const RecordingTrigger::Press press = trigger.Step(app.render.view.frameTotalLevelDb, state.frameCount,
                                                          audio::IsSaving(app), app.clock.NowMs());
-      if (press == RecordingTrigger::Press::Save) audio::PressSave(app);
+      if (press == RecordingTrigger::Press::Save) audio::PressSave(app, p.preTriggerS);
       if (press == RecordingTrigger::Press::StopSave) audio::PressStopSave(app);
     }
     ++state.loopCount;

@@ -554,6 +554,27 @@ TEST(CliRecordTest, TheTriggerRecordsTheBurstAndTwoSecondsAfterIt) {
   EXPECT_LT(Rms(wav.samples, wav.samples.size() - 48000, wav.samples.size()), 30.0);
 }
 
+TEST(CliRecordTest, APreTriggerKeepsTheQuietBeforeTheBurstAndItsOnset) {
+  TempFolder folder;
+  const std::string out = (folder / "early.wav").string();
+  const CliRun run = RunCli("record " + out + " --trigger -30 --pre-trigger 1.5 --seconds 7", folder,
+                            "SONAVUE_SIMULATED_INPUT=burst:1000:10000:2500:3000 ");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = RecordLines(run.out);
+  ASSERT_EQ(lines.size(), 1U) << run.out;
+  const RecordedWav wav = ReadRecorded(out);
+  EXPECT_EQ(wav.dataLength, wav.fileSize - 68);
+  // The file opens in the quiet, 1.5 s before the trigger, which follows
+  // the onset by the time the 20-frame mean takes to rise.
+  EXPECT_LT(Rms(wav.samples, 0, 9600), 30.0);
+  std::size_t onset = 0;
+  while (onset < wav.samples.size() && std::abs(wav.samples[onset]) < 1000) ++onset;
+  EXPECT_GT(onset, 48000U * 5 / 10) << onset;
+  EXPECT_LT(onset, 48000U * 15 / 10) << onset;
+  // Its first milliseconds are there.
+  EXPECT_NEAR(Rms(wav.samples, onset, onset + 480), 7071.0, 400.0);
+}
+
 TEST(CliRecordTest, NoTriggerNoFile) {
   TempFolder folder;
   const std::string out = (folder / "quiet.wav").string();
@@ -570,6 +591,13 @@ TEST(CliRecordTest, BadArgumentsAndAFolderThatIsNotThere) {
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("usage: sonavue-cli record OUT.wav"), std::string::npos);
   run = RunCli("record " + (folder / "a.wav").string() + " --seconds", folder);
+  EXPECT_EQ(run.status, 2);
+  // A pre-trigger needs the trigger and is at most 10 s.
+  run = RunCli("record " + (folder / "a.wav").string() + " --pre-trigger 2", folder);
+  EXPECT_EQ(run.status, 2);
+  run = RunCli("record " + (folder / "a.wav").string() + " --trigger -30 --pre-trigger 10.5", folder);
+  EXPECT_EQ(run.status, 2);
+  run = RunCli("record " + (folder / "a.wav").string() + " --trigger -30 --pre-trigger -1", folder);
   EXPECT_EQ(run.status, 2);
   run = RunCli("record " + (folder / "a.wav").string(), folder, "SONAVUE_SIMULATED_INPUT=chirp ");
   EXPECT_EQ(run.status, 2);

@@ -166,5 +166,29 @@ TEST(CaptureRingTest, AReleasedRingHoldsNothing) {
   EXPECT_TRUE(out.empty());
 }
 
+
+TEST(CaptureRingTest, PiecesGiveAnyHeldBytesExactlyAcrossTheWrap) {
+  CaptureRing ring;
+  ASSERT_TRUE(ring.Allocate(120));
+  WriteStream(ring, 0, 1000, 37);  // the ring holds stream bytes 880 … 999
+  for (const auto& [start, end] : {std::pair<std::uint64_t, std::uint64_t>{880, 1000}, {881, 999}, {950, 963},
+                                   {959, 961}}) {
+    const auto pieces = ring.Pieces(start, end);
+    std::vector<std::uint8_t> joined(pieces[0].begin(), pieces[0].end());
+    joined.insert(joined.end(), pieces[1].begin(), pieces[1].end());
+    EXPECT_EQ(joined.size(), end - start) << start;
+    EXPECT_TRUE(IsStream(joined, start)) << start;
+  }
+  // 960 is ring offset 0: [950, 970) wraps into a second piece.
+  EXPECT_EQ(ring.Pieces(950, 970)[1].size(), 10U);
+  // Bytes overwritten, not yet written, or no bytes at all: nothing.
+  for (const auto& [start, end] : {std::pair<std::uint64_t, std::uint64_t>{879, 900}, {990, 1001}, {500, 500}}) {
+    const auto pieces = ring.Pieces(start, end);
+    EXPECT_TRUE(pieces[0].empty() && pieces[1].empty()) << start;
+  }
+  CaptureRing none;
+  EXPECT_TRUE(none.Pieces(0, 0)[0].empty());
+}
+
 }  // namespace
 }  // namespace sonavue::app

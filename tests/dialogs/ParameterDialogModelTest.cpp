@@ -682,6 +682,34 @@ TEST_F(ParameterDialogModelTest, ThePerceptualPaletteIsOfferedBesideTheOthersAnd
   EXPECT_EQ(written.paletteId, app::ID_PALETTE_PERCEPTUAL);
 }
 
+TEST_F(ParameterDialogModelTest, ThePreTriggerEditBelongsToScanInputAndToTheTrigger) {
+  params.preTriggerS = 2.5F;
+  auto m = Open(M::ScanInputAutomatic);
+  ASSERT_TRUE(m.Has(IDC_EDIT_PRE_TRIGGER));
+  EXPECT_EQ(Text(m, IDC_EDIT_PRE_TRIGGER), "2.5");
+  m.Click(app::ID_RECORDING_ON);
+  EXPECT_FALSE(Enabled(m, IDC_EDIT_PRE_TRIGGER));
+  m.Click(app::ID_RECORDING_TRIGGER);
+  EXPECT_TRUE(Enabled(m, IDC_EDIT_PRE_TRIGGER));
+  for (const auto& [typed, kept] : {std::pair{"7.25", 7.25F}, std::pair{"12", 10.0F}, std::pair{"-3", 0.0F},
+                                    std::pair{"soon", 0.0F}, std::pair{"0", 0.0F}}) {
+    m.SetText(IDC_EDIT_PRE_TRIGGER, typed);
+    app::CurrentParameters written = params;
+    m.Commit(written);
+    EXPECT_FLOAT_EQ(written.preTriggerS, kept) << typed;
+  }
+  m.SetText(IDC_EDIT_PRE_TRIGGER, "4");
+  m.Reset();
+  EXPECT_EQ(Text(m, IDC_EDIT_PRE_TRIGGER), "0.0");
+  for (M member : {M::ScanFileManual, M::AnalyzeAutomatic}) {
+    auto file = Open(member);
+    EXPECT_FALSE(file.Has(IDC_EDIT_PRE_TRIGGER));
+    app::CurrentParameters written = params;
+    file.Commit(written);
+    EXPECT_FLOAT_EQ(written.preTriggerS, 2.5F);  // a file dialog leaves it alone
+  }
+}
+
 TEST_F(ParameterDialogModelTest, ScanFileOkReadsBeginAndEndAndLeavesTheRate) {
   fileRateHz = 44100;
   beginS = 0.0F;

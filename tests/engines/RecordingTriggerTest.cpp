@@ -184,5 +184,150 @@ TEST_F(TriggerScanTest, ALoudStartIsRecordedUntilStopAndTheButtonsStayOffInASono
   EXPECT_EQ(wav.data.size(), StreamByte(steps[0].doneMs) - StreamByte(App().recording.saveTimeMs));
 }
 
+
+// Pre-trigger on the virtual clock: the input is a fixed pattern (faint
+// noise with tone bursts), so every recorded sample can be matched to the
+// stream frame it came from.
+class PreTriggerScanTest : public TriggerScanTest {
+ protected:
+  static constexpr int kRate = 48000;
+  static constexpr std::size_t kPatternFrames = 20 * kRate;
+
+  // Faint noise of ±17 with 1 kHz bursts of 10000 over [fromMs, toMs).
+  void UsePattern(const std::vector<std::pair<int, int>>& burstsMs) {
+    pattern_.assign(kPatternFrames, 0);
+    std::uint32_t noise = 777;
+    for (std::size_t i = 0; i < kPatternFrames; ++i) {
+      noise = noise * 1664525U + 1013904223U;
+      double v = 17.0 * (static_cast<double>(noise >> 8) / 8388608.0 - 1.0);
+      for (const auto& [fromMs, toMs] : burstsMs) {
+        if (i >= static_cast<std::size_t>(fromMs) * 48 && i < static_cast<std::size_t>(toMs) * 48) {
+          v = 10000.0 * std::sin(2.0 * M_PI * 1000.0 * static_cast<double>(i) / kRate);
+        }
+      }
+      pattern_[i] = static_cast<std::int16_t>(std::lround(v));
+    }
+    devices_.SetSource({platform::SignalSource::Kind::Samples, 0.0, 32767.0, -1.0, pattern_});
+  }
+
+  // The Scan Input dialog: Recording Enable "Trigger" at −30 dB and the
+  // pre-trigger typed into its edit.
+  void AnswerWithPreTrigger(const std::string& seconds) {
+    App().params.variables = app::IDM_VARIABLES_ADJUST;
+    prompts_.QueueDialog([seconds](platform::ModalDialog& d) {
+      dialogs::ParameterDialogModel& model = static_cast<dialogs::ParameterDialog&>(d).Model();
+      model.Click(app::ID_RECORDING_TRIGGER);
+      model.Scroll(dialogs::IDC_SCROLL_TRIGGER, dialogs::ScrollAction::Thumb, 60);
+      model.SetText(dialogs::IDC_EDIT_PRE_TRIGGER, seconds);
+      return true;
+    });
+    prompts_.QueueFile({path_.string()});
+  }
+
+  // Runs the scan until STOP stopMs after its start; returns the clock of
+  // the first SAVE.
+  std::uint32_t Scan(std::uint32_t stopMs) {
+    std::uint32_t savedAt = 0;
+    startMs_ = clock_.NowMs();
+    std::vector<Step> steps{{startMs_ + stopMs, Press(app::IDC_STOP)}};
+    devices_.SetTickHook([&](std::uint32_t now) {
+      if (savedAt == 0 && App().recording.saving) savedAt = App().recording.saveTimeMs;
+      if (!steps[0].done && now >= steps[0].atMs) {
+        steps[0].done = true;
+        steps[0].action();
+      }
+    });
+    SendCommand(app::IDM_SCAN_INPUT);
+    devices_.SetTickHook({});
+    return savedAt;
+  }
+
+  // Whether mono 16-bit data is the pattern from stream frame first on.
+  ::testing::AssertionResult IsPatternFrom(const std::vector<std::uint8_t>& data, std::uint64_t first) const {
+    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+      const auto value = static_cast<std::int16_t>(data[i] | (data[i + 1] << 8));
+      const std::int16_t expected = pattern_[static_cast<std::size_t>((first + i / 2) % kPatternFrames)];
+      if (value != expected) {
+        return ::testing::AssertionFailure() << "sample " << i / 2 << " is " << value << ", not stream frame "
+                                             << first + i / 2 << " (" << expected << ")";
+      }
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  std::vector<std::int16_t> pattern_;
+};
+
+TEST_F(PreTriggerScanTest, TheFileStartsThePreTriggerBeforeTheTriggerFrameToTheSample) {
+  for (const auto& [text, seconds] : {std::pair{"3.5", 3.5}, std::pair{"10", 10.0}}) {
+    std::filesystem::remove(path_);
+    UsePattern({{12000, 13000}});
+    AnswerWithPreTrigger(text);
+    const std::uint32_t savedAt = Scan(14000);
+    EXPECT_FLOAT_EQ(App().params.preTriggerS, static_cast<float>(seconds));
+    ASSERT_NE(savedAt, 0U) << "the burst did not trigger";
+    // The pre-trigger reaches back over more than one input buffer of 4 s.
+    const std::uint64_t triggerFrame = StreamByte(savedAt) / 2;
+    const auto preFrames = static_cast<std::uint64_t>(seconds * kRate);
+    ASSERT_GT(triggerFrame, preFrames);
+    const Wav wav = ReadWav(path_);
+    ASSERT_TRUE(IsComplete(wav));
+    EXPECT_TRUE(IsPatternFrom(wav.data, triggerFrame - preFrames)) << text;
+    // It ends at STOP, which closes the open stretch.
+    EXPECT_EQ(wav.data.size() / 2, StreamByte(App().recording.stopTimeMs) / 2 - (triggerFrame - preFrames)) << text;
+    // So the onset of the burst is in the file, with the quiet before it.
+    const std::size_t onset = (12000 * 48 - (triggerFrame - preFrames)) * 2;
+    ASSERT_LT(onset + 1, wav.data.size());
+    EXPECT_LT(std::abs(static_cast<std::int16_t>(wav.data[onset - 2] | (wav.data[onset - 1] << 8))), 18);
+    EXPECT_TRUE(TakeBoxes().empty());
+  }
+}
+
+TEST_F(PreTriggerScanTest, NoPreTriggerStartsAtTheTriggerFrameAsBefore) {
+  UsePattern({{5000, 6000}});
+  AnswerWithPreTrigger("0");
+  const std::uint32_t savedAt = Scan(7000);
+  ASSERT_NE(savedAt, 0U);
+  EXPECT_EQ(App().params.preTriggerS, 0.0F);
+  EXPECT_EQ(App().recording.early.Size(), 0U);  // no memory kept for it
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  EXPECT_TRUE(IsPatternFrom(wav.data, StreamByte(savedAt) / 2));
+  EXPECT_EQ(wav.data.size(), StreamByte(App().recording.stopTimeMs) - StreamByte(savedAt));
+}
+
+TEST_F(PreTriggerScanTest, ASecondStretchNeverReachesBackIntoTheFirst) {
+  // STOP SAVE about 2 s after the first burst; the second burst triggers
+  // within the pre-trigger of that stop: the file is one unbroken stretch
+  // of the stream, nothing recorded twice.
+  UsePattern({{6000, 6500}, {9500, 10000}});
+  AnswerWithPreTrigger("4");
+  std::uint32_t firstSave = 0;
+  int saves = 0;
+  bool wasSaving = false;
+  std::vector<Step> steps{{11000, Press(app::IDC_STOP)}};
+  startMs_ = clock_.NowMs();
+  devices_.SetTickHook([&](std::uint32_t now) {
+    const bool saving = App().recording.saving;
+    if (saving && !wasSaving) {
+      ++saves;
+      if (firstSave == 0) firstSave = App().recording.saveTimeMs;
+    }
+    wasSaving = saving;
+    if (!steps[0].done && now >= steps[0].atMs) {
+      steps[0].done = true;
+      steps[0].action();
+    }
+  });
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  ASSERT_EQ(saves, 2);
+  const std::uint64_t first = StreamByte(firstSave) / 2 - 4 * kRate;
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  EXPECT_TRUE(IsPatternFrom(wav.data, first));
+  EXPECT_EQ(wav.data.size() / 2, StreamByte(App().recording.stopTimeMs) / 2 - first);
+}
+
 }  // namespace
 }  // namespace sonavue::engines
