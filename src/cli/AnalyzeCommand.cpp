@@ -18,6 +18,8 @@ struct AnalyzeOptions {
   std::string out;
   bool entire = false;
   bool jpeg = true;
+  bool png = false;     // OUT.png: a PNG file
+  bool legend = false;  // with the level legend at its right
   std::string logSpectrum;  // also the Log Spectrum of the picture, when given
   ImageOptions image;
   AnalysisOptions analysis;
@@ -35,6 +37,8 @@ bool ParseOptions(const std::vector<std::string>& args, AnalyzeOptions& o) {
     if (read == OptionRead::Bad) return false;
     if (name == "--entire") {
       o.entire = true;
+    } else if (name == "--legend") {
+      o.legend = true;
     } else if (name == "-o" || name == "--output") {
       const auto text = in.Value(name);
       if (!text) return false;
@@ -48,10 +52,12 @@ bool ParseOptions(const std::vector<std::string>& args, AnalyzeOptions& o) {
       return in.UnknownOption(name);
     }
   }
-  if (o.out.empty()) return in.Complain("an output file is needed (-o OUT.bmp or OUT.jpg)");
+  if (o.out.empty()) return in.Complain("an output file is needed (-o OUT.bmp, OUT.jpg or OUT.png)");
+  o.png = IsPngName(o.out);
   const std::optional<bool> jpeg = IsJpegName(o.out);
-  if (!jpeg) return in.Complain("the output file must end in .bmp or .jpg");
-  o.jpeg = *jpeg;
+  if (!jpeg && !o.png) return in.Complain("the output file must end in .bmp, .jpg or .png");
+  if (o.legend && !o.png) return in.Complain("--legend needs a PNG output file (-o OUT.png)");
+  o.jpeg = jpeg.value_or(false);
   return true;
 }
 
@@ -76,6 +82,8 @@ int RunAnalyze(const std::vector<std::string>& args) {
     }
   }
 
+  // A PNG file goes through the bitmap chooser under its own name.
+  app.image.pngLegend = o.legend;
   context.Prompts().QueueDialog(ImageDialogAnswer(o.image, o.jpeg));
   context.Prompts().QueueFile({o.out});
   const output::SaveResult saved = app::SaveScreenImageCommand(

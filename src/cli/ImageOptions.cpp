@@ -77,6 +77,13 @@ platform::ScriptedPrompts::DialogAnswer ImageDialogAnswer(const ImageOptions& o,
   };
 }
 
+bool IsPngName(const std::string& name) {
+  std::string extension = std::filesystem::path(name).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".png";
+}
+
 std::optional<bool> IsJpegName(const std::string& name) {
   std::string extension = std::filesystem::path(name).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),

@@ -33,5 +33,7 @@ platform::ScriptedPrompts::DialogAnswer ImageDialogAnswer(const ImageOptions& o,
 // Whether a file name ends in ".jpg" or ".jpeg" (true), ".bmp" (false), or
 // neither (nothing), in any letter case.
 std::optional<bool> IsJpegName(const std::string& name);
+// Whether a file name ends in ".png", in any letter case.
+bool IsPngName(const std::string& name);
 
 }  // namespace sonavue::cli

@@ -24,6 +24,10 @@ constexpr const char* kSoundFilesFilter =
     "Sound Files (*.flac;*.aif;*.aiff;*.aifc;*.ogg;*.oga;*.opus;*.mp3)|"
     "*.flac;*.aif;*.aiff;*.aifc;*.ogg;*.oga;*.opus;*.mp3|";
 
+// The image choosers also offer PNG: a name ending in ".png" is saved as a
+// PNG file with the level legend (see SaveScreenImage).
+constexpr const char* kPngFilesFilter = "PNG Files with Level Legend (*.png)|*.png|";
+
 }  // namespace
 
 platform::FileChooserRequest ChooserRequest(FileChooser chooser) {
@@ -40,12 +44,12 @@ platform::FileChooserRequest ChooserRequest(FileChooser chooser) {
       break;
     case FileChooser::SaveBitmap:
       r.title = "Save Bitmap";
-      r.filter = "Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||";
+      r.filter = std::string("Bitmap Files (*.bmp)|*.bmp|") + kPngFilesFilter + "All Files (*.*)|*.*||";
       r.defaultExtension = "bmp";
       break;
     case FileChooser::SaveJpeg:
       r.title = "Save JPEG Image File";
-      r.filter = "JPEG Files (*.jpg)|*.jpg|All Files (*.*)|*.*||";
+      r.filter = std::string("JPEG Files (*.jpg)|*.jpg|") + kPngFilesFilter + "All Files (*.*)|*.*||";
       r.defaultExtension = "jpg";
       break;
     case FileChooser::RecordWave:

@@ -40,6 +40,9 @@ struct ImageSettings {
   // The size last chosen in the dialog, pixels; 0 until one was chosen.
   int outputWidth = 0;
   int outputHeight = 0;
+  // A sonogram saved as PNG (a chosen name ending in ".png") gets the level
+  // legend at its right.
+  bool pngLegend = true;
 
   bool Jpeg() const { return formatId != ID_IMAGE_BITMAP; }
   bool TimeOriginZero() const { return timeOriginId == ID_ORIGIN_ZERO_YES; }

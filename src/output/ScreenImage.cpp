@@ -1,7 +1,9 @@
 #include "output/ScreenImage.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
@@ -16,6 +18,8 @@
 #include "output/BmpFile.h"
 #include "output/ImageResample.h"
 #include "output/JpegEncoder.h"
+#include "output/LevelLegend.h"
+#include "platform/PngFile.h"
 #include "plans/RenderMath.h"
 #include "render/Axes.h"
 #include "render/Palette.h"
@@ -37,6 +41,13 @@ constexpr std::size_t kBmpBlockBytes = std::size_t{4} << 20;
 // A live scan's scrolling sonogram (not the analysis made of it afterwards).
 bool IsScanSonogram(const App& app) { return app.frame.displayIsScan && app.params.IsScrollDisplay(); }
 
+bool IsPngFileName(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".png";
+}
+
 int AnalysedColumns(const App& app) { return std::max(0, app.render.view.columns); }
 
 PixelView ViewOf(const DisplayBitmap& image) {
@@ -52,6 +63,7 @@ struct SaveJob {
   ImageSource source;
   ImageSize output;
   bool jpeg = true;
+  bool png = false;  // a PNG file, whatever the format chosen in the dialog
   bool timeOriginZero = false;
 };
 
@@ -172,6 +184,20 @@ std::optional<ImageFailure> WriteBmp(const DisplayBitmap& output, app::WholeFile
   return std::nullopt;
 }
 
+// The PNG file: a sonogram with the level legend at its right (when the
+// settings ask for it), encoded into memory and written in one piece.
+std::optional<ImageFailure> WritePng(const App& app, const DisplayBitmap& output, float k,
+                                     app::WholeFileWriter& file) {
+  DisplayBitmap legend;
+  const bool withLegend = app.image.pngLegend && !app.params.IsScopeDisplay();
+  if (withLegend && !AddLevelLegend(app, output, k, legend)) return ImageFailure::NoOutputMemory;
+  std::vector<std::uint8_t> png;
+  if (!platform::EncodePng(withLegend ? legend : output, png)) return ImageFailure::PixelsUnreadable;
+  file.Write(std::as_bytes(std::span(png)));
+  if (!file.Commit()) return ImageFailure::WriteFailed;
+  return std::nullopt;
+}
+
 // Draws the picture at the output size and writes it into file.
 std::optional<ImageFailure> RenderAndWrite(App& app, const SaveJob& job, app::WholeFileWriter& file,
                                            const ImageMemoryLimits& limits) {
@@ -202,6 +228,7 @@ std::optional<ImageFailure> RenderAndWrite(App& app, const SaveJob& job, app::Wh
     DrawSonogramOverlays(app, job, output, k);
   }
 
+  if (job.png) return WritePng(app, output, k, file);
   return job.jpeg ? WriteJpeg(app, output, file, limits) : WriteBmp(output, file, limits);
 }
 
@@ -252,6 +279,7 @@ SaveResult SaveScreenImage(App& app, ImageCommand command, const AskImageSetting
     app.window->Invalidate();
     return SaveResult::Cancelled;
   }
+  job.png = IsPngFileName(chosen->front());
   app::WholeFileWriter file;
   if (!file.Open(chosen->front())) return Finish(app, ImageFailure::CannotOpen);
 

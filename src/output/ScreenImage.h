@@ -67,7 +67,10 @@ enum class SaveResult {
 };
 
 // The interactive command: the dialog (ask), the chooser of the format
-// ("Save Bitmap" or "Save JPEG Image File"), then the file. A chooser
+// ("Save Bitmap" or "Save JPEG Image File"), then the file. A chosen name
+// ending in ".png" (either chooser offers it) is saved as a PNG file, a
+// sonogram with the level legend at its right unless the image settings
+// leave it out. A chooser
 // cancelled redraws the window. The file is written whole under a new name
 // beside the chosen one and then put in its place, so a failure leaves any
 // earlier file of that name untouched.

@@ -342,12 +342,47 @@ TEST(CliTest, AnalyzeWritesTheSameLogSpectrumAsLevels) {
   EXPECT_EQ(refused.err, "Cannot Open File\n");
 }
 
+// Width and height from a PNG file's IHDR chunk.
+std::pair<std::uint32_t, std::uint32_t> PngSize(const std::vector<std::uint8_t>& b) {
+  if (b.size() < 24 || b[0] != 0x89 || b[1] != 'P' || b[2] != 'N' || b[3] != 'G') return {0, 0};
+  const auto be = [&b](std::size_t at) {
+    return (static_cast<std::uint32_t>(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+  };
+  return {be(16), be(20)};
+}
+
+TEST(CliTest, AnalyzeWritesAPngWithTheLevelLegendWhenAsked) {
+  TempFolder folder;
+  WriteTone(folder / "tone.wav", 48000, 2.0);
+  const std::string wav = (folder / "tone.wav").string();
+  CliRun run = RunCli("analyze " + wav + " -o " + (folder / "a.bmp").string() + " --window 1000x700", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = RunCli("analyze " + wav + " -o " + (folder / "a.png").string() + " --window 1000x700", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = RunCli("analyze " + wav + " -o " + (folder / "b.png").string() + " --legend --window 1000x700", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto bmp = sonavue::testing::ReadFileBytes(folder / "a.bmp");
+  ASSERT_GT(bmp.size(), 26U);
+  const auto plain = PngSize(sonavue::testing::ReadFileBytes(folder / "a.png"));
+  const auto legend = PngSize(sonavue::testing::ReadFileBytes(folder / "b.png"));
+  EXPECT_EQ(plain.first, U32(bmp, 18));
+  EXPECT_EQ(plain.second, U32(bmp, 22));
+  EXPECT_GT(legend.first, plain.first + 40);
+  EXPECT_EQ(legend.second, plain.second);
+  // The legend belongs to PNG files only.
+  run = RunCli("analyze " + wav + " -o " + (folder / "c.bmp").string() + " --legend", folder);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--legend"), std::string::npos);
+  run = RunCli("analyze " + wav + " -o " + (folder / "c.gif").string(), folder);
+  EXPECT_EQ(run.status, 2);
+}
+
 TEST(CliTest, AnalyzeRefusesWhatItCannotDo) {
   TempFolder folder;
   WriteTone(folder / "tone.wav", 48000, 1.0);
   const std::string file = (folder / "tone.wav").string();
   EXPECT_EQ(RunCli("analyze " + file, folder).status, 2);
-  EXPECT_EQ(RunCli("analyze " + file + " -o x.png", folder).status, 2);
+  EXPECT_EQ(RunCli("analyze " + file + " -o x.gif", folder).status, 2);
   EXPECT_EQ(RunCli("analyze " + file + " -o x.bmp --window 10x10", folder).status, 2);
   EXPECT_EQ(RunCli("analyze " + file + " -o x.bmp --width 20000", folder).status, 2);
   EXPECT_EQ(RunCli("analyze " + file + " -o x.bmp --frobnicate 1", folder).status, 2);

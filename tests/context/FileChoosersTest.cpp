@@ -17,6 +17,11 @@ TEST(FileChoosersTest, TheOpenChoosersOfferSoundFilesAfterWaveFiles) {
               "Sound Files (*.flac *.aif *.aiff *.aifc *.ogg *.oga *.opus *.mp3);;"
               "All Files (*)");
   }
+  // The image choosers offer PNG files (with the level legend) after their own.
+  EXPECT_EQ(ChooserRequest(FileChooser::SaveJpeg).filter,
+            "JPEG Files (*.jpg)|*.jpg|PNG Files with Level Legend (*.png)|*.png|All Files (*.*)|*.*||");
+  EXPECT_EQ(platform::QtFilterFromStored(ChooserRequest(FileChooser::SaveBitmap).filter),
+            "Bitmap Files (*.bmp);;PNG Files with Level Legend (*.png);;All Files (*)");
   // The recording chooser writes WAV files only.
   EXPECT_EQ(ChooserRequest(FileChooser::RecordWave).filter, "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*||");
 }

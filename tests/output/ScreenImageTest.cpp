@@ -145,6 +145,72 @@ TEST_F(ScreenImageTest, TheWindowSavedAsBitmapHasTheHeaderAndTheDisplayPixels) {
   EXPECT_GT(tone, 0);
 }
 
+TEST_F(ScreenImageTest, APngNameGivesThePictureWithTheLevelLegendAtItsRight) {
+  AnalyzeTone(1.5);
+  const auto bmpPath = *folders_ / "same.bmp";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, bmpPath, &Bitmap);
+  const Bmp bmp{ReadFileBytes(bmpPath)};
+  const auto pngPath = *folders_ / "legend.PNG";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, pngPath, &Bitmap);
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(pngPath);
+  ASSERT_GT(bytes.size(), 8U);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 8),
+            (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+  QImage png;
+  ASSERT_TRUE(png.load(QString::fromStdString(pngPath.string()), "PNG"));
+  png = png.convertToFormat(QImage::Format_RGB888);
+  const int w = bmp.width();
+  ASSERT_EQ(png.height(), bmp.height());
+  ASSERT_GT(png.width(), w + 40);
+  const auto at = [&png](int x, int y) {
+    const QRgb c = png.pixel(x, y);
+    return platform::Rgb{static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)),
+                         static_cast<std::uint8_t>(qBlue(c))};
+  };
+  // The picture itself is the bitmap's, pixel for pixel.
+  int differing = 0;
+  for (int y = 0; y < png.height(); y += 3) {
+    for (int x = 0; x < w; x += 3) differing += at(x, y) != bmp.At(x, y) ? 1 : 0;
+  }
+  EXPECT_EQ(differing, 0);
+  // The bar: some column of the strip runs from the lowest scale colour at
+  // the bottom to the highest at the top, through the palette's colours.
+  const platform::ColorTable& colors = App().colors;
+  int barX = -1;
+  for (int x = w; x < png.width() && barX < 0; ++x) {
+    bool top = false;
+    bool bottom = false;
+    for (int y = 0; y < png.height(); ++y) {
+      top = top || at(x, y) == colors[render::kLastScaleIndex];
+      bottom = bottom || at(x, y) == colors[render::kFirstScaleIndex];
+    }
+    if (top && bottom) barX = x;
+  }
+  ASSERT_GE(barX, 0) << "no colour bar";
+  int topY = -1;
+  int bottomY = -1;
+  for (int y = 0; y < png.height(); ++y) {
+    if (topY < 0 && at(barX, y) == colors[render::kLastScaleIndex]) topY = y;
+    if (at(barX, y) == colors[render::kFirstScaleIndex]) bottomY = y;
+  }
+  EXPECT_LT(topY, bottomY);
+  EXPECT_EQ(at(barX, (topY + bottomY) / 2), colors[120]);
+  // Labels beside it (antialiased text: anything but the Background).
+  int text = 0;
+  for (int y = 0; y < png.height(); ++y) {
+    for (int x = barX + 20; x < png.width(); ++x) text += at(x, y) != colors[render::kBackgroundIndex] ? 1 : 0;
+  }
+  EXPECT_GT(text, 100);
+  EXPECT_TRUE(TakeBoxes().empty());
+
+  // Without the legend it is the picture alone.
+  App().image.pngLegend = false;
+  Save(app::IDM_SAVE_IMAGE_WINDOW, *folders_ / "plain.png", &Bitmap);
+  QImage plain;
+  ASSERT_TRUE(plain.load(QString::fromStdString((*folders_ / "plain.png").string()), "PNG"));
+  EXPECT_EQ(plain.width(), w);
+}
+
 TEST_F(ScreenImageTest, AnEightHundredBySixHundredDisplaySavedAsBitmapIsOneMillionFourHundredFortyThousandAndFiftyEightBytes) {
   ASSERT_TRUE(SetDisplaySize(800, 600));
   AnalyzeTone(1.0);
