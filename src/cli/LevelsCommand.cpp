@@ -1,7 +1,9 @@
 #include "cli/LevelsCommand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <new>
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +12,7 @@
 
 #include "audio/WaveOpen.h"
 #include "cli/CliContext.h"
+#include "cli/LevelsOutput.h"
 #include "dsp/LevelSpectrum.h"
 #include "dsp/ParameterRules.h"
 #include "context/CurrentParameters.h"
@@ -33,6 +36,8 @@ struct LevelsOptions {
   int channel = 0;
   std::optional<float> resolutionHz;
   std::optional<int> fftSize;
+  LevelsFormat format = LevelsFormat::Csv;
+  std::string output;  // empty: standard output
 };
 
 bool ParseNumber(const std::string& text, double& value) {
@@ -61,7 +66,14 @@ bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
       std::fprintf(stderr, "sonavue-cli levels: bad value '%s' for %s\n", text.c_str(), name.c_str());
       return false;
     };
-    if (name == "--scale") {
+    if (name == "--format") {
+      if (text == "csv") o.format = LevelsFormat::Csv;
+      else if (text == "npy") o.format = LevelsFormat::Npy;
+      else return bad();
+    } else if (name == "--output") {
+      if (text.empty()) return bad();
+      o.output = text;
+    } else if (name == "--scale") {
       if (text == "linear") o.scale = dsp::FrequencyScale::Linear;
       else if (text == "log") o.scale = dsp::FrequencyScale::Log;
       else if (text == "oct3") o.scale = dsp::FrequencyScale::Oct3;
@@ -172,39 +184,74 @@ int RunLevels(const std::vector<std::string>& args) {
     std::fprintf(stderr, "%s\n", engines::RefusalText(plan.refusal));
     return 1;
   }
-  std::vector<std::uint8_t> data(plan.segment.endByte - plan.segment.beginByte);
-  if (!audio::ReadDataBytes(*wave, plan.segment.beginByte, data)) {
-    std::fprintf(stderr, "Cannot Read Wave File\n");
-    return 1;
-  }
   engines::ColumnAnalysis analysis;
   if (!analysis.Start(plan.columns)) {
     std::fprintf(stderr, "Not enough memory\n");
     return 1;
   }
+  audio::WaveDataReader reader;
+  if (!reader.Open(*wave)) {
+    std::fprintf(stderr, "Cannot Read Wave File\n");
+    return 1;
+  }
 
+  // The segment is read block by block, each block of columns with the
+  // samples its frames cover, so that memory stays small for any length.
+  const engines::ColumnRun& run = plan.columns;
+  const std::int64_t columns = run.frames.columns;
+  const int block = analysis.BlockColumns();
+  const int bytesPerSample = run.bytesPerSample;
+  const std::int64_t segmentSamples = (plan.segment.endByte - plan.segment.beginByte) / bytesPerSample;
+  const std::int64_t frameSamples = static_cast<std::int64_t>(p.fftSize) * channels;
+  // Frame starts are rounded: a block's frames cover at most its hops plus a
+  // few samples more than the first block's.
+  const std::int64_t blockSpan =
+      engines::FrameStart(block - 1, run.frames.hop, channels) + 4 * channels + 2 + frameSamples;
+  std::vector<std::uint8_t> samples;
+  try {
+    samples.resize(static_cast<std::size_t>(std::min(blockSpan, segmentSamples) * bytesPerSample));
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "Not enough memory\n");
+    return 1;
+  }
+
+  std::FILE* out = stdout;
+  if (!o.output.empty()) {
+    out = std::fopen(o.output.c_str(), "wb");
+    if (out == nullptr) {
+      std::fprintf(stderr, "sonavue-cli levels: cannot write %s\n", o.output.c_str());
+      return 1;
+    }
+  }
+  LevelsWriter writer(out, o.format, columns, o.rows);
+  writer.Begin();
   const double beginMs = std::round(static_cast<double>(p.beginS) * 1000.0);
-  std::string line = "column,time_ms,total_db";
-  for (int r = 0; r < o.rows; ++r) line += ",r" + std::to_string(r);
-  std::fputs(line.c_str(), stdout);
-  std::fputc('\n', stdout);
-  char number[64];
-  for (std::int64_t i = 0; i < plan.columns.frames.columns; ++i) {
-    analysis.Analyse(data, i);
-    line.clear();
-    std::snprintf(number, sizeof number, "%lld,%.3f,", static_cast<long long>(i),
-                  beginMs + static_cast<double>(i) * o.stepMs);
-    line += number;
-    if (const auto total = analysis.TotalDb(0)) {
-      std::snprintf(number, sizeof number, "%.3f", static_cast<double>(*total));
-      line += number;
+  bool readFailed = false;
+  for (std::int64_t first = 0; first < columns; first += block) {
+    const int count = static_cast<int>(std::min<std::int64_t>(block, columns - first));
+    const std::int64_t begin = std::min(engines::FrameStart(first, run.frames.hop, channels), segmentSamples);
+    const std::int64_t end = std::clamp(engines::FrameStart(first + count - 1, run.frames.hop, channels) + frameSamples,
+                                        begin, std::min(segmentSamples, begin + static_cast<std::int64_t>(samples.size()) / bytesPerSample));
+    const std::span<std::uint8_t> bytes(samples.data(), static_cast<std::size_t>((end - begin) * bytesPerSample));
+    if (!reader.Read(plan.segment.beginByte + static_cast<std::uint32_t>(begin * bytesPerSample), bytes)) {
+      readFailed = true;
+      break;
     }
-    for (std::int16_t code : analysis.Codes(0)) {
-      line += ',';
-      line += std::to_string(code);
+    analysis.AnalyseBlock(bytes, first, count, begin);
+    for (int i = 0; i < count; ++i) {
+      writer.Column(first + i, beginMs + static_cast<double>(first + i) * o.stepMs, analysis.TotalDb(0, i),
+                    analysis.Codes(0, i));
     }
-    line += '\n';
-    std::fputs(line.c_str(), stdout);
+  }
+  const bool written = writer.Finish();
+  const bool closed = out == stdout || std::fclose(out) == 0;
+  if (readFailed) {
+    std::fprintf(stderr, "Cannot Read Wave File\n");
+    return 1;
+  }
+  if (!written || !closed) {
+    std::fprintf(stderr, "sonavue-cli levels: cannot write %s\n", o.output.empty() ? "the output" : o.output.c_str());
+    return 1;
   }
   return 0;
 }

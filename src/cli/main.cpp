@@ -21,7 +21,7 @@ int Usage() {
                "       sonavue-cli levels FILE [--rows R] [--low HZ] [--high HZ]\n"
                "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
-               "                   [--resolution HZ] [--fft N]\n"
+               "                   [--resolution HZ] [--fft N] [--format csv|npy] [--output FILE]\n"
                "       sonavue-cli listen SECONDS [--rate HZ]\n");
   return 2;
 }
