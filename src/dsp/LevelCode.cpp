@@ -42,15 +42,19 @@ constexpr double kBoundaryGuard = 1e-6;
 constexpr double kLargestEstimate = 32000.0;
 constexpr std::size_t kChunk = 64;
 
+// Powers far beyond any signal's, where N·P/fs itself could overflow or
+// lose precision, are left to the exact formula.
+constexpr double kSmallestSurePower = 1e-290;
+constexpr double kLargestSurePower = 1e290;
+
 // Whether an estimated code needs the exact formula: a power outside the
-// normal range (zero, negative, subnormal, infinite, not a number), an
+// sure range (zero, negative, subnormal, huge, infinite, not a number), an
 // estimate near a half code, or one near the 16-bit limits.
 // Written as a sum of selections of 0 and 1 so that it runs on vectors; a
 // comparison with a NaN counts as failed.
 inline double Unsure(double power, double estimate, double rounded) {
   const double distance = std::fabs(estimate - rounded);
-  return (power >= std::numeric_limits<double>::min() ? 0.0 : 1.0) +
-         (power <= std::numeric_limits<double>::max() ? 0.0 : 1.0) +
+  return (power >= kSmallestSurePower ? 0.0 : 1.0) + (power <= kLargestSurePower ? 0.0 : 1.0) +
          (distance <= 0.5 - kBoundaryGuard ? 0.0 : 1.0) + (std::fabs(estimate) < kLargestEstimate ? 0.0 : 1.0);
 }
 

@@ -26,7 +26,7 @@ std::int16_t LevelCode(double power, int fftSize, float sampleRateHz, float wind
 // LevelCode of many powers of one run at once, with the same results: the
 // logarithm is estimated from the binary exponent and a short series to
 // within 10⁻⁸ of a code, which settles the rounding of every power except
-// those within 10⁻⁶ of a half code (and those outside the normal range);
+// those within 10⁻⁶ of a half code (and those beyond 10^±290);
 // these few take LevelCode itself. The loop has no branches and no library
 // calls, so it runs on vectors.
 class LevelCoder {
