@@ -6,7 +6,8 @@
 //    (shared/perf/make_signals.sh; $SONV_BENCH_DIR, default /tmp/sonv_bench)
 //    in a plot 1200 pixels wide with a new window's parameters: "Dual"
 //    view, "Scroll 2", 10 s across the display, automatic resolution. The
-//    target is under 1.5 s.
+//    target is under 1.5 s of real time; the CPU column is the whole
+//    process's processor time (both cores).
 
 #include <benchmark/benchmark.h>
 
@@ -152,7 +153,12 @@ void BM_AnalyzeFileStereo10min(benchmark::State& state) {
   state.counters["image_MB"] = static_cast<double>(app.display.Stride()) * app.display.Height() / 1e6;
   app.window->Destroy();
 }
-BENCHMARK(BM_AnalyzeFileStereo10min)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_AnalyzeFileStereo10min)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 }  // namespace
 
