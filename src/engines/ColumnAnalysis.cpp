@@ -164,6 +164,8 @@ class ColumnAnalysis::Steps {
 
 ColumnAnalysis::ColumnAnalysis() = default;
 ColumnAnalysis::~ColumnAnalysis() = default;
+ColumnAnalysis::ColumnAnalysis(ColumnAnalysis&&) noexcept = default;
+ColumnAnalysis& ColumnAnalysis::operator=(ColumnAnalysis&&) noexcept = default;
 
 bool ColumnAnalysis::Start(const ColumnRun& run) {
   Release();

@@ -91,8 +91,8 @@ class ColumnAnalysis {
  public:
   ColumnAnalysis();
   ~ColumnAnalysis();
-  ColumnAnalysis(const ColumnAnalysis&) = delete;
-  ColumnAnalysis& operator=(const ColumnAnalysis&) = delete;
+  ColumnAnalysis(ColumnAnalysis&&) noexcept;
+  ColumnAnalysis& operator=(ColumnAnalysis&&) noexcept;
 
   // False when the level run cannot be created (bad settings, no memory).
   bool Start(const ColumnRun& run);
