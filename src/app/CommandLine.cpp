@@ -128,6 +128,7 @@ void InterpretCommandLine(App& app, const std::vector<std::string>& arguments, c
     case CommandLine::Form::File:
       TakeFile(app, line.fileName);
       p.wayOfWorking = 3;
+      app.commandLine.fileForm = true;
       send(IDM_SCAN_FILE, kReasonCommandLine);
       return;
     case CommandLine::Form::Numeric: break;

@@ -3,10 +3,20 @@
 #include "context/Boxes.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
+#include "app/LogCommands.h"
 #include "app/MainWindow.h"
 #include "app/ParameterCommands.h"
+#include "app/PointerInput.h"
 #include "app/WayCommands.h"
+#include "audio/Recording.h"
+#include "audio/SaveWave.h"
 #include "audio/StopAllAudio.h"
+#include "context/ModelessDialogs.h"
+#include "dialogs/ColorsDialog.h"
+#include "engines/PlayFollow.h"
+#include "calibration/ResponseCalibration.h"
+#include "calibration/SplCalibration.h"
+#include "output/PrintWindow.h"
 #include "render/Scope.h"
 
 namespace sonavue::app {
@@ -36,6 +46,17 @@ bool ButtonHonoured(App& app, int id) {
   return (id == IDC_PLAY || id == IDC_PLAY_WINDOW) && app.params.recordingId == ID_RECORDING_TRIGGER;
 }
 
+// PLAY and PLAY WDW while no scan runs: the signal of the static picture.
+void PlayPicture(App& app, int id) {
+  if (id == IDC_PLAY && app.frame.scanFilePicture) {
+    // The picture a Scan File left behind is played by scanning its file
+    // again, as the command line starts it (Scan File's own command).
+    SendCommand(app, IDM_SCAN_FILE, kReasonCommandLine);
+    return;
+  }
+  engines::PlayCommand(app, id == IDC_PLAY ? audio::PlayKind::Whole : audio::PlayKind::Window);
+}
+
 void ToggleGrid(App& app) {
   app.frame.grid = !app.frame.grid;
   app.window->SetButtonChecked(IDC_GRID, app.frame.grid);
@@ -57,6 +78,7 @@ void TogglePeakHold(App& app) {
 
 bool SendCommand(App& app, int id, int reason) {
   if (app.window == nullptr || app.window->IsDestroyed()) return false;
+  if (CommandClosesColorsDialog(id)) CloseColorsDialog(app);
   switch (id) {
     case IDM_SCAN_INPUT:
       if (reason == kReasonUser) app.frame.spaceLatch = false;
@@ -65,22 +87,34 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_ANALYZE_FILE:
       AnalyzeFileCommand(app, reason);
       return true;
-    case IDM_SCAN_FILE:
     case IDM_ANALYZE_BATCH:
-    case IDM_CHANGE_PARAMETERS:
-    case IDM_RESTORE_PARAMETERS:
-    case IDM_COLOR_SCALE:
-    case IDM_LOG_SPECTRUM:
-    case IDM_LOG_POINTS:
-    case IDM_SAVE_WAVE:
+      AnalyzeBatchCommand(app);
+      return true;
     case IDM_SAVE_IMAGE_WINDOW:
     case IDM_SAVE_IMAGE_ENTIRE:
-    case IDM_PRINT_WINDOW:
-    case IDM_SPL_CALIBRATE:
-    case IDM_FR_CALIBRATE:
-    case IDM_CAL_STATUS:
+      SaveScreenImageCommand(app, id == IDM_SAVE_IMAGE_WINDOW ? output::ImageCommand::CurrentWindow
+                                                               : output::ImageCommand::EntireSonogram);
+      return true;
+    case IDM_CHANGE_PARAMETERS:
+      ChangeParametersCommand(app, reason);
+      return true;
+    case IDM_RESTORE_PARAMETERS:
+      RestoreParametersCommand(app);
+      return true;
+    case IDM_LOG_SPECTRUM:
+      LogSpectrumCommand(app);
+      return true;
+    case IDM_LOG_POINTS:
+      LogPointsCommand(app);
+      return true;
+    case IDM_SCAN_FILE:
+      ScanFileCommand(app, reason);
+      return true;
+    case IDM_COLOR_SCALE:
+      dialogs::OpenColorsDialog(app);
+      return true;
     case IDM_FREQ_MARK_ON:
-      // Owned by features that are not built yet.
+      FrequencyMarkersCommand(app);
       return true;
     case IDM_SPL_CLEAR:
     case IDM_FR_CLEAR:
@@ -96,6 +130,21 @@ bool SendCommand(App& app, int id, int reason) {
     case IDM_VARIABLES_ADJUST:
     case IDM_VARIABLES_FREEZE:
       return RunParameterCommand(app, id);
+    case IDM_PRINT_WINDOW:
+      output::PrintWindow(app);
+      return true;
+    case IDM_SPL_CALIBRATE:
+      calibration::SplCalibrateCommand(app);
+      return true;
+    case IDM_FR_CALIBRATE:
+      calibration::ResponseCalibrateCommand(app);
+      return true;
+    case IDM_CAL_STATUS:
+      calibration::CalibrationStatusCommand(app);
+      return true;
+    case IDM_SAVE_WAVE:
+      if (!app.frame.running) audio::SaveWave(app);
+      return true;
     case IDM_EXIT:
       HandleClose(app);
       return true;
@@ -113,10 +162,24 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_PLAY:
     case IDC_PLAY_WINDOW:
-      // While a scope scans, the pair captures and clears the reference
-      // spectrum; playback comes with the players.
-      if (ButtonHonoured(app, id) && app.frame.inputOpen && app.params.IsScopeDisplay() &&
-          app.params.recordingId == ID_RECORDING_OFF) {
+      // While Scan Input records ("On" or "Trigger"), the pair is SAVE and
+      // STOP SAVE.
+      if (app.frame.inputOpen && audio::RecordingEnabled(app)) {
+        if (ButtonHonoured(app, id)) {
+          if (id == IDC_PLAY) {
+            audio::PressSave(app);
+          } else {
+            audio::PressStopSave(app);
+          }
+        }
+        return true;
+      }
+      // While no scan runs the pair plays the picture's signal; while a
+      // scope scans, it captures and clears the reference spectrum.
+      if (ButtonHonoured(app, id) && !app.frame.IsScanning()) {
+        PlayPicture(app, id);
+      } else if (ButtonHonoured(app, id) && app.frame.IsScanning() && app.params.IsScopeDisplay() &&
+                 app.params.recordingId == ID_RECORDING_OFF) {
         if (id == IDC_PLAY) {
           render::RequestReferenceCapture(app);
         } else {
@@ -126,6 +189,7 @@ bool SendCommand(App& app, int id, int reason) {
       return true;
     case IDC_STOP:
       if (ButtonHonoured(app, id) && app.frame.calibration == CalibrationState::None) {
+        if (app.batch.running) app.batch.StopAfterCurrent();
         audio::StopAllAudio(app, false);
       }
       return true;

@@ -7,13 +7,20 @@
 #include "context/CommandIds.h"
 #include "app/CommandLine.h"
 #include "app/CommandTable.h"
+#include "app/PointerInput.h"
 #include "context/Layout.h"
 #include "context/Menu.h"
 #include "context/Settings.h"
 #include "context/WorkingFiles.h"
 #include "audio/Capture.h"
+#include "audio/Playback.h"
 #include "audio/StopAllAudio.h"
+#include "calibration/CalibrationSound.h"
+#include "engines/PointSpectrum.h"
+#include "engines/PlayFollow.h"
+#include "engines/ScanFile.h"
 #include "render/Axes.h"
+#include "render/FrequencyMarkers.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
 #include "render/Scope.h"
@@ -35,6 +42,9 @@ constexpr int kBackgroundIndex = 4;
 constexpr Rgb kInactiveCaptionColor{191, 205, 219};
 constexpr Rgb kButtonFaceColor{240, 240, 240};
 
+bool AnalysisShown(const App& app);
+void AnalyseAfterPendingResize(App& app);
+
 // Forwards what the window reports to the handlers of this file and of the
 // owning parts.
 class WindowProcedure final : public platform::WindowEvents {
@@ -54,32 +64,33 @@ class WindowProcedure final : public platform::WindowEvents {
   void OnKeyDown(int virtualKey) override { HandleKeyDown(app_, virtualKey); }
   void OnCommand(int id) override { SendCommand(app_, id, kReasonUser); }
   void OnMouse(const platform::MouseEvent& event) override {
-    // A right click pauses a live sonogram and resumes it from its picture.
-    if (event.action == platform::MouseAction::RightDown && app_.params.IsScrollDisplay() &&
-        app_.frame.calibration == CalibrationState::None) {
-      PauseOrResumeScan(app_);
-      return;
+    switch (event.action) {
+      case platform::MouseAction::Move:
+        // The first move after a frame drag analyses the shown file again.
+        if (app_.frame.resizePending && AnalysisShown(app_)) {
+          AnalyseAfterPendingResize(app_);
+          return;
+        }
+        HandleMouseMove(app_, event.position);
+        break;
+      case platform::MouseAction::LeftDown:
+        // While the point log is open, a left click logs the point.
+        if (app_.pointLog) app_.pointLog->LogPoint(event.position);
+        HandleLeftButtonDown(app_, event.position);
+        break;
+      case platform::MouseAction::LeftUp: HandleLeftButtonUp(app_, event.position); break;
+      case platform::MouseAction::RightDown: HandleRightButtonDown(app_, event.position); break;
+      case platform::MouseAction::RightUp: HandleRightButtonUp(app_, event.position); break;
     }
-    if (event.action != platform::MouseAction::Move) return;
-    app_.lastCursorPoint = event.position;
-    app_.lastCursorValid = true;
-    if (app_.display.IsNull() || app_.frame.analysisPending) return;
-    render::UpdateReadouts(app_, event.position, true);
-    app_.window->Present();
   }
   void OnNonClientMouseMove() override { HandleNonClientMouseMove(app_); }
   void OnTimer(int timerId) override { HandleTimer(app_, timerId); }
-  void OnScroll(platform::ScrollBarId bar, platform::ScrollAction, int position) override {
-    // Panning a finished sonogram wider than the window.
-    if (bar != platform::ScrollBarId::Horizontal || app_.display.IsNull() ||
-        app_.frame.engineLoop) {
-      return;
+  void OnScroll(platform::ScrollBarId bar, platform::ScrollAction action, int position) override {
+    if (bar == platform::ScrollBarId::Horizontal) {
+      HandleHorizontalScroll(app_, action, position);
+    } else {
+      HandleVerticalScroll(app_, action, position);
     }
-    app_.analysis.horizontalScroll = std::max(0, position);
-    app_.render.view.horizontalOffset = app_.analysis.horizontalScroll;
-    render::BlitDisplay(app_);
-    render::DrawAxes(app_, app_.window->Surface(), {});
-    app_.window->Present();
   }
 
  private:
@@ -159,7 +170,7 @@ void CreateWindowContents(App& app) {
 
 }  // namespace
 
-bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+void CreateMainWindow(App& app) {
   app.procedure = std::make_unique<WindowProcedure>(app);
   app.window = std::make_unique<NativeWindow>(*app.procedure);
   app.pump.SetHandler([&app](const platform::Message& message) {
@@ -174,13 +185,23 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
         audio::HandleWaveInClose(app);
         break;
       case platform::MessageKind::WaveOutDone:
+        if (app.output.user == OutputUser::CalibrationSound) {
+          calibration::HandleCalibrationSoundDone(app, static_cast<int>(message.param));
+        } else if (app.output.user == OutputUser::ScanFile) {
+          engines::HandleScanFileDone(app);
+        } else {
+          audio::HandleWaveOutDone(app, static_cast<int>(message.param));
+        }
         break;
     }
   });
   CreateWindowContents(app);
   app.window->Show();
   if (app.layout.clientWidth == 0) RunLayout(app, false);
+}
 
+bool StartApplication(App& app, const std::vector<std::string>& arguments) {
+  CreateMainWindow(app);
   if (LoadSettings(app)) {
     const Rect stored = ReadWindowRect(app.settingsRecord);
     if (stored.w > 0 && stored.h > 0) app.window->SetWindowRect(stored);
@@ -191,6 +212,7 @@ bool StartApplication(App& app, const std::vector<std::string>& arguments) {
   app.window->SetScrollPosition(platform::ScrollBarId::Vertical, app.params.gainDb + 30);
   app.params.gainDb = app.window->ScrollPosition(platform::ScrollBarId::Vertical) - 30;
   SetMenuCheckMarks(app);
+  app.window->SetPointerShape(app.params.pointerShape);
 
   if (app.frame.fatalStart) {
     HandleClose(app);
@@ -222,9 +244,9 @@ void HandleSize(App& app) {
     return;
   }
   // A live scan restarts in the new size once it has stopped.
-  if (app.frame.engineLoop && app.frame.inputOpen) app.frame.restartRequest = true;
+  if (app.frame.engineLoop && app.frame.IsScanning()) app.frame.restartRequest = true;
   audio::StopAllAudio(app, true);
-  app.frame.segmentSpectrumShown = false;
+  engines::ForgetPointSpectrum(app);
   app.frame.snapshotIndex = -1;
   app.frame.snapshotPushed = false;
   const Rect r = w.WindowRect();
@@ -264,7 +286,11 @@ void HandleSize(App& app) {
 
 void HandleNonClientMouseMove(App& app) {
   app.lastCursorValid = false;
-  AnalyseAfterPendingResize(app);
+  if (app.frame.resizePending && AnalysisShown(app)) {
+    AnalyseAfterPendingResize(app);
+    return;
+  }
+  BlankReadouts(app);
 }
 
 void HandleTimer(App& app, int timerId) {
@@ -289,13 +315,11 @@ void PaintWindow(App& app) {
       app.analysis.horizontalScroll > 0) {
     render::DrawAxes(app, surface, {});
   }
-  if (app.frame.grid && !app.display.IsNull() && !app.frame.analysisPending) {
-    if (app.params.IsScopeDisplay()) {
-      render::DrawScopeGrid(app, surface);
-    } else {
-      render::DrawSonogramGrid(app, surface, {});
-    }
-  }
+  render::DrawWindowOverlays(app);
+  app.pointer.overlaysStale = false;
+  DrawPointerMarks(app);
+  // A playback keeps the columns not yet heard hidden, or its cursor shown.
+  if (app.frame.playbackActive) engines::RepaintPlayback(app);
 }
 
 void HandleClose(App& app) {

@@ -13,6 +13,11 @@ class App;
 inline constexpr int kResizeSettleTimerId = 1;
 inline constexpr int kResizeSettleMs = 250;
 
+// Creates and shows the main window with its creation step (working folder,
+// menu, buttons, palette) and routes the message queue to it; the first
+// half of StartApplication, which the companion uses without settings.
+void CreateMainWindow(App& app);
+
 // Creates the main window (its creation step included), loads and applies
 // the settings, sets the menu check marks and then either closes at once
 // (no usable working folder or display) or sets the caption "Sonavue 16" and
@@ -27,8 +32,8 @@ void HandleSize(App& app);
 void HandleMove(App& app);
 void HandleClose(App& app);
 void HandleKeyDown(App& app, int virtualKey);
-// Space, or a right click on a sonogram: pauses a live scan (recording Off),
-// or resumes the paused scan from its static picture.
+// Space: pauses a live scan (recording Off), or resumes the paused scan from
+// its static picture (the right button does the same, see PointerInput.h).
 void PauseOrResumeScan(App& app);
 void HandleNonClientMouseMove(App& app);
 // A timer of the window ran out (kResizeSettleTimerId).

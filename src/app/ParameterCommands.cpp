@@ -32,6 +32,20 @@ void ClearSplCalibration(App& app) {
   app.window->Invalidate();
 }
 
+bool ConfirmGainMove(App& app) {
+  CurrentParameters& p = app.params;
+  if (p.gainLock != IDM_GAIN_LOCK_ON) return true;
+  SetGainScrollBar(app);
+  if (app.prompts.MessageBox("Preferences - SPL Cal Gain Lock is \"On\".\n  Do you wish to unlock gain control?",
+                             kCaption, platform::BoxIcon::Warning,
+                             platform::BoxButtons::YesNo) != platform::BoxResult::Yes) {
+    return false;
+  }
+  p.gainLock = IDM_GAIN_LOCK_OFF;
+  SetMenuCheckMarks(app);
+  return true;
+}
+
 bool RunParameterCommand(App& app, int id) {
   CurrentParameters& p = app.params;
   switch (id) {
@@ -89,6 +103,7 @@ bool RunParameterCommand(App& app, int id) {
     case IDM_POINTER_BLACK_CROSS:
       p.pointerShape = id - IDM_POINTER_TARGET_BOX + 1;
       SetMenuCheckMarks(app);
+      app.window->SetPointerShape(p.pointerShape);
       return true;
     case IDM_FREQ_MARK_OFF:
       p.frequencyMarker1Hz = 0;

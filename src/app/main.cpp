@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/PortAudioWave.h"
+#include "platform/Printer.h"
 #include "platform/QtPrompts.h"
 
 int main(int argc, char** argv) {
@@ -18,7 +19,10 @@ int main(int argc, char** argv) {
   const auto prompts = sonavue::platform::MakeQtPrompts(
       [&running] { return running != nullptr ? running->window.get() : nullptr; });
   const auto devices = sonavue::platform::MakePortAudioDevices();
-  sonavue::app::App app({*clock, *prompts, devices.get()}, sonavue::app::AppEnvironment::FromSystem());
+  const auto printer = sonavue::platform::MakeQtPrinter(
+      [&running] { return running != nullptr ? running->window.get() : nullptr; });
+  sonavue::app::App app({*clock, *prompts, devices.get(), printer.get()},
+                        sonavue::app::AppEnvironment::FromSystem());
   running = &app;
   if (!sonavue::app::StartApplication(app, arguments)) return app.exitCode;
   return sonavue::app::RunMessageLoop(app);

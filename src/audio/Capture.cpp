@@ -9,6 +9,8 @@
 #include "context/Boxes.h"
 #include "context/App.h"
 #include "context/WorkingFiles.h"
+#include "audio/Recording.h"
+#include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
 
 namespace sonavue::audio {
@@ -82,8 +84,13 @@ bool OpenAndStartInput(app::App& app) {
     return fail(nullptr, platform::BoxIcon::None);
   }
   live.buffersDone = 0;
+  live.buffersReturned = 0;
   app.frame.stopRequest = false;
+  // The recording file is chosen before the input starts.
+  BeginRecording(app);
   live.bufferStartMs = app.clock.NowMs();
+  live.anchorMs = live.bufferStartMs;
+  live.anchorFrames = 0;
   if (live.device->Start() != platform::WaveResult::Ok) {
     live.device->Close();
     return fail(nullptr, platform::BoxIcon::None);
@@ -96,17 +103,26 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
   app::LiveInput& live = app.live;
   if (live.block.empty()) return;
   platform::WaveBuffer& completed = bufferIndex == 0 ? live.headerA : live.headerB;
+  const std::size_t recorded = std::min(completed.bytesRecorded, completed.data.size());
+  const auto length = static_cast<std::size_t>(live.bufferBytes);
+  const std::uint64_t streamStart = static_cast<std::uint64_t>(live.buffersReturned) * length;
+  live.buffersReturned += 1;
+
+  // The recording takes its part of the buffer first; a full file or a
+  // failed write stops the scan once this buffer has been handled.
+  const bool stopScan =
+      RecordCompletedBuffer(app, streamStart, completed.data.first(recorded), length) == RecordingStep::StopScan;
 
   app::CaptureBuffer& capture = app.capture;
   if (capture.exists && !capture.closed) {
-    std::size_t bytes = completed.bytesRecorded;
+    std::size_t bytes = recorded;
     if (app.frame.stopRequest) {
       const double ms = static_cast<double>(app.clock.NowMs() - live.bufferStartMs);
       const auto due = static_cast<std::size_t>(ms / 1000.0 * static_cast<double>(BytesPerSecond(app)));
-      bytes = std::min({bytes, due - due % app::CaptureRing::kGroupBytes, completed.data.size()});
+      bytes = std::min(bytes, due - due % app::CaptureRing::kGroupBytes);
       capture.closed = true;
     }
-    capture.ring.Write(completed.data.first(std::min(bytes, completed.data.size())));
+    capture.ring.Write(completed.data.first(bytes));
   }
 
   if (app.frame.stopRequest) {
@@ -122,9 +138,16 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
   // next buffer of the stream is now being filled.
   live.buffersDone += 1;
   live.bufferStartMs = app.clock.NowMs();
+  live.anchorMs = live.bufferStartMs;
+  if (live.device) live.anchorFrames = live.device->DeliveredFrames();
+  RearmRecording(app);
+  if (stopScan) StopAllAudio(app, false);
 }
 
 void HandleWaveInClose(app::App& app) {
+  FinishRecording(app);
+  // A device that closes on its own (it failed or went away) ends the scan.
+  app.frame.stopRequest = true;
   app.frame.inputOpen = false;
   app.live.device.reset();
   ReleaseBlock(app);

@@ -3,11 +3,12 @@
 #include <cstdio>
 
 #include "context/WorkingFiles.h"
+#include "app/MainWindow.h"
 #include "audio/Capture.h"
 
 namespace sonavue::cli {
 
-CliContext::CliContext(platform::WaveDevices* devices) : clock_(platform::MakeRealClock()) {
+CliContext::CliContext(platform::WaveDevices* devices, bool withWindow) : clock_(platform::MakeRealClock()) {
   prompts_.SetBoxObserver([this](const platform::ShownBox& box) {
     std::fprintf(stderr, "%s\n", box.text.c_str());
     refused_ = true;
@@ -16,8 +17,13 @@ CliContext::CliContext(platform::WaveDevices* devices) : clock_(platform::MakeRe
       [](const std::string& what) { std::fprintf(stderr, "sonavue-cli: %s\n", what.c_str()); });
   app_ = std::make_unique<app::App>(app::AppServices{*clock_, prompts_, devices},
                                     app::AppEnvironment::FromSystem());
-  // Without a window, only the sound card's notifications come through the queue.
   app::App& app = *app_;
+  if (withWindow) {
+    app::CreateMainWindow(app);
+    hasWorkingFolder_ = !app.frame.fatalStart;
+    return;
+  }
+  // Without a window, only the sound card's notifications come through the queue.
   app_->pump.SetHandler([&app](const platform::Message& message) {
     if (message.kind == platform::MessageKind::WaveInData) {
       audio::HandleWaveInData(app, static_cast<int>(message.param));

@@ -12,8 +12,12 @@ namespace sonavue::cli {
 // standard error.
 class CliContext {
  public:
-  explicit CliContext(platform::WaveDevices* devices = nullptr);
+  // withWindow: the main window on the current (off-screen) Qt platform,
+  // with the whole message routing of the program, for commands that run
+  // an engine; a QApplication must exist.
+  explicit CliContext(platform::WaveDevices* devices = nullptr, bool withWindow = false);
   app::App& App() { return *app_; }
+  platform::ScriptedPrompts& Prompts() { return prompts_; }
   // Whether a message box was shown (the command was refused).
   bool Refused() const { return refused_; }
   // Boxes that do not end the command (notices) are not refusals.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "audio/WaveOpen.h"
@@ -18,27 +19,10 @@
 #include "context/CurrentParameters.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/StaticAnalysis.h"
+#include "output/DataLog.h"
 
 namespace sonavue::cli {
 namespace {
-
-struct LevelsOptions {
-  std::string file;
-  int rows = 400;
-  std::optional<float> lowHz;
-  std::optional<float> highHz;
-  dsp::FrequencyScale scale = dsp::FrequencyScale::Linear;
-  float stepMs = 10.0F;
-  float averagingMs = 0.0F;
-  int gainDb = 0;
-  std::optional<float> beginS;
-  std::optional<float> endS;
-  int channel = 0;
-  std::optional<float> resolutionHz;
-  std::optional<int> fftSize;
-  LevelsFormat format = LevelsFormat::Csv;
-  std::string output;  // empty: standard output
-};
 
 bool ParseNumber(const std::string& text, double& value) {
   char* end = nullptr;
@@ -46,31 +30,40 @@ bool ParseNumber(const std::string& text, double& value) {
   return !text.empty() && end != nullptr && *end == '\0';
 }
 
-// Reads the options; prints what is wrong and returns false on bad input.
-bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
+}  // namespace
+
+bool ParseLevelsOptions(const std::vector<std::string>& args, const char* command, LevelsOptions& o,
+                        const ExtraOption& extra) {
   if (args.empty()) {
-    std::fprintf(stderr, "sonavue-cli levels: a WAV file is needed\n");
+    std::fprintf(stderr, "sonavue-cli %s: a WAV file is needed\n", command);
     return false;
   }
   o.file = args[0];
   for (std::size_t i = 1; i < args.size(); i += 2) {
     const std::string& name = args[i];
     if (i + 1 >= args.size()) {
-      std::fprintf(stderr, "sonavue-cli levels: %s needs a value\n", name.c_str());
+      std::fprintf(stderr, "sonavue-cli %s: %s needs a value\n", command, name.c_str());
       return false;
     }
     const std::string& text = args[i + 1];
     double v = 0.0;
     const bool numeric = ParseNumber(text, v);
     const auto bad = [&] {
-      std::fprintf(stderr, "sonavue-cli levels: bad value '%s' for %s\n", text.c_str(), name.c_str());
+      std::fprintf(stderr, "sonavue-cli %s: bad value '%s' for %s\n", command, text.c_str(), name.c_str());
       return false;
     };
-    if (name == "--format") {
+    if (extra) {
+      if (const std::optional<bool> taken = extra(name, text)) {
+        if (!*taken) return bad();
+        continue;
+      }
+    }
+    const bool levels = std::string_view(command) == "levels";
+    if (levels && name == "--format") {
       if (text == "csv") o.format = LevelsFormat::Csv;
       else if (text == "npy") o.format = LevelsFormat::Npy;
       else return bad();
-    } else if (name == "--output") {
+    } else if (levels && name == "--output") {
       if (text.empty()) return bad();
       o.output = text;
     } else if (name == "--scale") {
@@ -82,11 +75,14 @@ bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
       if (text == "left") o.channel = 0;
       else if (text == "right") o.channel = 1;
       else return bad();
+    } else if (name == "--log-spectrum") {
+      if (text.empty()) return bad();
+      o.logSpectrum = text;
     } else if (!numeric) {
       if (name != "--rows" && name != "--low" && name != "--high" && name != "--step" &&
           name != "--averaging" && name != "--gain" && name != "--begin" && name != "--end" &&
           name != "--resolution" && name != "--fft") {
-        std::fprintf(stderr, "sonavue-cli levels: unknown option %s\n", name.c_str());
+        std::fprintf(stderr, "sonavue-cli %s: unknown option %s\n", command, name.c_str());
         return false;
       }
       return bad();
@@ -122,24 +118,16 @@ bool ParseOptions(const std::vector<std::string>& args, LevelsOptions& o) {
       if (n < 512 || n > 16384 || (n & (n - 1)) != 0) return bad();
       o.fftSize = n;
     } else {
-      std::fprintf(stderr, "sonavue-cli levels: unknown option %s\n", name.c_str());
+      std::fprintf(stderr, "sonavue-cli %s: unknown option %s\n", command, name.c_str());
       return false;
     }
   }
   return true;
 }
 
-}  // namespace
-
-int RunLevels(const std::vector<std::string>& args) {
-  LevelsOptions o;
-  if (!ParseOptions(args, o)) return 2;
-
-  CliContext context;
-  if (!context.HasWorkingFolder()) return 1;
-  app::App& app = context.App();
-  const auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
-  if (!wave) return 1;
+std::optional<PreparedAnalysis> PrepareLevelsAnalysis(app::App& app, const LevelsOptions& o, bool readData) {
+  auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
+  if (!wave) return std::nullopt;
   const audio::WaveFileInfo& info = wave->info;
   const float fs = static_cast<float>(wave->analysisRate);
   const int channels = info.channels;
@@ -162,13 +150,14 @@ int RunLevels(const std::vector<std::string>& args) {
   p.gainDb = o.gainDb;
   if (p.highBandHz - p.lowBandHz < 10) {
     std::fprintf(stderr, "Improper Frequency Limits\n");
-    return 1;
+    return std::nullopt;
   }
   p.resolutionHz = o.resolutionHz.value_or(
       dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz), fs, o.stepMs,
                                dsp::DisplayKind::Sonogram, o.rows,
                                engines::AnalysisScale(p.frequencyScaleId, false)));
   p.fftSize = o.fftSize.value_or(dsp::FftSizeForResolution(fs, p.resolutionHz));
+  p.timePerColumnMs = o.stepMs;
 
   engines::StaticAnalysisInput input;
   input.rateHz = wave->analysisRate;
@@ -179,27 +168,72 @@ int RunLevels(const std::vector<std::string>& args) {
   input.sonogramHeight = o.rows;
   input.rows = o.rows;
   input.onlyChannel = o.channel < channels ? o.channel : 0;
-  const engines::StaticAnalysis plan = engines::PlanStaticAnalysis(p, input);
-  if (!plan.Ok()) {
-    std::fprintf(stderr, "%s\n", engines::RefusalText(plan.refusal));
-    return 1;
+  PreparedAnalysis prepared;
+  prepared.plan = engines::PlanStaticAnalysis(p, input);
+  if (!prepared.plan.Ok()) {
+    std::fprintf(stderr, "%s\n", engines::RefusalText(prepared.plan.refusal));
+    return std::nullopt;
   }
+  p.resolutionHz = prepared.plan.resolutionHz;
+  p.fftSize = prepared.plan.fftSize;
+  p.endS = prepared.plan.endS;
+  if (readData) {
+    prepared.data.resize(prepared.plan.segment.endByte - prepared.plan.segment.beginByte);
+    if (!audio::ReadDataBytes(*wave, prepared.plan.segment.beginByte, prepared.data)) {
+      std::fprintf(stderr, "Cannot Read Wave File\n");
+      return std::nullopt;
+    }
+  }
+  prepared.wave = std::move(*wave);
+  return prepared;
+}
+
+int RunLevels(const std::vector<std::string>& args) {
+  LevelsOptions o;
+  if (!ParseLevelsOptions(args, "levels", o)) return 2;
+
+  CliContext context;
+  if (!context.HasWorkingFolder()) return 1;
+  app::App& app = context.App();
+  std::optional<PreparedAnalysis> prepared = PrepareLevelsAnalysis(app, o, false);
+  if (!prepared) return 1;
+  const engines::StaticAnalysis& plan = prepared->plan;
+  const app::CurrentParameters& p = app.params;
+  const int channels = prepared->wave.info.channels;
   engines::ColumnAnalysis analysis;
   if (!analysis.Start(plan.columns)) {
     std::fprintf(stderr, "Not enough memory\n");
     return 1;
   }
   audio::WaveDataReader reader;
-  if (!reader.Open(*wave)) {
+  if (!reader.Open(prepared->wave)) {
     std::fprintf(stderr, "Cannot Read Wave File\n");
     return 1;
+  }
+
+  // The Log Spectrum of the same columns, as the window writes it; it reads
+  // each column's spectrum, so its columns are analysed one at a time.
+  output::SpectrumLogWriter log;
+  if (!o.logSpectrum.empty()) {
+    output::SpectrumLogHeader header;
+    header.rateHz = prepared->wave.analysisRate;
+    header.fftSize = plan.fftSize;
+    header.lowHz = p.lowBandHz;
+    header.highHz = p.highBandHz;
+    header.startMs = static_cast<double>(p.beginS) * 1000.0;
+    header.columnMs = o.stepMs;
+    header.calibrated = p.splCalibrated;
+    if (!log.Open(o.logSpectrum, o.file, header)) {
+      std::fprintf(stderr, "Cannot Open File\n");
+      return 1;
+    }
   }
 
   // The segment is read block by block, each block of columns with the
   // samples its frames cover, so that memory stays small for any length.
   const engines::ColumnRun& run = plan.columns;
   const std::int64_t columns = run.frames.columns;
-  const int block = analysis.BlockColumns();
+  const int block = o.logSpectrum.empty() ? analysis.BlockColumns() : 1;
   const int bytesPerSample = run.bytesPerSample;
   const std::int64_t segmentSamples = (plan.segment.endByte - plan.segment.beginByte) / bytesPerSample;
   const std::int64_t frameSamples = static_cast<std::int64_t>(p.fftSize) * channels;
@@ -242,15 +276,22 @@ int RunLevels(const std::vector<std::string>& args) {
       writer.Column(first + i, beginMs + static_cast<double>(first + i) * o.stepMs, analysis.TotalDb(0, i),
                     analysis.Codes(0, i));
     }
+    if (!o.logSpectrum.empty()) log.AddColumn(first, analysis);
   }
   const bool written = writer.Finish();
   const bool closed = out == stdout || std::fclose(out) == 0;
+  // A levels file that could not be finished is not left behind half written.
+  if ((readFailed || !written || !closed) && !o.output.empty()) std::remove(o.output.c_str());
   if (readFailed) {
     std::fprintf(stderr, "Cannot Read Wave File\n");
     return 1;
   }
   if (!written || !closed) {
     std::fprintf(stderr, "sonavue-cli levels: cannot write %s\n", o.output.empty() ? "the output" : o.output.c_str());
+    return 1;
+  }
+  if (!o.logSpectrum.empty() && !log.Commit()) {
+    std::fprintf(stderr, "Error Writing File\n");
     return 1;
   }
   return 0;

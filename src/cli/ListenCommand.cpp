@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "context/App.h"
+#include "context/Settings.h"
 #include "audio/Capture.h"
 #include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
+#include "calibration/LiveLevel.h"
 #include "cli/CliContext.h"
 #include "dsp/SpectralFrame.h"
 #include "platform/PortAudioWave.h"
@@ -38,6 +40,8 @@ int RunListen(const std::vector<std::string>& args) {
   CliContext context(devices.get());
   if (!context.HasWorkingFolder()) return 1;
   app::App& app = context.App();
+  // The SPL calibration, when one is stored, gives the level in dB SPL.
+  app::LoadSettings(app);
   app.params.sampleRateHz = rate;
   app.params.typeId = app::ID_TYPE_MONO;
   app.params.resolutionId = app::ID_BITS_16;
@@ -74,9 +78,11 @@ int RunListen(const std::vector<std::string>& args) {
     return 1;
   }
   std::vector<float> frame(kN);
+  std::vector<std::int16_t> samples(kN);
   const std::uint8_t* newest = bytes.data() + (bytes.size() - kBytes);
   for (std::size_t i = 0; i < frame.size(); ++i) {
     const auto v = static_cast<std::int16_t>(newest[2 * i] | (newest[2 * i + 1] << 8));
+    samples[i] = v;
     frame[i] = audio::Sample16ToNumber(v, 1.0F);
   }
   double sum = 0.0;
@@ -92,6 +98,15 @@ int RunListen(const std::vector<std::string>& args) {
   std::printf("overflows=%llu\n", static_cast<unsigned long long>(overflows));
   std::printf("peak_hz=%.1f\n", static_cast<double>(peak) * rate / kN);
   std::printf("level_db=%.2f\n", sum > 0.0 ? 20.0 * std::log10(std::sqrt(sum / kN)) : -1.0);
+  const app::CurrentParameters& p = app.params;
+  if (p.splCalibrated) {
+    // As the calibrated scope reads it: the gain (the locked gain when the
+    // lock is on) and the SPL factor of the stored control.
+    const int gainDb = p.gainLock == app::IDM_GAIN_LOCK_ON ? p.lockedGainDb : p.gainDb;
+    const double factor = audio::GainFactor(gainDb) * std::pow(10.0, (p.splControl - 60) / 20.0);
+    const auto spl = calibration::MeanFrameLevelDb(samples, calibration::kLevelFrameSize, factor);
+    if (spl) std::printf("spl_db=%.2f\n", *spl);
+  }
   return 0;
 }
 

@@ -16,6 +16,7 @@ struct AnalysisRecord {
   // The analysed segment behind a 68-byte working header.
   std::vector<std::uint8_t> signal;
   std::uint32_t dataLength = 0;  // bytes of the segment, cut to the analysed columns
+  std::uint32_t segmentBeginByte = 0;  // the segment's first byte in the file's data
   int channels = 1;
   int bitsPerSample = 16;
   int sourceBits = 16;

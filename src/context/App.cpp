@@ -69,6 +69,8 @@ App::App(AppServices services, AppEnvironment env)
 }
 
 App::~App() {
+  // The point log's window belongs to the main window: it closes first.
+  pointLog.reset();
   // A device still open is closed while the queue it reports to exists.
   live.device.reset();
   // The window reports nothing while it is torn down.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -7,9 +8,16 @@
 #include <vector>
 
 #include "context/AnalysisRecord.h"
+#include "context/BatchState.h"
+#include "context/CalibrationRun.h"
 #include "context/CurrentParameters.h"
+#include "context/ImageSettings.h"
 #include "context/LiveInput.h"
+#include "context/ParameterSnapshot.h"
+#include "context/PointLogSession.h"
+#include "context/PointerState.h"
 #include "context/WaveOut.h"
+#include "context/RecordingState.h"
 #include "context/SettingsRecord.h"
 #include "platform/Clock.h"
 #include "platform/DisplayBitmap.h"
@@ -50,6 +58,9 @@ struct AppServices {
 
 enum class CalibrationState { None, Spl, Response };
 
+// The size a recording file stays within, less one input buffer.
+inline constexpr std::int64_t kRecordingLimitBytes = 2147483600;
+
 // A live scan stops and starts again after this long (4 hours), so that
 // its 32-bit millisecond clock differences never wrap.
 inline constexpr std::uint32_t kLiveScanLimitMs = 4U * 60U * 60U * 1000U;
@@ -78,12 +89,18 @@ struct FrameState {
   bool displayIsScan = false;  // the display came from Scan Input or Scan File
   bool inputOpen = false;      // the sound-card input is open (Scan Input)
   bool scanFileRunning = false;
-  bool playbackActive = false;
+  bool playbackActive = false;  // PLAY or PLAY WDW holds the controls
+  // The static picture on show was left by a Scan File: PLAY scans its file
+  // again. Set by that engine after its picture; every other picture clears it.
+  bool scanFilePicture = false;
   bool segmentSpectrumShown = false;
   bool capturedSignal = false;  // a captured signal is held (Save Wave)
   // The last live sonogram's columns came at an uneven pace (or it ran very
   // long): the next Analyze File from the menu clears the display first.
   bool irregularColumns = false;
+  // A stopped Scan File's live sonogram, drawn at an even pace, stays as the
+  // picture of its capture: the analysis that follows keeps it (once).
+  bool keepScanImage = false;
   std::string fileName;         // the file of the current analysis; empty when none
   std::uint32_t scanTimeLimitMs = kLiveScanLimitMs;
 
@@ -100,6 +117,8 @@ struct CommandLineRequest {
   float spanS = 0.0F;
   bool limitsInRange = true;  // false: a limit was beyond 32 bits ("Improper Frequency Limits")
   bool spanInRange = true;    // false: the span was beyond 32 bits ("Improper Time Span")
+  // A bare file name: Scan File plays the whole file over the whole band.
+  bool fileForm = false;
 };
 
 // Sizes derived from the client area by the layout step, in pixels.
@@ -159,15 +178,38 @@ class App {
   CommandLineRequest commandLine;
   platform::Point lastCursorPoint;  // client coordinates of the last pointer move
   bool lastCursorValid = false;     // the pointer is over the client area, not the frame
+  PointerState pointer;
+  ReplacedDisplay beforeSpectrum;
+  // The colours dialog; made at its first opening and kept (closed or open)
+  // until the program ends.
+  std::unique_ptr<platform::ModelessDialog> colorsDialog;
 
   render::RenderState render;
   platform::ColorTable colors{};
   platform::DisplayBitmap display;  // the sonogram or scope image; null when none
   AnalysisRecord analysis;
+  ImageSettings image;  // how screen images are saved
+  BatchState batch;     // the Analyze File batch
+  SnapshotStack snapshots;                   // F5/F6; the index is frame.snapshotIndex
+  std::unique_ptr<PointLogSession> pointLog;  // the open point log, if any
   LiveInput live;
   CaptureBuffer capture;
   WaveOut output;
+  CalibrationRun calibrationRun;
+  RecordingState recording;
+  // A recording stops once its file holds more than this many bytes less
+  // one input buffer (so that it stays below 2 GB).
+  std::int64_t recordingLimitBytes = kRecordingLimitBytes;
+  // For tests: writes that would make a recording file longer than this
+  // fail as on a full disk.
+  std::uint64_t recordingWriteFailureBytes = UINT64_MAX;
   float scanColumnMs = 10.0F;
+  // The file the last Scan File played and its segment, for a repeat.
+  struct ScanFileRecord {
+    std::filesystem::path path;
+    float beginS = 0.0F;
+    float endS = 0.0F;
+  } scanFile;
   // The parameters of the last live scan, for its resume with Space.
   std::optional<CurrentParameters> pausedScan;  // column step of the last live sonogram (for its static picture)
   // How the last live run kept pace: frames drawn, columns analysed and

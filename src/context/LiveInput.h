@@ -27,6 +27,15 @@ struct LiveInput {
   // moves together with bufferStartMs, on the GUI thread.
   std::int64_t buffersDone = 0;
   std::uint32_t bufferStartMs = 0;    // clock when the buffer being filled began
+  // Every buffer handed back since the start, those of the stop included:
+  // the next one handed back holds the stream bytes from
+  // buffersReturned × bufferBytes on.
+  std::int64_t buffersReturned = 0;
+  // A clock reading and the stream frames the device had delivered at that
+  // moment (the start, then each completion): where a press of SAVE or STOP
+  // SAVE lies in the stream is counted from it.
+  std::uint32_t anchorMs = 0;
+  std::uint64_t anchorFrames = 0;
 
   // Buffer A holds the even-numbered buffers of the stream, B the odd ones.
   std::uint8_t* BufferA() { return block.data() + headerBytes; }

@@ -153,7 +153,8 @@ void EnterScanIdleMenuState(App& app) {
                    (p.IsScopeDisplay() || app.frame.segmentSpectrumShown) && hasImage &&
                        IsSingleChannel(p));
   w.EnableMenuItem(IDM_LOG_POINTS, false);
-  w.EnableMenuItem(IDM_SAVE_WAVE, app.frame.capturedSignal);
+  // Save Wave keeps the capture of the last scan.
+  w.EnableMenuItem(IDM_SAVE_WAVE, app.frame.capturedSignal || app.capture.exists);
   w.EnableMenuItemAt(kPopupFunction, kFunctionSaveImagePos, imageExportable);
   w.EnableMenuItem(IDM_SAVE_IMAGE_WINDOW, imageExportable);
   w.EnableMenuItem(IDM_SAVE_IMAGE_ENTIRE, false);

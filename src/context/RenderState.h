@@ -37,6 +37,15 @@ struct DisplayView {
   std::vector<float> levelTraceRight;
 };
 
+// What a running PLAY or PLAY WDW has put on the window, so that a repaint
+// from the display image can put it back.
+struct PlayMarks {
+  bool active = false;
+  bool cursor = false;  // PLAY WDW's play cursor; otherwise PLAY's revealed columns
+  int revealed = -1;    // PLAY: last column shown while the window fills (−1: none yet)
+  int cursorX = -1;     // PLAY WDW: x of the cursor in the left (or only) half; −1: none
+};
+
 // The last readout that Log Points takes its values from.
 struct ReadoutRecord {
   bool stored = false;
@@ -56,6 +65,7 @@ struct RenderState {
   // column saved under the line.
   platform::DisplayBitmap cursorStrip;
   DisplayView view;
+  PlayMarks play;
   ReadoutRecord readout;
   ScopeState scope;  // the scope picture's data, peak-hold gain and reference spectrum
 };

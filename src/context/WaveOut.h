@@ -26,6 +26,11 @@ struct WaveOut {
   std::vector<std::uint8_t> loopBuffer;
   platform::WaveBuffer header;
   int loops = 0;
+  bool playing = false;  // from the write until the sound ends or is reset
+  // Writes so far. Each write's header carries the next number as its index,
+  // so that a done notification arriving after its buffer was released is
+  // known as such.
+  int writes = 0;
 };
 
 }  // namespace sonavue::app

@@ -8,24 +8,6 @@
 #include "dsp/LevelCode.h"
 
 namespace sonavue::dsp {
-namespace {
-
-// The correction tables were measured at this rate; at any other rate the
-// bins map to other frequencies, so no correction is applied.
-constexpr float kResponseTableRateHz = 48000.0f;
-// Correction entry of bin k is k × 4096 / N: 2048 entries over 0 … fs/2.
-constexpr int kResponseIndexScale = 2 * kResponseTableSize;
-
-bool IsAllZero(std::span<const float> table) {
-  return std::all_of(table.begin(), table.end(), [](float v) { return v == 0.0f; });
-}
-
-}  // namespace
-
-void ReplaceAllZeroTableByOnes(std::span<float> table) {
-  if (IsAllZero(table)) std::fill(table.begin(), table.end(), 1.0f);
-}
-
 bool LevelSpectrum::Create(const LevelRunSettings& settings) {
   Release();
   if (settings.channels < 1 || settings.channels > 2 || !(settings.resolutionHz > 0.0f)) {
@@ -40,11 +22,14 @@ bool LevelSpectrum::Create(const LevelRunSettings& settings) {
     return false;
   }
 
+  const bool measuring =
+      settings.responseMeasurement.size() >= static_cast<std::size_t>(kResponseTableSize);
   const std::span<const float> table =
-      settings.channels == 1 ? settings.monoResponse : settings.stereoResponse;
-  const bool correct = settings.sampleRateHz == kResponseTableRateHz &&
-                       table.size() >= static_cast<std::size_t>(kResponseTableSize) &&
-                       !IsAllZero(table.first(kResponseTableSize));
+      !measuring
+          ? ResponseTableFor(settings.sampleRateHz, settings.channels, settings.monoResponse,
+                             settings.stereoResponse)
+          : std::span<const float>();
+  const bool correct = !table.empty();
   try {
     half_ = n / 2;
     averages_.assign(static_cast<std::size_t>(settings.channels) * half_, 0.0);
@@ -52,7 +37,7 @@ bool LevelSpectrum::Create(const LevelRunSettings& settings) {
     if (correct) {
       binCorrection_.resize(static_cast<std::size_t>(half_));
       for (int k = 0; k < half_; ++k) {
-        binCorrection_[static_cast<std::size_t>(k)] = table[static_cast<std::size_t>(k * kResponseIndexScale / n)];
+        binCorrection_[static_cast<std::size_t>(k)] = table[static_cast<std::size_t>(ResponseEntryOfBin(k, n))];
       }
     }
   } catch (const std::bad_alloc&) {
@@ -66,7 +51,8 @@ bool LevelSpectrum::Create(const LevelRunSettings& settings) {
   channels_ = settings.channels;
   windowCorrectionDb_ = WindowCorrectionDb(settings.resolutionHz, n, settings.sampleRateHz);
   coder_ = LevelCoder(n, settings.sampleRateHz, windowCorrectionDb_);
-  splFactor_ = settings.splCalibrated ? std::pow(10.0, settings.splGainDb / 20.0) : 1.0;
+  if (!measuring) settings_.responseMeasurement = {};
+  SetSplCalibration(settings.splCalibrated, settings.splGainDb);
   weights_ = AveragingWeightsFor(settings.columnStepMs, settings.averagingMs);
   if (!PrepareScratch(scratch_)) {
     Release();
@@ -110,6 +96,12 @@ void LevelSpectrum::SetAveraging(float columnStepMs, float averagingMs) {
   weights_ = AveragingWeightsFor(columnStepMs, averagingMs);
 }
 
+void LevelSpectrum::SetSplCalibration(bool calibrated, float gainDb) {
+  settings_.splCalibrated = calibrated;
+  settings_.splGainDb = gainDb;
+  splFactor_ = calibrated ? std::pow(10.0, gainDb / 20.0) : 1.0;
+}
+
 std::span<const double> LevelSpectrum::AveragedSpectrum(int channel) const {
   if (channel < 0 || channel >= channels_) return {};
   return std::span<const double>(averages_).subspan(static_cast<std::size_t>(channel) * half_,
@@ -130,7 +122,7 @@ std::optional<float> LevelSpectrum::ProcessFrame(int channel, std::span<float> f
   }
   float* const frames[] = {frame.data()};
   std::optional<float> totals[1];
-  FrameSpectra(frames, totals, scratch_);
+  FrameSpectra(channel, frames, totals, scratch_);
   FoldIntoAverage(channel, frame.first(static_cast<std::size_t>(half_)));
   RowCodes(AveragedSpectrum(channel), codes, scratch_);
   return totals[0];
@@ -152,7 +144,7 @@ double SumOfSquares(const float* x, int n) {
 
 }  // namespace
 
-void LevelSpectrum::FrameSpectra(std::span<float* const> frames, std::span<std::optional<float>> totals,
+void LevelSpectrum::FrameSpectra(int channel, std::span<float* const> frames, std::span<std::optional<float>> totals,
                                  LevelScratch& scratch) const {
   const int n = settings_.fftSize;
   const std::size_t count = frames.size();
@@ -179,6 +171,10 @@ void LevelSpectrum::FrameSpectra(std::span<float* const> frames, std::span<std::
 
   for (std::size_t i = 0; i < count; ++i) {
     float* const spectrum = frames[i];
+    // A measurement takes channel 0's spectrum before any correction.
+    if (channel == 0 && !settings_.responseMeasurement.empty()) {
+      AccumulateResponse(settings_.responseMeasurement, std::span<const float>(spectrum, static_cast<std::size_t>(half_)), n);
+    }
     if (!binCorrection_.empty()) {
       const float* const factor = binCorrection_.data();
       for (int k = 0; k < half_; ++k) spectrum[k] *= factor[k];

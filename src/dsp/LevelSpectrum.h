@@ -8,14 +8,11 @@
 #include "dsp/FrequencyScale.h"
 #include "dsp/LevelCode.h"
 #include "dsp/LevelScale.h"
+#include "dsp/ResponseCorrection.h"
 #include "dsp/SpectralFrame.h"
 #include "dsp/TimeAverage.h"
 
 namespace sonavue::dsp {
-
-// Number of factors in a frequency-response correction table; entry i
-// belongs to i × 24000 / 2048 Hz at the 48000 Hz rate it applies to.
-inline constexpr int kResponseTableSize = 2048;
 
 // What one analysis run needs to turn frames into level codes.
 struct LevelRunSettings {
@@ -36,14 +33,15 @@ struct LevelRunSettings {
   // for one channel, the stereo table for both channels of two.
   std::span<const float> monoResponse;
   std::span<const float> stereoResponse;
+  // A frequency-response measurement: while set (kResponseTableSize
+  // entries), channel 0's magnitude spectrum of every frame is added into
+  // it (AccumulateResponse) before any correction, and no correction is
+  // applied. Borrowed: must outlive the run.
+  std::span<float> responseMeasurement;
   // Live input: a bin that is not a number or not above 0 leaves its
   // average alone instead of pulling it down.
   bool skipInvalidBins = false;
 };
-
-// Replaces a correction table whose entries are all 0 (cleared or never
-// measured) by all 1, i.e. no correction. Other tables are left alone.
-void ReplaceAllZeroTableByOnes(std::span<float> table);
 
 // Work memory of the steps of LevelSpectrum that other threads may run:
 // one per thread, readied by PrepareScratch when a run starts.
@@ -76,6 +74,9 @@ class LevelSpectrum {
   void ResetAverage();
   // Changes Δt and the averaging time between frames (the frame indices go on).
   void SetAveraging(float columnStepMs, float averagingMs);
+  // Changes the SPL calibration between frames (the calibration dialog moves
+  // its control while a scan runs); the next frame uses it.
+  void SetSplCalibration(bool calibrated, float gainDb);
 
   // Runs one frame of channel 0 or 1 through SPL factor, total level,
   // spectrum, correction, SPL normalisation, averaging and row codes. frame
@@ -95,9 +96,13 @@ class LevelSpectrum {
   // Steps before the average for up to BatchFrames() frames of one channel:
   // SPL factor, total level (totals[i], nullopt for an all-zero frame),
   // spectrum into frames[i][0 … N/2−1], response correction and SPL
-  // normalisation. Each frame holds N samples. Thread-safe.
-  void FrameSpectra(std::span<float* const> frames, std::span<std::optional<float>> totals,
+  // normalisation. Each frame holds N samples. Thread-safe, except while a
+  // response measurement runs: then channel 0's frames add into the
+  // measurement, and only one thread may run them.
+  void FrameSpectra(int channel, std::span<float* const> frames, std::span<std::optional<float>> totals,
                     LevelScratch& scratch) const;
+  // A response measurement runs (see LevelRunSettings::responseMeasurement).
+  bool Measuring() const { return !settings_.responseMeasurement.empty(); }
   // Folds a frame's spectrum (N/2 values) into the channel's average and
   // counts the frame; the frames of a channel must come in order.
   void FoldIntoAverage(int channel, std::span<const float> spectrum);

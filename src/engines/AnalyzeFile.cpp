@@ -28,6 +28,9 @@ using app::App;
 // The newest columns reach the window at most this often: about the
 // display's refresh, so the screen never holds up the analysis.
 constexpr std::uint32_t kShowIntervalMs = 16;
+// In a batch the pictures are looked at once saved: the window follows the
+// analysis ten times a second, so that the files go through at full speed.
+constexpr std::uint32_t kBatchShowIntervalMs = 100;
 // The command line's FFT size 2^k: k limited to 9 … 14, and a frame no
 // longer than this many columns.
 constexpr int kCommandLineMinPower = 9;
@@ -118,6 +121,20 @@ class CodeColors {
   std::vector<platform::Rgb>& table_;
 };
 
+// Where the current layout puts the picture of a file with this many
+// channels: one channel picture per channel, each as high as the display.
+Canvas CanvasFor(const App& app, int channels) {
+  const app::LayoutValues& v = app.layout;
+  Canvas canvas;
+  canvas.margin = v.leftMargin;
+  canvas.bottom = 2 * v.charHeight;
+  const int plotHeight = v.displayHeight - canvas.bottom;
+  canvas.strip = app.params.displayId == app::ID_DISPLAY_SCROLL2 ? render::WaveformStripHeight(v.displayHeight, v.charHeight) : 0;
+  canvas.rows = plotHeight - canvas.strip;
+  canvas.imageHeight = channels == 2 ? 2 * v.displayHeight : v.displayHeight;
+  return canvas;
+}
+
 // Writes one channel's column of level codes (column i of the analysis's
 // last block) and its strip trace at x.
 void DrawColumn(App& app, const Canvas& canvas, const ColumnAnalysis& analysis, const CodeColors& colorOf,
@@ -163,6 +180,7 @@ std::int64_t RunFrames(App& app, ColumnAnalysis& analysis, std::int64_t columns,
                                                       static_cast<float>(app.params.sonogramLevelMin));
   }
 
+  const std::uint32_t showInterval = app.batch.running ? kBatchShowIntervalMs : kShowIntervalMs;
   std::uint32_t lastShown = app.clock.NowMs();
   std::int64_t done = 0;
   while (done < columns && !app.frame.stopRequest) {
@@ -180,7 +198,7 @@ std::int64_t RunFrames(App& app, ColumnAnalysis& analysis, std::int64_t columns,
     }
     done += count;
     const std::uint32_t now = app.clock.NowMs();
-    if (now - lastShown >= kShowIntervalMs) {
+    if (now - lastShown >= showInterval) {
       lastShown = now;
       ShowProgress(app, done - 1);
     }
@@ -215,7 +233,7 @@ bool LoadSegment(App& app, const audio::OpenedWave& wave, const SegmentBytes& se
 // Makes the new picture the current analysis: its record (the signal moves
 // in, its buffer unchanged), the file, the way of working and the view.
 void KeepAnalysis(App& app, const AnalyzeSource& source, const Canvas& canvas, std::vector<std::uint8_t> signal,
-                  std::uint32_t length, std::int64_t columns, int width) {
+                  std::uint32_t beginByte, std::uint32_t length, std::int64_t columns, int width) {
   app::CurrentParameters& p = app.params;
   const audio::WaveFileInfo& info = source.wave.info;
   app::AnalysisRecord& a = app.analysis;
@@ -224,6 +242,7 @@ void KeepAnalysis(App& app, const AnalyzeSource& source, const Canvas& canvas, s
   a.valid = true;
   a.sourcePath = source.wave.path.string();
   a.dataLength = length;
+  a.segmentBeginByte = beginByte;
   a.channels = info.channels;
   a.bitsPerSample = info.bitsPerSample;
   a.sourceBits = info.sourceBits;
@@ -245,6 +264,7 @@ void KeepAnalysis(App& app, const AnalyzeSource& source, const Canvas& canvas, s
   a.imageWidth = width;
   app.frame.fileName = source.path.string();
   app.frame.displayIsScan = false;
+  if (source.kind != kAnalyzeAgain) app.frame.scanFilePicture = false;
   p.scanFlag = 0;
   if (p.IsScrollDisplay()) p.wayOfWorking = p.displayId == app::ID_DISPLAY_SCROLL2 ? 2 : 1;
 
@@ -314,10 +334,16 @@ std::optional<AnalyzeSource> BeginAnalyzeFile(App& app, int kind) {
   app::CurrentParameters& p = app.params;
   AnalyzeSource source;
   source.kind = kind;
-  if (kind == kAnalyzeMenu) {
+  if (kind == kAnalyzeMenu && app.batch.running) {
+    // The next file of a batch, analysed with the column step the last
+    // analysis left.
+    source.path = app.batch.current;
+    source.columnStepMs = p.timePerColumnMs;
+  } else if (kind == kAnalyzeMenu) {
     const auto chosen = app::ChooseFile(app, app::FileChooser::OpenWave);
     if (!chosen) return std::nullopt;
     source.path = chosen->front();
+    app.batch.referenceWidth = 0;
     // A live sonogram drawn at an uneven pace is not kept on show.
     if (app.frame.irregularColumns) {
       app.frame.irregularColumns = false;
@@ -372,7 +398,8 @@ std::optional<AnalyzeSource> BeginAnalyzeFile(App& app, int kind) {
 }
 
 bool AnalyzeShowsDialog(const App& app, int kind) {
-  return kind == kAnalyzeMenu && app.params.variables != app::IDM_VARIABLES_FREEZE;
+  if (kind != kAnalyzeMenu) return false;
+  return app.batch.running || app.params.variables != app::IDM_VARIABLES_FREEZE;
 }
 
 AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
@@ -389,13 +416,8 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   float stepMs = source.columnStepMs.value_or(StepFromDisplayWidth(app, dual));
   if (!(stepMs > 0.0F)) stepMs = 10.0F;
 
-  Canvas canvas;
-  canvas.margin = margin;
-  canvas.bottom = 2 * v.charHeight;
+  const Canvas canvas = CanvasFor(app, channels);
   const int plotHeight = v.displayHeight - canvas.bottom;
-  canvas.strip = p.displayId == app::ID_DISPLAY_SCROLL2 ? render::WaveformStripHeight(v.displayHeight, v.charHeight) : 0;
-  canvas.rows = plotHeight - canvas.strip;
-  canvas.imageHeight = channels == 2 ? 2 * v.displayHeight : v.displayHeight;
 
   StaticAnalysisInput input;
   input.rateHz = fs;
@@ -407,6 +429,7 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   input.rows = canvas.rows;
   input.stripHeight = canvas.strip;
   input.keepFftSize = source.kind == kAnalyzeCommandLine && source.columnStepMs.has_value();
+  input.exactBytes = source.exactBytes;
   const StaticAnalysis plan = PlanStaticAnalysis(p, input);
   p.resolutionHz = plan.resolutionHz;
   p.fftSize = plan.fftSize;
@@ -442,17 +465,31 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   // The image: one channel picture per channel, each as high as the display.
   int width = columns > plotWidth ? margin + static_cast<int>(columns) : v.displayWidth;
   width = platform::RoundUpImageWidth(std::max(width, v.displayWidth));
-  platform::DisplayBitmap image;
-  if (!image.Allocate(width, canvas.imageHeight)) {
-    app::Warn(app, "Not enough memory");
-    return AnalyzeOutcome::Refused;
+  // The live sonogram of a file scan whose columns came at an even pace
+  // already shows this span column for column: it stays, with its levels.
+  const bool keepImage = source.kind == kAnalyzeCapture && app.frame.keepScanImage && channels == 1 &&
+                         columns <= plotWidth && !app.display.IsNull() && app.display.Width() == width &&
+                         app.display.Height() == canvas.imageHeight;
+  app.frame.keepScanImage = false;
+  std::vector<float> liveLevels;
+  if (keepImage) {
+    liveLevels = app.render.view.levelTraceLeft;
+    liveLevels.resize(static_cast<std::size_t>(columns), static_cast<float>(p.sonogramLevelMin));
+  } else {
+    platform::DisplayBitmap image;
+    if (!image.Allocate(width, canvas.imageHeight)) {
+      app::Warn(app, "Not enough memory");
+      return AnalyzeOutcome::Refused;
+    }
+    app.display = std::move(image);
+    app.display.BindColors(&app.colors);
+    app.display.FillRectIndex({0, 0, width, canvas.imageHeight}, render::kBackgroundIndex);
   }
-  app.display = std::move(image);
-  app.display.BindColors(&app.colors);
-  app.display.FillRectIndex({0, 0, width, canvas.imageHeight}, render::kBackgroundIndex);
+  // The picture of a file chosen from the menu sizes the images of a batch.
+  if (source.kind == kAnalyzeMenu && !app.batch.running) app.batch.referenceWidth = width;
 
   // The signal's buffer moves into the record: samples still point into it.
-  KeepAnalysis(app, source, canvas, std::move(signal), length, columns, width);
+  KeepAnalysis(app, source, canvas, std::move(signal), plan.segment.beginByte, length, columns, width);
   render::DisplayView& view = app.render.view;
   const int scrollRange = std::max(0, margin + static_cast<int>(columns) - (dual ? v.displayWidth / 2 : v.displayWidth));
   app.window->SetScrollRange(platform::ScrollBarId::Horizontal, 0, scrollRange);
@@ -463,13 +500,19 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   render::DrawAxes(app, app.display, axes);
   for (int id : {app::IDC_PLAY, app::IDC_PLAY_WINDOW, app::IDC_GRID}) app.window->EnableButton(id, false);
   app.window->EnableButton(app::IDC_STOP, true);
-  app.window->SetCaption(source.path.filename().string());
+  app.window->SetCaption(AnalysisCaption(app, source.path));
 
   app.frame.stopRequest = false;
   app.frame.engineLoop = true;
   std::vector<platform::Rgb> colorTable;
   const CodeColors colorOf(app, colorTable);
-  const std::int64_t drawn = RunFrames(app, analysis, columns, canvas, samples, colorOf);
+  std::int64_t drawn = columns;
+  if (keepImage) {
+    for (auto& levelsOfChannel : app.analysis.totalLevels) levelsOfChannel.clear();
+    app.analysis.totalLevels[0] = std::move(liveLevels);
+  } else {
+    drawn = RunFrames(app, analysis, columns, canvas, samples, colorOf);
+  }
   analysis.Release();
   app.frame.engineLoop = false;
   app.frame.analysisPending = false;
@@ -482,24 +525,112 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
   return AnalyzeOutcome::Done;
 }
 
+std::string AnalysisCaption(const App& app, const std::filesystem::path& file) {
+  return app.frame.snapshotIndex >= 0 ? app::kSnapshotCaption : file.filename().string();
+}
+
+AnalyzeOutcome RestoreAnalyzeFile(App& app, const AnalyzeSource& source, RestoredPicture&& picture) {
+  app::CurrentParameters& p = app.params;
+  const audio::WaveFileInfo& info = source.wave.info;
+  const int channels = info.channels;
+  const bool dual = IsDual(app, channels);
+  const app::LayoutValues& v = app.layout;
+  const int plotWidth = PlotWidth(app, dual);
+  const Canvas canvas = CanvasFor(app, channels);
+  const int width = picture.image.Width();
+  // The picture must be the one this layout makes of the restored
+  // parameters: as high as the channels need, at least the window wide and
+  // wide enough for its columns.
+  const bool fits = plotWidth > 0 && picture.columns >= 0 && picture.image.Height() == canvas.imageHeight &&
+                    width >= v.displayWidth && width % platform::kImageWidthMultiple == 0 &&
+                    (picture.columns <= plotWidth || width >= canvas.margin + picture.columns);
+  const std::size_t perChannel = static_cast<std::size_t>(picture.columns);
+  const bool levelsFit = picture.levels[0].size() == perChannel &&
+                         picture.levels[1].size() == (channels == 2 ? perChannel : 0U);
+  if (!fits || !levelsFit) {
+    app::Warn(app, "File Error");
+    return AnalyzeOutcome::Refused;
+  }
+
+  // The segment's bytes, whole sample frames, within the file's data.
+  const std::uint32_t frameBytes = static_cast<std::uint32_t>(channels) * static_cast<std::uint32_t>(info.bytesPerSample);
+  const std::uint32_t available = audio::AvailableDataBytes(source.wave);
+  SegmentBytes segment;
+  segment.beginByte = picture.beginByte / frameBytes * frameBytes;
+  const std::uint64_t end = static_cast<std::uint64_t>(segment.beginByte) + picture.byteCount / frameBytes * frameBytes;
+  if (segment.beginByte > available || end > available) {
+    app::Fail(app, "Improper Begin or End");
+    return AnalyzeOutcome::Refused;
+  }
+  segment.endByte = static_cast<std::uint32_t>(end);
+  std::vector<std::uint8_t> signal;
+  if (!LoadSegment(app, source.wave, segment, signal)) return AnalyzeOutcome::Refused;
+  const std::uint32_t length = segment.endByte - segment.beginByte;
+  const double bytesPerSecond = static_cast<double>(source.wave.analysisRate) * frameBytes;
+  p.beginS = static_cast<float>(segment.beginByte / bytesPerSecond);
+  p.endS = static_cast<float>(segment.endByte / bytesPerSecond);
+
+  app.display = std::move(picture.image);
+  app.display.BindColors(&app.colors);
+  KeepAnalysis(app, source, canvas, std::move(signal), segment.beginByte, length, picture.columns, width);
+  app::AnalysisRecord& a = app.analysis;
+  a.columns = picture.columns;
+  a.totalLevels = std::move(picture.levels);
+  a.horizontalScroll = std::clamp(picture.scrollPosition, 0, std::max(0, picture.scrollRange));
+  render::DisplayView& view = app.render.view;
+  view.timeOriginMs = picture.timeOriginMs;
+  view.columns = static_cast<int>(a.columns);
+  view.horizontalOffset = a.horizontalScroll;
+  view.levelTraceLeft = a.totalLevels[0];
+  view.levelTraceRight = a.totalLevels[1];
+
+  app.window->SetScrollRange(platform::ScrollBarId::Horizontal, 0, std::max(0, picture.scrollRange));
+  app.window->SetScrollPosition(platform::ScrollBarId::Horizontal, a.horizontalScroll);
+  for (int id : {app::IDC_PLAY, app::IDC_PLAY_WINDOW, app::IDC_GRID}) app.window->EnableButton(id, true);
+  app.window->SetCaption(AnalysisCaption(app, source.path));
+  render::BlitDisplay(app);
+  if (a.horizontalScroll > 0) render::DrawAxes(app, app.window->Surface(), {});
+  app::EnterAnalysisIdleMenuState(app);
+  app.window->Invalidate();
+  return AnalyzeOutcome::Done;
+}
+
 void EndAnalyzeFile(App& app) {
   app.frame.analysisPending = false;
+  app.frame.keepScanImage = false;
   app.commandLine.started = false;
 }
 
-void AnalyzeFileRequest(App& app, int kind, AskParameters ask) {
-  if (app.frame.engineLoop || app.window == nullptr) return;
-  if (kind == kAnalyzeAgain && app.frame.playbackActive) return;
+AnalyzeOutcome AnalyzeFileRequest(App& app, int kind, const AskParameters& ask) {
+  if (app.frame.engineLoop || app.window == nullptr) return AnalyzeOutcome::Cancelled;
+  if (kind == kAnalyzeAgain && app.frame.playbackActive) return AnalyzeOutcome::Cancelled;
   for (;;) {
     app::ParameterGuard guard(app);
     const std::optional<AnalyzeSource> source = BeginAnalyzeFile(app, kind);
-    if (!source) return EndAnalyzeFile(app);
-    if (ask != nullptr && AnalyzeShowsDialog(app, kind) && !ask(app, *source)) return EndAnalyzeFile(app);
+    if (!source) {
+      EndAnalyzeFile(app);
+      // In a batch the file could not be opened. Without one, a menu request
+      // that ends here (its chooser may have been cancelled) leaves nothing
+      // for the caller to end.
+      return kind == kAnalyzeMenu && !app.batch.running ? AnalyzeOutcome::Cancelled : AnalyzeOutcome::Refused;
+    }
+    if (ask && AnalyzeShowsDialog(app, kind) && !ask(app, *source)) {
+      EndAnalyzeFile(app);
+      return AnalyzeOutcome::Cancelled;
+    }
+    // A new picture (not the same one made again) starts a new snapshot stack.
+    if (kind != kAnalyzeAgain) {
+      app.frame.snapshotIndex = -1;
+      app.frame.snapshotPushed = false;
+    }
     const AnalyzeOutcome outcome = RunAnalyzeFile(app, *source);
     EndAnalyzeFile(app);
-    if (outcome == AnalyzeOutcome::Refused) return;
+    if (outcome == AnalyzeOutcome::Refused) {
+      app.batch.referenceWidth = 0;
+      return outcome;
+    }
     guard.Keep();
-    if (outcome != AnalyzeOutcome::LayoutChanged) return;
+    if (outcome != AnalyzeOutcome::LayoutChanged) return outcome;
     app::RunLayout(app, false);
     kind = kAnalyzeAgain;
   }

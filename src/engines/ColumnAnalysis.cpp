@@ -107,7 +107,7 @@ class ColumnAnalysis::Steps {
       if (run.stripPeaks) a_.peaks_[a_.ResultIndex(channel, i)] = PeaksAroundCentre(frame, run.strip, channel);
       pointers[l] = frame.data();
     }
-    a_.levels_.FrameSpectra(std::span<float* const>(pointers, static_cast<std::size_t>(frames)),
+    a_.levels_.FrameSpectra(channel, std::span<float* const>(pointers, static_cast<std::size_t>(frames)),
                             std::span<std::optional<float>>(totals, static_cast<std::size_t>(frames)), s.scratch);
     const auto half = static_cast<std::size_t>(a_.half_);
     for (int l = 0; l < frames; ++l) {
@@ -230,9 +230,11 @@ void ColumnAnalysis::AnalyseBlock(std::span<const std::uint8_t> data, std::int64
   const int channels = Channels();
   Steps steps(*this, data, first, count, dataFirstSample);
   const int items = channels * steps.Batches();
-  // One column is not worth waking the other threads for.
+  // One column is not worth waking the other threads for. A response
+  // measurement adds every frame of channel 0 into one table: its steps run
+  // here, in order.
   const auto run = [&](int jobItems, auto&& step) {
-    if (count == 1) {
+    if (count == 1 || levels_.Measuring()) {
       for (int item = 0; item < jobItems; ++item) step(item, 0);
     } else {
       pool_->Run(jobItems, step);
@@ -267,6 +269,16 @@ std::optional<float> ColumnAnalysis::TotalDb(int channel, int i) const {
 StripPeaks ColumnAnalysis::Peaks(int channel, int i) const {
   if (channel < 0 || channel >= Channels() || i < 0 || i >= blockCount_) return {};
   return peaks_[ResultIndex(channel, i)];
+}
+
+std::optional<int> ColumnAnalysis::BinLevel(int bin) const {
+  const int channel = Channels() - 1;
+  if (blockCount_ < 1 || channel < 0) return std::nullopt;
+  const auto half = static_cast<std::size_t>(half_);
+  const std::span<const float> spectrum =
+      standAlone_ ? std::span<const float>(lastSpectra_).subspan(static_cast<std::size_t>(channel) * half, half)
+                  : std::span<const float>(spectra_).subspan(ResultIndex(channel, blockCount_ - 1) * half, half);
+  return levels_.BinLevel(spectrum, bin);
 }
 
 }  // namespace sonavue::engines

@@ -124,6 +124,11 @@ class ColumnAnalysis {
   std::span<const std::int16_t> Codes(int channel) const { return Codes(channel, blockCount_ - 1); }
   std::optional<float> TotalDb(int channel) const { return TotalDb(channel, blockCount_ - 1); }
   StripPeaks Peaks(int channel) const { return Peaks(channel, blockCount_ - 1); }
+  // Whole-dB level of FFT bin `bin` of the last analysed channel's
+  // unaveraged spectrum in the last column analysed (relative or calibrated
+  // as the run is, as the data logs print it); nullopt for a zero bin or one
+  // outside 0 … N/2 − 1.
+  std::optional<int> BinLevel(int bin) const;
 
  private:
   struct Slot;

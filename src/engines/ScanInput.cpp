@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numeric>
+#include <string>
 #include <vector>
 
 #include "context/Boxes.h"
@@ -16,6 +17,7 @@
 #include "context/Settings.h"
 #include "audio/Capture.h"
 #include "audio/LiveFrame.h"
+#include "audio/Recording.h"
 #include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
 #include "dsp/LevelSpectrum.h"
@@ -23,9 +25,13 @@
 #include "dsp/Rounding.h"
 #include "engines/AnalysisPlan.h"
 #include "engines/AnalyzeFile.h"
+#include "engines/CalibrationScan.h"
 #include "engines/ColumnAnalysis.h"
+#include "engines/LiveDisplay.h"
+#include "engines/RecordingTrigger.h"
 #include "plans/AxesPlan.h"
 #include "render/Axes.h"
+#include "render/FrequencyMarkers.h"
 #include "render/Palette.h"
 #include "render/Panels.h"
 #include "render/Scope.h"
@@ -45,52 +51,6 @@ using app::Warn;
 using dsp::RoundHalfAway;
 
 
-// Everything fixed when a live run starts.
-struct LiveRun {
-  bool scope = false;
-  bool dual = false;
-  int channels = 1;
-  int bytesPerSample = 2;
-  int fftSize = 1024;
-  std::int32_t rate = 48000;
-  float stepMs = 10.0F;        // display time step
-  int margin = 0;
-  int columns = 0;             // per plot
-  int rows = 0;
-  int strip = 0;               // Hw of "Scroll 2"
-  int bottom = 0;              // Hb
-  int height = 0;              // picture height
-  int halfWidth = 0;
-  std::uint32_t firstFrameDelayMs = 0;
-};
-
-// Draws one sonogram column (codes per channel) at x of each plot.
-void DrawColumn(App& app, const LiveRun& run, int x, const std::vector<std::int16_t>* codes,
-                const float* high, const float* low) {
-  platform::DisplayBitmap& image = app.display;
-  const int minDb = app.params.sonogramLevelMin;
-  const int maxDb = app.params.sonogramLevelMax;
-  const int plots = run.dual ? 2 : 1;
-  for (int plot = 0; plot < plots; ++plot) {
-    const int channel = run.dual ? plot : (app.params.channelsId == app::ID_CHANNELS_RIGHT && run.channels == 2 ? 1 : 0);
-    const int px = x + (plot == 1 ? run.halfWidth : 0);
-    const auto& c = codes[channel];
-    for (int m = 0; m < run.rows; ++m) {
-      const int index = render::ClampToScale(render::LevelToColorIndex(c[static_cast<std::size_t>(m)], minDb, maxDb));
-      image.SetPixel(px, run.height - run.bottom - m - 1, app.colors[static_cast<std::size_t>(index)]);
-    }
-    if (run.strip > 0) {
-      const int hw = run.strip;
-      image.FillRectIndex({px, 0, 1, hw}, render::kBackgroundIndex);
-      const int yHigh = hw / 2 - StripOffset(high[channel], hw) + 1;
-      const int yLow = hw / 2 - StripOffset(low[channel], hw);
-      image.Line({px, std::min(yHigh, yLow)}, {px, std::max(yHigh, yLow)}, app.colors[render::kSignal1Index]);
-      image.SetPixelIndex(px, hw / 2, render::kSignal1Index);
-      image.SetPixelIndex(px, hw, render::kSignal2Index);
-    }
-  }
-}
-
 // Fills per-channel frames from interleaved bytes.
 void SplitFrames(const std::vector<std::uint8_t>& bytes, const LiveRun& run, float gain,
                  std::vector<float>* frames) {
@@ -98,37 +58,6 @@ void SplitFrames(const std::vector<std::uint8_t>& bytes, const LiveRun& run, flo
     FillFrame(bytes, run.bytesPerSample, run.channels, c, 0, gain, frames[c]);
   }
 }
-
-// The live engine's state between passes.
-struct LiveState {
-  std::uint32_t start = 0;
-  std::int64_t frameCount = 0;   // frames drawn
-  std::int64_t loopCount = 0;    // passes that reached the drawing step
-  std::int64_t drawnColumn = 0;  // the column clock's position
-  int column = 0;                // next sonogram column until the picture is full
-  int phase = 0;                 // 0 … 3; the picture scrolls at 3
-  int behindPasses = 0;
-  std::uint32_t lastFrameMs = 0;
-  std::uint32_t lastReadoutMs = 0;
-  float stepMs = 10.0F;          // display time step, replaced by the measured one
-  // Clock reading of every drawn column (a ring, 0 = empty), for the
-  // measured time per column; and when the picture first filled.
-  std::vector<std::uint32_t> stamps;
-  std::uint32_t filledAt = 0;
-  bool filled = false;
-  // The shown level is the mean of the last 20 frames' total levels.
-  std::array<double, 20> levelHistory{};
-  std::array<double, 2> frameLevel{};
-  std::array<float, 2> high{};
-  std::array<float, 2> low{};
-};
-
-// Once this many passes have been made, the averaging weight follows the
-// measured time between frames rather than the nominal step.
-constexpr std::int64_t kSettledPasses = 100;
-// How often the readouts are redrawn while live: twenty times a second is
-// more than numbers read by eye need, and each redraw repaints the window.
-constexpr std::uint32_t kReadoutIntervalMs = 50;
 
 // Analyses the newest frame of every channel into codes; the 20-frame mean
 // level goes to the view. False when no frame is available yet.
@@ -158,89 +87,25 @@ bool AnalyseLiveFrame(App& app, const LiveRun& run, LiveState& state, dsp::Level
     const auto total = levels.ProcessFrame(c, frame, codes[c]);
     if (total) state.frameLevel[static_cast<std::size_t>(c)] = *total;
   }
-  const int shownChannel = run.channels == 2 && app.params.channelsId == app::ID_CHANNELS_RIGHT ? 1 : 0;
-  const double shown = run.dual ? 20.0 * std::log10((std::pow(10.0, state.frameLevel[0] / 20.0) +
-                                                     std::pow(10.0, state.frameLevel[1] / 20.0)) / 2.0)
-                                : state.frameLevel[static_cast<std::size_t>(shownChannel)];
-  state.levelHistory[static_cast<std::size_t>(state.frameCount % 20)] = shown;
-  double sum = 0.0;
-  for (double level : state.levelHistory) sum += level;
-  app.render.view.frameTotalLevelDb = static_cast<float>(sum / 20.0);
+  ShowFrameLevel(app, run, state);
   return true;
-}
-
-// Appends the frame's total levels to the per-column level trace (one value
-// per column; once full it shifts left by one and appends).
-void TraceLevels(App& app, const LiveRun& run, const LiveState& state) {
-  render::DisplayView& view = app.render.view;
-  std::vector<float>* traces[2] = {&view.levelTraceLeft, &view.levelTraceRight};
-  for (int c = 0; c < run.channels; ++c) {
-    std::vector<float>& trace = *traces[c];
-    if (trace.empty()) continue;
-    const auto level = static_cast<float>(state.frameLevel[static_cast<std::size_t>(c)]);
-    if (state.frameCount < static_cast<std::int64_t>(trace.size())) {
-      trace[static_cast<std::size_t>(state.frameCount)] = level;
-    } else {
-      std::copy(trace.begin() + 1, trace.end(), trace.begin());
-      trace.back() = level;
-    }
-  }
-}
-
-// Draws the live sonogram's column, scrolls it every fourth column once
-// full, measures the time per column and scrolls the time axis with the
-// picture.
-void DrawLiveColumn(App& app, const LiveRun& run, LiveState& state, const std::vector<std::int16_t>* codes) {
-  const bool full = state.column >= run.columns;
-  const int x = full ? run.margin + run.columns - 4 + state.phase : run.margin + state.column;
-  DrawColumn(app, run, x, codes, state.high.data(), state.low.data());
-  if (state.phase == 3) {
-    if (full) {
-      const int plots = run.dual ? 2 : 1;
-      for (int plot = 0; plot < plots; ++plot) {
-        const int left = run.margin + (plot == 1 ? run.halfWidth : 0);
-        app.display.Scroll({left, 0, run.columns, run.height - run.bottom}, -4, 0);
-      }
-    }
-    render::BlitDisplay(app);
-  }
-  if (!full) ++state.column;
-  state.phase = (state.phase + 1) % 4;
-  ++state.drawnColumn;
-
-  const std::uint32_t stampNow = app.clock.NowMs();
-  state.stamps[static_cast<std::size_t>(state.frameCount % static_cast<std::int64_t>(state.stamps.size()))] = stampNow;
-  std::uint32_t oldest = stampNow;
-  for (std::uint32_t stamp : state.stamps) {
-    if (stamp != 0 && stamp - state.start < oldest - state.start) oldest = stamp;
-  }
-  const std::int64_t counted =
-      std::min<std::int64_t>(state.frameCount + 1, static_cast<std::int64_t>(state.stamps.size()));
-  const float measured =
-      counted > 1 ? static_cast<float>(stampNow - oldest) / static_cast<float>(counted - 1) : state.stepMs;
-  app.render.view.measuredColumnMs = measured;
-  if (state.frameCount + 1 == 2 * static_cast<std::int64_t>(app.layout.clientWidth) && measured > 0.0F) {
-    state.stepMs = measured;
-    state.drawnColumn = RoundHalfAway(static_cast<double>(stampNow - state.start) / state.stepMs);
-  }
-  if (state.column >= run.columns && !state.filled) {
-    state.filled = true;
-    state.filledAt = stampNow;
-  }
-  if (state.phase == 0 && state.filled) {
-    app.render.view.scrollTimeMs = static_cast<double>(stampNow - state.filledAt);
-    render::DrawAxes(app, app.display, {});
-  }
 }
 
 void RunEngine(App& app, const LiveRun& run) {
   app::CurrentParameters& p = app.params;
+  PrepareResponseTables(app);
   dsp::LevelRunSettings settings =
       LevelRunFor(p, run.rate, run.fftSize, run.rows, run.channels, run.stepMs, run.scope);
   settings.skipInvalidBins = true;
-  const auto averagingMs = settings.averagingMs;
+  settings.responseMeasurement = StartResponseMeasurement(app);
+  auto averagingMs = settings.averagingMs;
   dsp::LevelSpectrum levels;
   if (!levels.Create(settings)) return;
+  // The SPL calibration dialog moves the control while the scan runs.
+  bool splCalibrated = p.splCalibrated;
+  int splGainDb = SplGainDb(p);
+  CalibratingCaption caption;
+  if (app.frame.calibration == app::CalibrationState::Response && run.scope) caption.Prepare(app);
 
   const int frameBytes = run.channels * run.bytesPerSample;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(run.fftSize * frameBytes));
@@ -259,10 +124,18 @@ void RunEngine(App& app, const LiveRun& run) {
   app.render.view.levelTraceLeft.assign(static_cast<std::size_t>(std::max(1, run.columns)), traceFloor);
   app.render.view.levelTraceRight.assign(run.channels == 2 ? app.render.view.levelTraceLeft.size() : 0U, traceFloor);
   app.scanStats = {};
+  RecordingTrigger trigger(p.triggerLevel, run.scope, state.start);
+  bool labelRecording = app.render.view.recording;
 
   while (!app.frame.stopRequest) {
     app.pump.DispatchOne();
     if (app.frame.stopRequest) break;
+    // SAVE and STOP SAVE (buttons, keys, the trigger) turn the readout
+    // panel's first label red and back.
+    if (app.render.view.recording != labelRecording) {
+      labelRecording = app.render.view.recording;
+      render::DrawReadoutLabels(app);
+    }
     std::uint32_t now = app.clock.NowMs();
     const std::uint32_t sinceStart = now - state.start;
     if (sinceStart > app.frame.scanTimeLimitMs) {
@@ -274,6 +147,25 @@ void RunEngine(App& app, const LiveRun& run) {
       app.clock.SleepMs(10);
       continue;
     }
+    if (ResponsePassDue(app, sinceStart)) {
+      if (!FinishResponsePass(app, levels.FrameIndex(0))) break;
+      // The scan goes on as a plain live scope with the new correction.
+      caption.Erase(app);
+      settings = LevelRunFor(p, run.rate, run.fftSize, run.rows, run.channels, run.stepMs, run.scope);
+      settings.skipInvalidBins = true;
+      averagingMs = settings.averagingMs;
+      if (!levels.Create(settings)) break;
+      state.start = app.clock.NowMs();
+      state.lastFrameMs = state.start;
+      state.frameCount = 0;
+      state.loopCount = 0;
+      continue;
+    }
+    if (p.splCalibrated != splCalibrated || SplGainDb(p) != splGainDb) {
+      splCalibrated = p.splCalibrated;
+      splGainDb = SplGainDb(p);
+      levels.SetSplCalibration(splCalibrated, static_cast<float>(splGainDb));
+    }
     bool analyse = true;
     bool draw = true;
     if (!run.scope) {
@@ -281,14 +173,9 @@ void RunEngine(App& app, const LiveRun& run) {
       if (state.loopCount > kSettledPasses && averagingMs > 0.0F) {
         levels.SetAveraging(static_cast<float>(sinceStart) / static_cast<float>(state.loopCount), averagingMs);
       }
-      const std::int64_t expected = RoundHalfAway(static_cast<double>(sinceStart) / state.stepMs);
-      if (state.drawnColumn + 1 < expected) {
-        if (++state.behindPasses >= 2) state.drawnColumn = expected - 1;
-        analyse = false;
-      } else {
-        state.behindPasses = 0;
-        if (expected < state.drawnColumn - 1) draw = false;
-      }
+      const ColumnPace pace = PaceColumn(state, sinceStart);
+      analyse = pace.analyse;
+      draw = pace.draw;
     } else {
       if (now - state.lastFrameMs < 20) {
         const std::uint32_t wait = 20 - (now - state.lastFrameMs);
@@ -311,6 +198,9 @@ void RunEngine(App& app, const LiveRun& run) {
         continue;
       }
       app.scanStats.analysed += 1;
+      if (app.calibrationRun.panel != nullptr) {
+        app.calibrationRun.panel->ShowMeasuredLevel(app.render.view.frameTotalLevelDb);
+      }
     } else {
       app.scanStats.repeated += 1;
     }
@@ -325,6 +215,7 @@ void RunEngine(App& app, const LiveRun& run) {
                               run.channels == 2 ? std::span<const std::int16_t>(codes[1])
                                                 : std::span<const std::int16_t>());
       render::DrawScopeFrame(app);
+      if (app.frame.calibration == app::CalibrationState::Response) caption.Draw(app);
       render::BlitDisplay(app);
       if (app.frame.grid) render::DrawScopeGrid(app, app.window->Surface());
     } else {
@@ -332,6 +223,12 @@ void RunEngine(App& app, const LiveRun& run) {
     }
     TraceLevels(app, run, state);
     ++state.frameCount;
+    if (p.recordingId == app::ID_RECORDING_TRIGGER && audio::RecordingEnabled(app)) {
+      const RecordingTrigger::Press press = trigger.Step(app.render.view.frameTotalLevelDb, state.frameCount,
+                                                         audio::IsSaving(app), app.clock.NowMs());
+      if (press == RecordingTrigger::Press::Save) audio::PressSave(app);
+      if (press == RecordingTrigger::Press::StopSave) audio::PressStopSave(app);
+    }
     ++state.loopCount;
     app.render.view.elapsedMs = app.clock.NowMs() - state.start;
     // The readouts follow the pointer; redrawing them (and so the window) on
@@ -436,6 +333,7 @@ void BeginScanInput(App& app, int reason) {
   } else if (reason == kScanMenu) {
     app.pausedScan.reset();
   }
+  PresetCalibrationScan(app, reason);
   if (p.analysisControls == app::IDM_CONTROLS_ULTRASOUND) {
     Warn(app, "Ultrasound Controls only available for 'Analyze File'.\rConverting to Automatic Controls.");
     p.analysisControls = app::IDM_CONTROLS_AUTOMATIC;
@@ -454,30 +352,6 @@ void ChooseWayFromDisplay(app::CurrentParameters& p) {
 }
 
 namespace {
-
-// Plot width of a live display: the display less the margin; in "Dual" view
-// half the display less the margin.
-int LivePlotWidth(const App& app, bool dual) {
-  const app::LayoutValues& v = app.layout;
-  return dual ? v.displayWidth / 2 - v.leftMargin : v.displayWidth - v.leftMargin;
-}
-
-// Rows of a live sonogram (its plot height, strip included) or scope points.
-int ResolutionPoints(const App& app, bool scope) {
-  const app::LayoutValues& v = app.layout;
-  return scope ? v.scopePoints : std::max(1, v.displayHeight - 2 * v.charHeight);
-}
-
-// The automatic resolution of the current band and scale, and the FFT size
-// for it.
-void ChooseAutomaticResolution(App& app, bool scope, float stepMs) {
-  app::CurrentParameters& p = app.params;
-  p.resolutionHz = dsp::AutomaticResolution(static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz),
-                                            static_cast<float>(p.sampleRateHz), stepMs,
-                                            scope ? dsp::DisplayKind::Scope : dsp::DisplayKind::Sonogram,
-                                            ResolutionPoints(app, scope), AnalysisScale(p.frequencyScaleId, scope));
-  p.fftSize = dsp::FftSizeForResolution(static_cast<float>(p.sampleRateHz), p.resolutionHz);
-}
 
 // The command line's rules for a live run: band at most 24 kHz and at least
 // 10 Hz wide, a span of at least 1 s, mono 16-bit, automatic resolution.
@@ -502,65 +376,23 @@ bool SettleCommandLine(App& app, bool scope, int plotWidth) {
   p.displayWidthS = request.spanS;
   p.resolutionId = app::ID_BITS_16;
   p.typeId = app::ID_TYPE_MONO;
-  ChooseAutomaticResolution(app, scope, p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth)));
+  ChooseAutomaticResolution(app, p.sampleRateHz, scope, p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth)));
   return true;
-}
-
-// Pure: the live run the settled parameters and the layout describe.
-LiveRun PlanLiveRun(const app::CurrentParameters& p, const app::LayoutValues& v) {
-  LiveRun run;
-  run.scope = p.IsScopeDisplay();
-  run.dual = p.typeId == app::ID_TYPE_STEREO && p.channelsId == app::ID_CHANNELS_DUAL;
-  const int plotWidth = run.dual ? v.displayWidth / 2 - v.leftMargin : v.displayWidth - v.leftMargin;
-  run.channels = p.typeId == app::ID_TYPE_STEREO ? 2 : 1;
-  run.bytesPerSample = p.resolutionId == app::ID_BITS_24 ? 3 : 2;
-  run.fftSize = p.fftSize;
-  run.rate = p.sampleRateHz;
-  run.margin = v.leftMargin;
-  run.columns = plotWidth;
-  run.halfWidth = v.displayWidth / 2;
-  run.height = v.displayHeight;
-  run.bottom = 2 * v.charHeight;
-  const int plotHeight = run.height - run.bottom;
-  const bool strip = !run.scope && p.displayId == app::ID_DISPLAY_SCROLL2;
-  run.strip = strip ? render::WaveformStripHeight(v.displayHeight, v.charHeight) : 0;
-  run.rows = run.scope ? std::max(1, v.scopePoints) : plotHeight - run.strip;
-  // The live scope draws every 20 ms; its frames step 10 ms for averaging.
-  const int stepWidth = run.dual ? v.displayWidth - 2 * v.leftMargin : plotWidth;
-  run.stepMs = run.scope ? 10.0F
-                         : p.displayWidthS * (run.dual ? 2000.0F : 1000.0F) / static_cast<float>(std::max(1, stepWidth));
-  run.firstFrameDelayMs =
-      static_cast<std::uint32_t>(std::max<double>(0.0, 1000.0 / p.resolutionHz + kCaptureLatencyMs));
-  return run;
 }
 
 // Opens the display, the capture and the input for a run. False when the
 // run cannot start (after its message).
 bool StartLive(App& app, const LiveRun& run) {
-  const app::LayoutValues& v = app.layout;
   app.window->SetCaption(app::kCaption);
-  app.display.Release();
-  app.analysis = app::AnalysisRecord{};
-  app.frame.fileName.clear();
-  if (!app.display.Allocate(platform::RoundUpImageWidth(v.displayWidth), run.height)) {
+  if (!OpenLiveDisplay(app, run)) {
     Warn(app, "Not enough memory");
     return false;
   }
-  app.display.FillRectIndex({0, 0, app.display.Width(), app.display.Height()}, render::kBackgroundIndex);
-  render::DisplayView& view = app.render.view;
-  view = render::DisplayView{};
-  view.channelCount = run.channels;
-  view.analysisRateHz = run.rate;
-  view.sourceBits = run.bytesPerSample * 8;
-  app.frame.displayIsScan = true;
-  if (run.scope) {
-    render::BeginScopeRun(app);
-    render::DrawScopeAxes(app, app.display);
-  } else {
-    render::DrawAxes(app, app.display, {});
-  }
-  render::BlitDisplay(app);
   app.window->SetCaption("Scan Input");
+  // A locked SPL calibration runs at the gain it was made with.
+  app::CurrentParameters& p = app.params;
+  if (p.splCalibrated && p.gainLock == app::IDM_GAIN_LOCK_ON) p.gainDb = p.lockedGainDb;
+  app.window->SetScrollPosition(platform::ScrollBarId::Vertical, p.gainDb + 30);
 
   const double captureSpanMs = run.scope ? kScopeCaptureMs : static_cast<double>(run.columns) * run.stepMs;
   if (captureSpanMs <= kCaptureLimitMs && !audio::AllocateCapture(app)) {
@@ -609,11 +441,19 @@ void FinishLive(App& app, const LiveRun& run, std::uint32_t started, std::uint32
     app.pump.DispatchAll();
   }
   app.window->SetCaption("Scan Input");
-  if (run.scope) render::DrawScope(app);
+  if (run.scope) render::DrawScope(app, &render::DrawScopeMarkers);
   app.window->EnableButton(app::IDC_GRID, true);
   app.window->EnableButton(app::IDC_PLAY, false);
   app.window->EnableButton(app::IDC_PLAY_WINDOW, false);
   app::EnterScanIdleMenuState(app);
+  render::DrawReadoutLabels(app);
+  // A recording file that failed was finished with what it holds; now that
+  // the scan has ended, say why it stopped.
+  if (!app.recording.failure.empty()) {
+    const std::string failure = std::move(app.recording.failure);
+    app.recording.failure.clear();
+    Warn(app, failure);
+  }
   if (app.frame.restartRequest) return;
   if (!run.scope) {
     if (!app.capture.exists) {
@@ -646,7 +486,6 @@ void FinishLive(App& app, const LiveRun& run, std::uint32_t started, std::uint32
 
 ScanOutcome RunScanInput(App& app, int reason, bool dialogShown) {
   app::CurrentParameters& p = app.params;
-  p.recordingId = app::ID_RECORDING_OFF;  // recording comes with the recording feature
   if (dialogShown) ChooseWayFromDisplay(p);
   if (p.sampleRateHz != 22050 && p.sampleRateHz != 44100 && p.sampleRateHz != 48000 && p.sampleRateHz != 96000) {
     p.sampleRateHz = 48000;
@@ -660,12 +499,12 @@ ScanOutcome RunScanInput(App& app, int reason, bool dialogShown) {
   if (p.highBandHz > p.sampleRateHz / 2) p.highBandHz = p.sampleRateHz / 2;
   if (p.lowBandHz >= p.highBandHz) p.lowBandHz = 0;
   if (!dsp::ResolutionIsValid(static_cast<float>(p.sampleRateHz), p.fftSize, p.resolutionHz)) {
-    ChooseAutomaticResolution(app, scope, p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth)));
+    ChooseAutomaticResolution(app, p.sampleRateHz, scope, p.displayWidthS * 1000.0F / static_cast<float>(std::max(1, plotWidth)));
   }
   (void)reason;
 
   app::StoreScanParameters(p);
-  const LiveRun run = PlanLiveRun(p, app.layout);
+  const LiveRun run = PlanLiveRun(p, app.layout, kCaptureLatencyMs);
   p.timePerColumnMs = run.stepMs;
   if (plotWidth <= 4 || run.rows < 1) return ScanOutcome::Done;
   if (!StartLive(app, run)) return ScanOutcome::Done;
@@ -696,15 +535,26 @@ void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
     BeginScanInput(app, reason);
     app::ParameterGuard guard(app);
     if (reason == kScanMenu && !app.commandLine.started) app::LoadScanParameters(app.params);
+    // Recording Enable comes from the dialog or a resume; any other start
+    // runs with it "Off".
+    if (reason != kScanResume || !app.pausedScan) app.params.recordingId = app::ID_RECORDING_OFF;
     const bool dialog = ask != nullptr && ScanShowsDialog(app, reason);
-    if (dialog) {
-      app.params.recordingId = app::ID_RECORDING_OFF;
-      if (!ask(app)) return;
-    }
+    if (dialog && !ask(app)) return;
+    // A new scan starts a new snapshot stack.
+    app.frame.snapshotIndex = -1;
+    app.frame.snapshotPushed = false;
     const ScanOutcome outcome = RunScanInput(app, reason, dialog);
     if (outcome == ScanOutcome::Refused) return;
     guard.Keep();
-    if (outcome != ScanOutcome::Restart) return;
+    if (outcome != ScanOutcome::Restart) {
+      // The first pass of a response calibration has ended and its input
+      // has closed: the second pass follows.
+      if (!app.calibrationRun.secondPassDue) return;
+      app.calibrationRun.secondPassDue = false;
+      app.calibrationRun.responsePass = 1;
+      reason = kScanResponseCalibration;
+      continue;
+    }
     reason = kScanRestart;
   }
 }

@@ -37,9 +37,10 @@ enum class ScanOutcome {
 };
 
 // The engine with settled parameters: the command line's rules, the
-// automatic resolution, the display, the capture and the input, the live
-// loop until STOP, and the stopped picture (a stopped sonogram becomes a
-// static analysis of its captured span).
+// automatic resolution, the display, the capture and the input (with
+// Recording Enable "On" or "Trigger" the recording file chooser), the live
+// loop until STOP with its recording trigger, and the stopped picture (a
+// stopped sonogram becomes a static analysis of its captured span).
 ScanOutcome RunScanInput(app::App& app, int reason, bool dialogShown);
 
 // Whether a live sonogram's columns came at an uneven pace: over the column
@@ -55,7 +56,8 @@ using AskScanParameters = bool (*)(app::App& app);
 
 // A whole Scan Input request: the stages in a row, ask (may be null) where
 // the dialog applies, the parameters put back when a check refuses the run,
-// and restarts in a loop.
+// and restarts in a loop. Recording Enable is "Off" unless the dialog or a
+// resume sets it.
 void ScanInputRequest(app::App& app, int reason, AskScanParameters ask);
 
 // Where the newest analysis frame lies in the two input buffers: d is the

@@ -1,5 +1,7 @@
 #include "engines/StaticAnalysis.h"
 
+#include <algorithm>
+
 #include "audio/WaveFormat.h"
 #include "context/CurrentParameters.h"
 #include "dsp/ParameterRules.h"
@@ -20,6 +22,28 @@ bool RefusalIsError(AnalysisRefusal refusal) {
   return refusal == AnalysisRefusal::ImproperBeginOrEnd || refusal == AnalysisRefusal::TimeScaleTooSmall;
 }
 
+namespace {
+
+// A segment given by its bytes: the end cut to the data's last whole frame.
+SegmentBytes ExactSegment(std::int32_t rateHz, int channels, int bitsPerSample, std::uint32_t begin,
+                          std::uint32_t end, std::uint32_t dataLength) {
+  SegmentBytes segment;
+  const std::uint32_t frameBytes = static_cast<std::uint32_t>(channels * (bitsPerSample / 8));
+  if (frameBytes == 0) return segment;
+  const std::uint32_t last = dataLength - dataLength % frameBytes;
+  begin -= begin % frameBytes;
+  end = std::min(end - end % frameBytes, last);
+  if (begin > last || end < begin) return segment;
+  segment.beginByte = begin;
+  segment.endByte = end;
+  segment.endS = static_cast<float>(static_cast<double>(end) /
+                                    (static_cast<double>(rateHz) * channels * bitsPerSample / 8.0));
+  segment.ok = true;
+  return segment;
+}
+
+}  // namespace
+
 int NewFileLowBandHz(int frequencyScaleId) {
   return AnalysisScale(frequencyScaleId, false) == dsp::FrequencyScale::Linear ? 0 : kLowestLogBandHz;
 }
@@ -36,7 +60,12 @@ StaticAnalysis PlanStaticAnalysis(const app::CurrentParameters& p, const StaticA
     if (!in.keepFftSize) a.fftSize = dsp::FftSizeForResolution(fs, a.resolutionHz);
   }
 
-  a.segment = SegmentForSpan(in.rateHz, in.channels, in.bitsPerSample, p.beginS, p.endS, in.availableBytes);
+  if (in.exactBytes) {
+    a.segment = ExactSegment(in.rateHz, in.channels, in.bitsPerSample, in.exactBytes->first,
+                             in.exactBytes->second, in.availableBytes);
+  } else {
+    a.segment = SegmentForSpan(in.rateHz, in.channels, in.bitsPerSample, p.beginS, p.endS, in.availableBytes);
+  }
   if (!a.segment.ok) {
     a.refusal = AnalysisRefusal::ImproperBeginOrEnd;
     return a;

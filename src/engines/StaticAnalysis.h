@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "engines/AnalysisPlan.h"
 #include "engines/ColumnAnalysis.h"
@@ -24,6 +26,10 @@ struct StaticAnalysisInput {
   int stripHeight = 0;              // Hw; 0 without the waveform strip
   bool keepFftSize = false;         // a command-line run keeps the FFT size it worked out
   int onlyChannel = -1;             // ≥ 0: analyse only this channel
+  // Set (a zoom): the segment's first and end byte of the data, whole sample
+  // frames, taken as they are (the end cut to the data) instead of the
+  // begin and end times in whole milliseconds.
+  std::optional<std::pair<std::uint32_t, std::uint32_t>> exactBytes;
 };
 
 // The lowest band limit a new file starts with: 0 Hz on the linear scale;

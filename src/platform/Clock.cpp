@@ -1,6 +1,7 @@
 #include "platform/Clock.h"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace sonavue::platform {
@@ -23,6 +24,13 @@ class RealClock final : public Clock {
 };
 
 }  // namespace
+
+CalendarDate Clock::Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return {};
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
 
 std::unique_ptr<Clock> MakeRealClock() { return std::make_unique<RealClock>(); }
 

@@ -1,6 +1,7 @@
 #include "platform/NativeWindow.h"
 
 #include <QAction>
+#include <QPixmap>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -18,6 +19,7 @@
 #include <map>
 
 #include "platform/KeyCodes.h"
+#include "platform/PointerShapes.h"
 #include "platform/QtFont.h"
 
 namespace sonavue::platform {
@@ -33,6 +35,7 @@ class ClientArea final : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override { Mouse(MouseAction::Move, event); }
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void Mouse(MouseAction action, QMouseEvent* event);
@@ -86,6 +89,7 @@ struct NativeWindow::Impl {
   std::map<int, QPushButton*> buttons;
   std::map<int, QTimer*> timers;  // owned by the frame
   DisplayBitmap surface;
+  int pointerShape = 0;
   bool needsPaint = true;
   bool destroyed = false;
   bool allowClose = false;
@@ -136,6 +140,13 @@ void ClientArea::mousePressEvent(QMouseEvent* event) {
 void ClientArea::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) Mouse(MouseAction::LeftUp, event);
   if (event->button() == Qt::RightButton) Mouse(MouseAction::RightUp, event);
+}
+
+void ClientArea::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  // Leaving the client area (for the frame, a child control or another
+  // window) is a move outside it.
+  if (impl_.Live()) impl_.events.OnNonClientMouseMove();
 }
 
 void ClientArea::Mouse(MouseAction action, QMouseEvent* event) {
@@ -429,6 +440,7 @@ int NativeWindow::ScrollPosition(ScrollBarId bar) const { return impl_->Bar(bar)
 void NativeWindow::EnableScrollBar(ScrollBarId bar, bool enabled) {
   impl_->Bar(bar)->setEnabled(enabled);
 }
+bool NativeWindow::IsScrollBarEnabled(ScrollBarId bar) const { return impl_->Bar(bar)->isEnabled(); }
 
 DisplayBitmap& NativeWindow::Surface() { return impl_->surface; }
 
@@ -447,6 +459,35 @@ void NativeWindow::UpdateNow() {
   }
   impl_->client->update();
 }
+
+namespace {
+
+// A cursor from its pixel pattern: white and black pixels shown as they
+// are, the rest transparent.
+QCursor MakeCursor(int shape) {
+  const PointerImage pattern = MakePointerImage(shape);
+  QImage image(kPointerSize, kPointerSize, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  for (int y = 0; y < kPointerSize; ++y) {
+    for (int x = 0; x < kPointerSize; ++x) {
+      const PointerPixel p = PixelAt(pattern, x, y);
+      if (p == PointerPixel::White) image.setPixel(x, y, qRgba(255, 255, 255, 255));
+      if (p == PointerPixel::Black) image.setPixel(x, y, qRgba(0, 0, 0, 255));
+    }
+  }
+  return QCursor(QPixmap::fromImage(image), kPointerHotSpot, kPointerHotSpot);
+}
+
+}  // namespace
+
+void NativeWindow::SetPointerShape(int shape) {
+  if (shape < 1 || shape > 3) shape = 1;
+  if (!impl_->Live() || shape == impl_->pointerShape) return;
+  impl_->pointerShape = shape;
+  impl_->client->setCursor(MakeCursor(shape));
+}
+
+int NativeWindow::PointerShape() const { return impl_->pointerShape; }
 
 Point NativeWindow::CursorPosition() const {
   const QPoint p = QCursor::pos();
@@ -519,6 +560,21 @@ void NativeWindow::SendMouse(MouseAction action, Point client) {
   }
   QMouseEvent event(type, local, global, button, held, Qt::NoModifier);
   QCoreApplication::sendEvent(impl_->client, &event);
+}
+
+void NativeWindow::TriggerScrollAction(ScrollBarId bar, ScrollAction action) {
+  QAbstractSlider::SliderAction slider = QAbstractSlider::SliderNoAction;
+  switch (action) {
+    case ScrollAction::LineUp: slider = QAbstractSlider::SliderSingleStepSub; break;
+    case ScrollAction::LineDown: slider = QAbstractSlider::SliderSingleStepAdd; break;
+    case ScrollAction::PageUp: slider = QAbstractSlider::SliderPageStepSub; break;
+    case ScrollAction::PageDown: slider = QAbstractSlider::SliderPageStepAdd; break;
+    case ScrollAction::Top: slider = QAbstractSlider::SliderToMinimum; break;
+    case ScrollAction::Bottom: slider = QAbstractSlider::SliderToMaximum; break;
+    case ScrollAction::ThumbTrack:
+    case ScrollAction::ThumbPosition: return;
+  }
+  impl_->Bar(bar)->triggerAction(slider);
 }
 
 void NativeWindow::RequestClose() { impl_->frame->close(); }

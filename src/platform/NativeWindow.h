@@ -49,7 +49,8 @@ class WindowEvents {
   // A menu command or a child button.
   virtual void OnCommand(int id) = 0;
   virtual void OnMouse(const MouseEvent& event) = 0;
-  // The pointer moved over the menu bar or the frame.
+  // The pointer moved over the menu bar or the frame, or left the client
+  // area.
   virtual void OnNonClientMouseMove() = 0;
   virtual void OnScroll(ScrollBarId bar, ScrollAction action, int position) = 0;
   // A single-shot timer started with NativeWindow::StartTimer has run out.
@@ -126,6 +127,7 @@ class NativeWindow {
   void SetScrollPosition(ScrollBarId bar, int position);
   int ScrollPosition(ScrollBarId bar) const;
   void EnableScrollBar(ScrollBarId bar, bool enabled);
+  bool IsScrollBarEnabled(ScrollBarId bar) const;
 
   // The client area's backing image. Drawing into it shows on the next
   // repaint: call Present() after drawing outside OnPaint().
@@ -139,6 +141,10 @@ class NativeWindow {
   void UpdateNow();
 
   // The mouse pointer.
+  // Shows the pointer of shape 1 Target Box, 2 White Cross or 3 Black Cross
+  // (PointerShapes.h) over the client area.
+  void SetPointerShape(int shape);
+  int PointerShape() const;
   Point CursorPosition() const;  // screen coordinates
   void SetCursorPosition(Point screen);
   Point ClientToScreen(Point client) const;
@@ -158,6 +164,9 @@ class NativeWindow {
   // For tests and the platform layer: deliver input as the window system would.
   void SendKey(int qtKey);
   void SendMouse(MouseAction action, Point client);
+  // Works a scroll bar as a click on its arrows or its track would (line and
+  // page actions; the program's handler then sets the position).
+  void TriggerScrollAction(ScrollBarId bar, ScrollAction action);
   void RequestClose();
 
   // The QWidget behind the window, for dialogs that need an owner.

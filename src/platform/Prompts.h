@@ -36,6 +36,28 @@ class ModalDialog {
   virtual bool Exec(void* owner) = 0;
 };
 
+// A modeless dialog of the program (the colours dialog, SPL calibration):
+// it stays open beside the main window while the program goes on, and works
+// on the program's records itself as the user edits; the engines' loops,
+// which dispatch the window's events between frames, let the user work it.
+// At most one window per dialog object.
+class ModelessDialog {
+ public:
+  virtual ~ModelessDialog() = default;
+  // The dialog's resource number (154 …).
+  virtual int ResourceId() const = 0;
+  // Builds and shows the real window, owned by owner (a QWidget*, may be
+  // null), and returns at once.
+  virtual void Show(void* owner) = 0;
+  // Closes and destroys the real window, if one was shown.
+  virtual void Hide() = 0;
+  // True from its opening until the dialog has closed.
+  virtual bool IsOpen() const = 0;
+  // Closes the dialog as its OK button would (the program's commands close
+  // it so); nothing happens when it is not open.
+  virtual void Accept() = 0;
+};
+
 // Everything that asks the user something or shows something outside the
 // main window. The real implementation uses Qt; the scripted one answers
 // from a queue for tests and the command-line companion.
@@ -58,6 +80,11 @@ class Prompts {
 
   // Runs a modal dialog; true when the user pressed OK.
   virtual bool RunDialog(ModalDialog& dialog) = 0;
+
+  // Opens a modeless dialog and returns at once; it stays open until it
+  // closes itself through CloseModeless. The dialog must outlive its opening.
+  virtual void OpenModeless(ModelessDialog& dialog) = 0;
+  virtual void CloseModeless(ModelessDialog& dialog) = 0;
 };
 
 }  // namespace sonavue::platform

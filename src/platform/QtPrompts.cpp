@@ -77,6 +77,8 @@ class QtPrompts final : public Prompts {
   }
 
   bool RunDialog(ModalDialog& dialog) override { return dialog.Exec(Owner()); }
+  void OpenModeless(ModelessDialog& dialog) override { dialog.Show(Owner()); }
+  void CloseModeless(ModelessDialog& dialog) override { dialog.Hide(); }
 
   bool OpenDocument(const std::filesystem::path& path) override {
     std::error_code error;

@@ -1,5 +1,7 @@
 #include "platform/ScriptedPrompts.h"
 
+#include <algorithm>
+
 namespace sonavue::platform {
 
 void ScriptedPrompts::Unexpected(const std::string& what) {
@@ -49,6 +51,21 @@ bool ScriptedPrompts::RunDialog(ModalDialog& dialog) {
   const DialogAnswer answer = std::get<DialogAnswer>(std::move(answers_.front()));
   answers_.pop_front();
   return answer(dialog);
+}
+
+void ScriptedPrompts::OpenModeless(ModelessDialog& dialog) {
+  modelessIds_.push_back(dialog.ResourceId());
+  std::erase(modeless_, &dialog);
+  modeless_.push_back(&dialog);
+}
+
+void ScriptedPrompts::CloseModeless(ModelessDialog& dialog) { std::erase(modeless_, &dialog); }
+
+ModelessDialog* ScriptedPrompts::ShownModeless(int resourceId) const {
+  for (auto it = modeless_.rbegin(); it != modeless_.rend(); ++it) {
+    if ((*it)->IsOpen() && (*it)->ResourceId() == resourceId) return *it;
+  }
+  return nullptr;
 }
 
 std::vector<ShownBox> ScriptedPrompts::TakeBoxes() {

@@ -51,6 +51,10 @@ class ScriptedPrompts final : public Prompts {
   // Records the path; succeeds when the file exists, as a desktop viewer would.
   bool OpenDocument(const std::filesystem::path& path) override;
   bool RunDialog(ModalDialog& dialog) override;
+  // Records the dialog without a window: the test then works its model, as
+  // a user would work the window, through ShownModeless().
+  void OpenModeless(ModelessDialog& dialog) override;
+  void CloseModeless(ModelessDialog& dialog) override;
 
   const std::vector<ShownBox>& Boxes() const { return boxes_; }
   std::vector<ShownBox> TakeBoxes();
@@ -58,6 +62,13 @@ class ScriptedPrompts final : public Prompts {
   const std::vector<std::filesystem::path>& Documents() const { return documents_; }
   // Resource numbers of the dialogs run, in order.
   const std::vector<int>& Dialogs() const { return dialogs_; }
+  // The latest modeless dialog shown with this resource number while it is
+  // still open, else nullptr. The program keeps each modeless dialog object
+  // for as long as it runs (showing the same object again to reopen it), so
+  // the objects recorded here stay valid while the App lives.
+  ModelessDialog* ShownModeless(int resourceId) const;
+  // Resource numbers of the modeless dialogs shown, in order.
+  const std::vector<int>& ModelessShown() const { return modelessIds_; }
   std::size_t UnusedAnswers() const { return answers_.size(); }
 
  private:
@@ -68,6 +79,8 @@ class ScriptedPrompts final : public Prompts {
   std::vector<FileChooserRequest> choosers_;
   std::vector<std::filesystem::path> documents_;
   std::vector<int> dialogs_;
+  std::vector<ModelessDialog*> modeless_;
+  std::vector<int> modelessIds_;
   UnexpectedHandler unexpected_;
   std::function<void(const ShownBox&)> observer_;
 };

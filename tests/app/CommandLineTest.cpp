@@ -234,16 +234,23 @@ TEST_F(CommandLineTest, TheFileFormNamesTheFileInTheCaptionAndStartsScanFile) {
   EXPECT_EQ(App().frame.fileName, file.string());
   EXPECT_EQ(std::filesystem::current_path(), *folders_ / "My Files");
   EXPECT_EQ(App().params.wayOfWorking, 3);
-  // The file form asks for no band or span: Scan File takes the whole file.
+  // The file form asks for no band or span: Scan File takes the whole file
+  // over the whole band.
   EXPECT_FALSE(App().commandLine.started);
+  EXPECT_TRUE(App().commandLine.fileForm);
 }
 
-TEST_F(CommandLineTest, TheFileFormAtStartUpNamesTheFileInTheCaption) {
+TEST_F(CommandLineTest, TheFileFormAtStartUpScansTheNamedFile) {
   const auto file = MakeWav("birdsong.wav");
   Start({file.string()});
-  EXPECT_EQ(App().params.wayOfWorking, 3);
-  EXPECT_EQ(Window().Caption(), "Sonavue 16 birdsong.wav");
-  EXPECT_EQ(App().frame.fileName, file.string());
+  // Scan File played it (2 s of 22050 Hz, less its last tenth of a second)
+  // without a chooser or a dialog.
+  EXPECT_GT(devices_.PlayedBytes().size(), 1890U * 44U);
+  EXPECT_TRUE(prompts_.Choosers().empty());
+  EXPECT_TRUE(prompts_.Dialogs().empty());
+  EXPECT_EQ(App().scanFile.path, file);
+  EXPECT_EQ(App().params.highBandHz, 11025);
+  EXPECT_FALSE(App().commandLine.fileForm);
 }
 
 TEST_F(CommandLineTest, WaysThreeToSixStartScanFileWithTheirDisplayBandAndSpan) {

@@ -10,7 +10,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "output/JpegProbe.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 
@@ -27,9 +29,10 @@ struct CliRun {
 
 // Runs the companion with these arguments; prefix goes in front of the
 // command (environment settings).
-CliRun RunCli(const std::string& arguments, const TempFolder& folder, const std::string& prefix = "") {
+// Runs a shell command line; its standard error goes to a file of folder.
+CliRun RunShell(const std::string& commandLine, const TempFolder& folder) {
   const std::string errPath = (folder / "stderr.txt").string();
-  const std::string command = prefix + std::string(SONAVUE_CLI) + " " + arguments + " 2>" + errPath;
+  const std::string command = commandLine + " 2>" + errPath;
   CliRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -41,6 +44,10 @@ CliRun RunCli(const std::string& arguments, const TempFolder& folder, const std:
   const auto err = sonavue::testing::ReadFileBytes(errPath);
   run.err.assign(err.begin(), err.end());
   return run;
+}
+
+CliRun RunCli(const std::string& arguments, const TempFolder& folder, const std::string& prefix = "") {
+  return RunShell(prefix + std::string(SONAVUE_CLI) + " " + arguments, folder);
 }
 
 std::vector<std::int16_t> Sine(double freqHz, double amplitude, int rate, int count) {
@@ -116,6 +123,35 @@ TEST(CliTest, LevelsPutsAToneInItsRow) {
     ++columns;
   }
   EXPECT_GT(columns, 90);
+}
+
+TEST(CliTest, LevelsWritesTheLogSpectrumOfItsColumns) {
+  TempFolder folder;
+  // 3000 Hz is bin 64 of 1024 at 48 kHz; with one bin of resolution a sine
+  // of 16000 shows 55.3 dB there and 49.3 dB on bin 63: −35 and −41 relative.
+  const auto wav = folder / "tone.wav";
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(Sine(3000.0, 16000.0, 48000, 48000))).Write(wav);
+  const auto log = folder / "log.txt";
+  const CliRun run = RunCli("levels " + wav.string() + " --low 2950 --high 3050 --fft 1024 --resolution 46.875 " +
+                                "--step 10 --log-spectrum " + log.string(),
+                            folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::size_t columns = static_cast<std::size_t>(std::count(run.out.begin(), run.out.end(), '\n')) - 1;
+  ASSERT_GT(columns, 90U);
+  std::string expected = "Sonavue 15 Data\r\n" + wav.string() +
+                         "\r\n48000 Hz Sampling Rate\r\n1024 Point FFT\r\nFFT Points 63 to 65 Recorded\r\n"
+                         "0 msec Sample Start\r\n10.00 msec Time Step\r\nComma Delimited Values\r\n"
+                         "Relative Spectrum Level in Decibels/Hz vs. Time and Frequency\r\n\r\n"
+                         "Freq, 2976.6 Hz, 3023.4 Hz, \r\n";
+  for (std::size_t i = 0; i < columns; ++i) expected += "Time " + std::to_string(i * 10) + " msec, -41, -35, \r\n";
+  const auto bytes = sonavue::testing::ReadFileBytes(log);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+
+  // A log that cannot be created ends the command with its message.
+  const CliRun refused = RunCli("levels " + wav.string() + " --log-spectrum " + (folder / "no" / "x.txt").string(),
+                                folder);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "Cannot Open File\n");
 }
 
 TEST(CliTest, LevelsRefusesBadOptionsAndShortFiles) {
@@ -235,6 +271,75 @@ TEST(CliTest, LevelsThatCannotBeWrittenEndWithAMessage) {
   EXPECT_NE(run.err.find("--format"), std::string::npos);
 }
 
+// The CSV of a command as rows of cells, the header line left out.
+std::vector<std::vector<std::string>> CsvRows(const std::string& out) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(out);
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) {
+    std::vector<std::string> cells;
+    std::stringstream stream(line);
+    std::string cell;
+    while (std::getline(stream, cell, ',')) cells.push_back(cell);
+    if (!line.empty() && line.back() == ',') cells.emplace_back();
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+TEST(CliTest, SpectrumPeaksAtTheTonesRowWithTheLevelOfTheColumnBeforeTheClick) {
+  TempFolder folder;
+  // 3 s of a 3 kHz tone; 200 rows of 60 Hz up to 12 kHz.
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(Sine(3000.0, 12000.0, 48000, 3 * 48000)))
+      .Write(folder / "tone.wav");
+  const std::string file = (folder / "tone.wav").string();
+  const CliRun spectrum = RunCli("spectrum " + file + " --at 1.5 --rows 200 --high 12000", folder);
+  ASSERT_EQ(spectrum.status, 0) << spectrum.err;
+  EXPECT_EQ(spectrum.out.substr(0, spectrum.out.find('\n')), "row,frequency_hz,level_db");
+  const auto rows = CsvRows(spectrum.out);
+  ASSERT_EQ(rows.size(), 200U);
+  int peak = 0;
+  double peakDb = -1e9;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    ASSERT_EQ(rows[r].size(), 3U);
+    EXPECT_EQ(std::stoi(rows[r][0]), static_cast<int>(r));
+    EXPECT_NEAR(std::stod(rows[r][1]), 60.0 * static_cast<double>(r), 1e-6);
+    if (!rows[r][2].empty() && std::stod(rows[r][2]) > peakDb) {
+      peakDb = std::stod(rows[r][2]);
+      peak = static_cast<int>(r);
+    }
+  }
+  EXPECT_EQ(peak, 50);  // 3000 Hz ÷ 60 Hz
+
+  // Without averaging the spectrum is the last frame before the click: the
+  // column before column 150 of the sonogram at 10 ms per column.
+  const CliRun levels = RunCli("levels " + file + " --rows 200 --high 12000", folder);
+  ASSERT_EQ(levels.status, 0) << levels.err;
+  const auto columns = CsvRows(levels.out);
+  ASSERT_GT(columns.size(), 150U);
+  const double columnDb = std::stoi(columns[149][3 + 50]) / 4.0;
+  EXPECT_NEAR(peakDb, columnDb, 0.5);
+  EXPECT_GT(peakDb, 0.0);
+}
+
+TEST(CliTest, SpectrumNeedsATimeInsideTheSignal) {
+  TempFolder folder;
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(Sine(1000.0, 8000.0, 48000, 48000)))
+      .Write(folder / "a.wav");
+  const std::string file = (folder / "a.wav").string();
+  CliRun run = RunCli("spectrum " + file, folder);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--at"), std::string::npos);
+  run = RunCli("spectrum " + file + " --at soon", folder);
+  EXPECT_EQ(run.status, 2);
+  run = RunCli("spectrum " + file + " --at 0.999", folder);  // less than two frames before the end
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  run = RunCli("spectrum " + file + " --at 0.5 --averaging 100", folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
 TEST(CliTest, WithoutAUsableWorkingFolderTheCommandEnds) {
   TempFolder folder;
   WavBuilder().Format(1, 1, 48000, 16).Data(std::vector<std::uint8_t>(9600, 0)).Write(folder / "a.wav");
@@ -247,6 +352,315 @@ TEST(CliTest, WithoutAUsableWorkingFolderTheCommandEnds) {
   EXPECT_EQ(run.err,
             "User Privileges do not allow Sonavue to write temporary files.\nPlease set User "
             "Privileges to allow file creation and deletion\n");
+  EXPECT_EQ(run.out, "");
+}
+
+std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+void WriteTone(const std::filesystem::path& path, int rate, double seconds) {
+  WavBuilder()
+      .Format(1, 1, static_cast<std::uint32_t>(rate), 16)
+      .Data(WavBuilder::Pcm16(Sine(2500.0, 9000.0, rate, static_cast<int>(rate * seconds))))
+      .Write(path);
+}
+
+TEST(CliTest, AnalyzeSavesTheWindowAsABitmapOfTheDisplayArea) {
+  TempFolder folder;
+  WriteTone(folder / "tone.wav", 48000, 2.0);
+  const std::string out = (folder / "tone.bmp").string();
+  const CliRun run = RunCli("analyze " + (folder / "tone.wav").string() + " -o " + out + " --window 1000x700", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto bmp = sonavue::testing::ReadFileBytes(out);
+  ASSERT_GT(bmp.size(), 58U);
+  const std::uint32_t w = U32(bmp, 18);
+  const std::uint32_t h = U32(bmp, 22);
+  // The display area: the window less its scroll bar and readout panel.
+  EXPECT_GT(w, 900U);
+  EXPECT_LT(w, 1000U);
+  EXPECT_GT(h, 450U);
+  EXPECT_LT(h, 700U);
+  EXPECT_EQ(bmp.size(), 58 + h * ((3 * w + 3) / 4 * 4));
+  EXPECT_EQ(U32(bmp, 2), bmp.size());
+  EXPECT_EQ(bmp[0], 'B');
+  EXPECT_EQ(bmp[28], 24);
+}
+
+TEST(CliTest, AnalyzeWritesAJpegOfTheChosenSizeQualityAndDensity) {
+  TempFolder folder;
+  WriteTone(folder / "tone.wav", 44100, 2.0);
+  const std::string file = (folder / "tone.wav").string();
+  ASSERT_EQ(RunCli("analyze " + file + " -o " + (folder / "a.bmp").string(), folder).status, 0);
+  const auto bmp = sonavue::testing::ReadFileBytes(folder / "a.bmp");
+  const std::uint32_t w = U32(bmp, 18);
+  const std::uint32_t h = U32(bmp, 22);
+
+  const CliRun run = RunCli("analyze " + file + " -o " + (folder / "a.jpg").string() +
+                                " --width 2400 --dpi 600 --quality 80 --scale log --high 20000",
+                            folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto headers = sonavue::testing::ProbeJpeg(sonavue::testing::ReadFileBytes(folder / "a.jpg"));
+  EXPECT_EQ(headers.width, 2400);
+  EXPECT_EQ(headers.height, static_cast<int>(2400ULL * h / w));
+  EXPECT_EQ(headers.densityUnit, 1);
+  EXPECT_EQ(headers.xDensity, 600);
+  EXPECT_EQ(headers.yDensity, 600);
+}
+
+TEST(CliTest, AnalyzeEntireSavesEveryColumn) {
+  TempFolder folder;
+  WriteTone(folder / "tone.wav", 48000, 1.5);
+  const std::string file = (folder / "tone.wav").string();
+  const std::string window = " --window 640x480";
+  ASSERT_EQ(RunCli("analyze " + file + " -o " + (folder / "w.bmp").string() + window, folder).status, 0);
+  const std::uint32_t shown = U32(sonavue::testing::ReadFileBytes(folder / "w.bmp"), 18);
+  // 1 ms per column: about 1500 columns, far more than the window shows.
+  const CliRun run =
+      RunCli("analyze " + file + " -o " + (folder / "e.bmp").string() + window + " --entire --step 1", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::uint32_t entire = U32(sonavue::testing::ReadFileBytes(folder / "e.bmp"), 18);
+  EXPECT_GT(entire, 2 * shown);
+  EXPECT_LT(entire, 1500U + 100U);
+}
+
+TEST(CliTest, AnalyzeRefusesWhatItCannotDo) {
+  TempFolder folder;
+  WriteTone(folder / "tone.wav", 48000, 1.0);
+  const std::string file = (folder / "tone.wav").string();
+  EXPECT_EQ(RunCli("analyze " + file, folder).status, 2);
+  EXPECT_EQ(RunCli("analyze " + file + " -o x.png", folder).status, 2);
+  EXPECT_EQ(RunCli("analyze " + file + " -o x.bmp --window 10x10", folder).status, 2);
+  EXPECT_EQ(RunCli("analyze " + file + " -o x.bmp --width 20000", folder).status, 2);
+  EXPECT_EQ(RunCli("analyze " + file + " -o x.bmp --frobnicate 1", folder).status, 2);
+  CliRun run = RunCli("analyze " + (folder / "missing.wav").string() + " -o " + (folder / "x.bmp").string(), folder);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot Open File\n");
+  run = RunCli("analyze " + file + " -o " + (folder / "no" / "x.bmp").string(), folder);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot Open File\n");
+}
+
+TEST(CliTest, BatchGoesOnPastRefusedFilesAndSaysSo) {
+  TempFolder folder;
+  WriteTone(folder / "a.wav", 48000, 1.0);
+  WriteTone(folder / "b.wav", 44100, 1.5);
+  WavBuilder().Format(1, 1, 48000, 32).Data({0, 0, 0, 0}).Write(folder / "bad.wav");
+  const std::string out = (folder / "images").string();
+  const CliRun run = RunCli("batch " + (folder / "bad.wav").string() + " " + (folder / "a.wav").string() + " " +
+                                (folder / "missing.wav").string() + " " + (folder / "b.wav").string() +
+                                " --out " + out + " --width 1800 --window 800x600",
+                            folder);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Unsupported wave file format\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("bad.wav: not saved"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Cannot Open File\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("missing.wav: not saved"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("a.wav: not saved"), std::string::npos) << run.err;
+  // Scaled alike: the chosen width over the width of the picture made by
+  // hand (the window's, rounded up to whole groups of 4 pixels).
+  int widths[2] = {0, 0};
+  for (int i = 0; i < 2; ++i) {
+    const auto headers = sonavue::testing::ProbeJpeg(
+        sonavue::testing::ReadFileBytes(folder / "images" / (i == 0 ? "a.jpg" : "b.jpg")));
+    widths[i] = headers.width;
+    EXPECT_NEAR(headers.width, 1800, 6);
+  }
+  EXPECT_EQ(widths[0], widths[1]);
+  EXPECT_FALSE(std::filesystem::exists(folder / "images" / "bad.jpg"));
+}
+
+TEST(CliTest, BatchOfGoodFilesEndsWell) {
+  TempFolder folder;
+  WriteTone(folder / "a.wav", 48000, 1.0);
+  WriteTone(folder / "b.wav", 48000, 1.0);
+  const CliRun run = RunCli("batch " + (folder / "a.wav").string() + " " + (folder / "b.wav").string() +
+                                " --out " + (folder / "out").string() + " --format bmp",
+                            folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  for (const char* name : {"a.bmp", "b.bmp"}) {
+    const auto bmp = sonavue::testing::ReadFileBytes(folder / "out" / name);
+    ASSERT_GT(bmp.size(), 58U) << name;
+    EXPECT_EQ(U32(bmp, 2), bmp.size());
+  }
+  EXPECT_EQ(RunCli("batch " + (folder / "a.wav").string() + " --out x", folder).status, 1);
+  EXPECT_EQ(RunCli("batch " + (folder / "a.wav").string() + " " + (folder / "b.wav").string(), folder).status, 2);
+  EXPECT_EQ(RunCli("batch " + (folder / "a.wav").string() + " " + (folder / "b.wav").string() +
+                       " --out x --format gif",
+                   folder)
+                .status,
+            2);
+}
+
+TEST(CliTest, CalibrateRefusesBadArgumentsBeforeItListens) {
+  TempFolder folder;
+  for (const char* arguments : {"calibrate", "calibrate spl", "calibrate spl --level",
+                                "calibrate spl --level loud", "calibrate spl --level 94 --seconds 0",
+                                "calibrate spl --level 94 --seconds 61", "calibrate spl --level 94 --gain-lock maybe",
+                                "calibrate spl --level 94 --colour red", "calibrate response --level 94"}) {
+    const CliRun run = RunCli(arguments, folder);
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_NE(run.err.find("sonavue-cli calibrate spl --level DB"), std::string::npos) << arguments;
+    EXPECT_EQ(run.out, "") << arguments;
+  }
+}
+
+// A WAV file the recorder wrote: its two lengths, its rate and samples.
+struct RecordedWav {
+  std::size_t fileSize = 0;
+  std::uint32_t riffLength = 0;
+  std::uint32_t dataLength = 0;
+  std::uint32_t sampleRate = 0;
+  std::uint16_t channels = 0;
+  std::uint16_t bits = 0;
+  std::vector<std::int16_t> samples;  // 16-bit mono or interleaved
+};
+
+RecordedWav ReadRecorded(const std::string& path) {
+  RecordedWav wav;
+  const auto b = sonavue::testing::ReadFileBytes(path);
+  wav.fileSize = b.size();
+  if (b.size() < 68) return wav;
+  const auto u32 = [&b](std::size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+  };
+  wav.riffLength = u32(4);
+  wav.channels = static_cast<std::uint16_t>(b[22] | (b[23] << 8));
+  wav.sampleRate = u32(24);
+  wav.bits = static_cast<std::uint16_t>(b[34] | (b[35] << 8));
+  wav.dataLength = u32(64);
+  if (wav.bits == 16) {
+    for (std::size_t i = 68; i + 1 < b.size(); i += 2) {
+      wav.samples.push_back(static_cast<std::int16_t>(b[i] | (b[i + 1] << 8)));
+    }
+  }
+  return wav;
+}
+
+double Rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t to) {
+  double sum = 0.0;
+  to = std::min(to, samples.size());
+  for (std::size_t i = from; i < to; ++i) sum += static_cast<double>(samples[i]) * samples[i];
+  return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0.0;
+}
+
+// The one line the recorder prints per file: path, seconds, bytes.
+struct RecordLine {
+  std::string path;
+  double seconds = 0.0;
+  std::size_t bytes = 0;
+};
+std::vector<RecordLine> RecordLines(const std::string& out) {
+  std::vector<RecordLine> lines;
+  std::istringstream text(out);
+  std::string line;
+  while (std::getline(text, line)) {
+    RecordLine parsed;
+    char path[4096] = {};
+    unsigned long long bytes = 0;
+    if (std::sscanf(line.c_str(), "recording=%4095s seconds=%lf bytes=%llu", path, &parsed.seconds, &bytes) == 3) {
+      parsed.path = path;
+      parsed.bytes = static_cast<std::size_t>(bytes);
+      lines.push_back(parsed);
+    }
+  }
+  return lines;
+}
+
+TEST(CliRecordTest, ARecordingOfTheTimeAskedForOnTheSimulatedInput) {
+  TempFolder folder;
+  const std::string out = (folder / "take.wav").string();
+  const CliRun run = RunCli("record " + out + " --seconds 1.5", folder,
+                            "SONAVUE_SIMULATED_INPUT=tone:1000:10000 ");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto lines = RecordLines(run.out);
+  ASSERT_EQ(lines.size(), 1U) << run.out;
+  EXPECT_EQ(lines[0].path, out);
+  EXPECT_GT(lines[0].seconds, 1.2);
+  EXPECT_LT(lines[0].seconds, 1.8);
+  const RecordedWav wav = ReadRecorded(out);
+  EXPECT_EQ(wav.fileSize, lines[0].bytes);
+  EXPECT_EQ(wav.riffLength, wav.fileSize - 8);
+  EXPECT_EQ(wav.dataLength, wav.fileSize - 68);
+  EXPECT_EQ(wav.sampleRate, 48000U);
+  EXPECT_EQ(wav.channels, 1);
+  EXPECT_EQ(wav.bits, 16);
+  EXPECT_NEAR(static_cast<double>(wav.dataLength) / 96000.0, lines[0].seconds, 0.0005);
+  EXPECT_NEAR(Rms(wav.samples, 0, wav.samples.size()), 7071.0, 50.0);
+}
+
+TEST(CliRecordTest, ASignalStopsItWithACompleteFile) {
+  TempFolder folder;
+  const std::string out = (folder / "held.wav").string();
+  // SIGTERM a second after the recording file has appeared (SAVE has been
+  // pressed); the shell passes on the recorder's own status.
+  const std::string script =
+      "SONAVUE_SIMULATED_INPUT=tone:1000:10000 " + std::string(SONAVUE_CLI) + " record " + out +
+      " --rate 44100 --channels 2 & p=$!; i=0; "
+      "while [ ! -e " + out + " ] && [ $i -lt 600 ]; do sleep 0.1; i=$((i+1)); done; "
+      "sleep 1; kill -TERM $p; wait $p";
+  const CliRun run = RunShell("sh -c '" + script + "'", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = RecordLines(run.out);
+  ASSERT_EQ(lines.size(), 1U) << run.out;
+  const RecordedWav wav = ReadRecorded(out);
+  EXPECT_EQ(wav.fileSize, lines[0].bytes);
+  EXPECT_EQ(wav.riffLength, wav.fileSize - 8);
+  EXPECT_EQ(wav.dataLength, wav.fileSize - 68);
+  EXPECT_EQ(wav.dataLength % 4, 0U);
+  EXPECT_EQ(wav.sampleRate, 44100U);
+  EXPECT_EQ(wav.channels, 2);
+  EXPECT_GT(lines[0].seconds, 0.5);
+  EXPECT_LT(lines[0].seconds, 5.0);
+}
+
+TEST(CliRecordTest, TheTriggerRecordsTheBurstAndTwoSecondsAfterIt) {
+  TempFolder folder;
+  const std::string out = (folder / "burst.wav").string();
+  // A 3-s burst of 77 dB 1 s in, faint noise around it; trigger at −30 dB.
+  // (The burst is long enough for a loaded machine, whose slower frames
+  // take longer to raise the 20-frame mean.)
+  const CliRun run = RunCli("record " + out + " --trigger -30 --seconds 7", folder,
+                            "SONAVUE_SIMULATED_INPUT=burst:1000:10000:1000:3000 ");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = RecordLines(run.out);
+  ASSERT_EQ(lines.size(), 1U) << run.out;
+  const RecordedWav wav = ReadRecorded(out);
+  EXPECT_EQ(wav.dataLength, wav.fileSize - 68);
+  // SAVE a little after the burst began, STOP SAVE 2 s after it ended.
+  EXPECT_GT(lines[0].seconds, 3.0);
+  EXPECT_LT(lines[0].seconds, 5.6);
+  EXPECT_NEAR(Rms(wav.samples, 0, 4800), 7071.0, 100.0);
+  EXPECT_LT(Rms(wav.samples, wav.samples.size() - 48000, wav.samples.size()), 30.0);
+}
+
+TEST(CliRecordTest, NoTriggerNoFile) {
+  TempFolder folder;
+  const std::string out = (folder / "quiet.wav").string();
+  const CliRun run = RunCli("record " + out + " --trigger -20 --seconds 1", folder,
+                            "SONAVUE_SIMULATED_INPUT=tone:1000:100 ");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(CliRecordTest, BadArgumentsAndAFolderThatIsNotThere) {
+  TempFolder folder;
+  CliRun run = RunCli("record " + (folder / "a.wav").string() + " --bits 8", folder);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("usage: sonavue-cli record OUT.wav"), std::string::npos);
+  run = RunCli("record " + (folder / "a.wav").string() + " --seconds", folder);
+  EXPECT_EQ(run.status, 2);
+  run = RunCli("record " + (folder / "a.wav").string(), folder, "SONAVUE_SIMULATED_INPUT=chirp ");
+  EXPECT_EQ(run.status, 2);
+  const std::string nowhere = (folder / "missing" / "a.wav").string();
+  run = RunCli("record " + nowhere + " --seconds 1", folder, "SONAVUE_SIMULATED_INPUT=tone:1000:10000 ");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot create the recording file: no such folder\n" + nowhere +
+                         "\nThe scan runs without recording.\n");
   EXPECT_EQ(run.out, "");
 }
 

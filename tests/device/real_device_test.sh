@@ -6,33 +6,7 @@
 # Usage: real_device_test.sh SONAVUE_CLI
 set -u
 cli=$1
-skip() { echo "SKIPPED: $*"; exit 77; }
-
-command -v pulseaudio >/dev/null || skip "pulseaudio is not installed"
-command -v pactl >/dev/null && command -v paplay >/dev/null || skip "pulseaudio-utils is not installed"
-[[ -e /usr/share/alsa/alsa.conf.d/pulse.conf || -e /etc/alsa/conf.d/99-pulse.conf ]] ||
-  skip "the ALSA pulse plugin (libasound2-plugins) is not installed"
-
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home PULSE_RUNTIME_PATH=$work/runtime/pulse
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
-cleanup() {
-  pulseaudio --kill >/dev/null 2>&1 || true
-  [[ -n "${player:-}" ]] && kill "$player" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-pulseaudio -n --daemonize=yes --exit-idle-time=-1 --system=no --disallow-exit \
-  --load=module-native-protocol-unix --load="module-null-sink sink_name=sonavue_null" \
-  >"$work/pulse.log" 2>&1 || skip "the sound server did not start: $(tail -n 2 "$work/pulse.log")"
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || skip "the sound server does not answer"
-pactl set-default-sink sonavue_null
-pactl set-default-source sonavue_null.monitor
-# ALSA's default device goes to the server.
-printf 'pcm.!default { type pulse }\nctl.!default { type pulse }\n' >"$HOME/.asoundrc"
+source "$(dirname "$0")/pulse_env.sh"
 
 # Ten seconds of a 1 kHz tone at half scale, played in a loop meanwhile.
 python3 - "$work/tone.wav" <<'PY'
@@ -44,14 +18,14 @@ body = b"WAVE" + b"fmt " + struct.pack("<I", 16) + fmt + b"data" + struct.pack("
 open(sys.argv[1], "wb").write(b"RIFF" + struct.pack("<I", len(body)) + body)
 PY
 paplay "$work/tone.wav" &
-player=$!
+background+=($!)
 sleep 0.5
 
 out=$(ASAN_OPTIONS=detect_leaks=0 "$cli" listen 5 2>"$work/cli.err")
 status=$?
 echo "$out"
 if [[ $status -ne 0 ]]; then
-  grep -v -E "^ALSA lib|[Jj]ack|Cannot connect" "$work/cli.err"
+  quiet_errors "$work/cli.err"
   grep -q "Cannot Open Audio Device" "$work/cli.err" && skip "PortAudio found no input device on the server"
   echo "FAILED: sonavue-cli listen exited $status"
   exit 1

@@ -367,7 +367,7 @@ TEST(LevelSpectrumTest, ThePartsForOtherThreadsGiveExactlyWhatProcessFrameGives)
         std::vector<float*> pointers;
         for (std::size_t i = 0; i < count; ++i) pointers.push_back(batch[first + i].data());
         std::vector<std::optional<float>> totals(count);
-        parts.FrameSpectra(pointers, totals, scratch);
+        parts.FrameSpectra(0, pointers, totals, scratch);
         for (std::size_t i = 0; i < count; ++i) {
           const std::size_t f = first + i;
           std::vector<std::int16_t> expected(200, -1);

@@ -7,6 +7,42 @@
 namespace sonavue::platform {
 namespace {
 
+// A modeless dialog that only says whether it is open.
+class FakeModeless final : public ModelessDialog {
+ public:
+  explicit FakeModeless(int id) : id_(id) {}
+  int ResourceId() const override { return id_; }
+  void Show(void*) override { ++shown; }
+  void Hide() override {}
+  bool IsOpen() const override { return open; }
+  void Accept() override { open = false; }
+  bool open = true;
+  int shown = 0;
+
+ private:
+  int id_;
+};
+
+TEST(ScriptedPromptsTest, AModelessDialogIsRecordedWithoutAWindowAndFoundWhileOpen) {
+  ScriptedPrompts prompts;
+  std::vector<std::string> unexpected;
+  prompts.SetUnexpectedHandler([&](const std::string& what) { unexpected.push_back(what); });
+  FakeModeless colors(154);
+  EXPECT_EQ(prompts.ShownModeless(154), nullptr);
+  prompts.OpenModeless(colors);
+  EXPECT_EQ(colors.shown, 0);  // no window in a script
+  EXPECT_EQ(prompts.ShownModeless(154), &colors);
+  EXPECT_EQ(prompts.ShownModeless(166), nullptr);
+  colors.Accept();
+  EXPECT_EQ(prompts.ShownModeless(154), nullptr);
+  // Shown again: one entry, found again.
+  colors.open = true;
+  prompts.OpenModeless(colors);
+  EXPECT_EQ(prompts.ShownModeless(154), &colors);
+  EXPECT_EQ(prompts.ModelessShown(), (std::vector<int>{154, 154}));
+  EXPECT_TRUE(unexpected.empty());  // needs no scripted answer
+}
+
 TEST(ScriptedPromptsTest, OkBoxesNeedNoAnswerAndAreRecordedAsShown) {
   ScriptedPrompts prompts;
   std::vector<std::string> unexpected;

@@ -1,0 +1,251 @@
+#include "audio/Recording.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <system_error>
+
+#include "audio/FileWriting.h"
+#include "audio/StopAllAudio.h"
+#include "audio/WaveFormat.h"
+#include "context/App.h"
+#include "context/Boxes.h"
+#include "context/CommandIds.h"
+#include "context/FileChoosers.h"
+
+namespace sonavue::audio {
+namespace {
+
+// Stretches begin and end on multiples of 12 bytes: whole sample frames of
+// every input format (mono or stereo, 16 or 24 bits).
+constexpr std::uint64_t kGroupBytes = 12;
+constexpr std::uint64_t kHeaderBytes = kWorkingHeaderBytes;
+// Offset of the valid-bits field, which the recording file leaves 0.
+constexpr std::size_t kValidBitsOffset = 38;
+
+bool RecordingMode(const app::App& app) {
+  return app.params.recordingId == app::ID_RECORDING_ON || app.params.recordingId == app::ID_RECORDING_TRIGGER;
+}
+
+void EnableButton(app::App& app, int id, bool enable) {
+  if (app.window) app.window->EnableButton(id, enable);
+}
+
+// Whether a file could be created at path: opened for writing (never
+// truncated) and, when it did not exist, removed again. 0 or the errno.
+int ProbeFile(const std::filesystem::path& path) {
+  std::error_code ignored;
+  const bool existed = std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return errno;
+  ::close(fd);
+  if (!existed) ::unlink(path.c_str());
+  return 0;
+}
+
+// Puts the data length and the RIFF length into the header on disk (and in
+// memory). 0 or the errno.
+int WriteLengths(app::RecordingState& r) {
+  const auto data = static_cast<std::uint32_t>(r.recordedBytes);
+  PutU32(r.header.data() + 4, data + 60);
+  PutU32(r.header.data() + 64, data);
+  const int error = WriteAt(r.file.Get(), 4, std::span<const std::uint8_t>(r.header.data() + 4, 4));
+  return error != 0 ? error : WriteAt(r.file.Get(), 64, std::span<const std::uint8_t>(r.header.data() + 64, 4));
+}
+
+// Closes the file with its final lengths and notes it as finished.
+void CloseFile(app::RecordingState& r) {
+  if (!r.file.IsOpen()) return;
+  WriteLengths(r);
+  r.file.Close();
+  r.finished = app::FinishedRecording{r.path, r.recordedBytes, r.bytesPerSecond};
+}
+
+// No more stretches in this scan.
+void EndStretches(app::App& app) {
+  app::RecordingState& r = app.recording;
+  r.saving = false;
+  r.appending = false;
+  r.pressCount = 0;
+  app.render.view.recording = false;
+}
+
+// A file failure: the file keeps what was written, the recording ends for
+// this scan, and the message waits for the end of the scan.
+void FailRecording(app::App& app, const std::string& what, int error) {
+  app::RecordingState& r = app.recording;
+  EndStretches(app);
+  CloseFile(r);
+  r.failure = what + ": " + FileErrorText(error) + "\n" + r.path.string();
+  r.path.clear();
+}
+
+// Creates (or replaces) the recording file with its header: the working
+// header of the scan's format, lengths of an empty file, valid bits 0.
+int CreateFile(app::App& app) {
+  app::RecordingState& r = app.recording;
+  const platform::WaveFormat& f = app.live.format;
+  WriteWorkingHeader(r.header, f.channels, static_cast<std::int32_t>(f.sampleRate), f.bitsPerSample, 0);
+  PutU16(r.header.data() + kValidBitsOffset, 0);
+  const int fd = ::open(r.path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return errno;
+  const WriteOutcome outcome = WriteAll(fd, r.header, 0, app.recordingWriteFailureBytes);
+  if (outcome.error != 0) {
+    ::close(fd);
+    ::unlink(r.path.c_str());
+    return outcome.error;
+  }
+  r.file = app::FileDescriptor(fd);
+  r.recordedBytes = 0;
+  return 0;
+}
+
+// Appends bytes at the file's end. On a failure only whole sample frames of
+// what reached the file are kept.
+int Append(app::App& app, std::span<const std::uint8_t> bytes) {
+  app::RecordingState& r = app.recording;
+  const std::uint64_t fileBytes = kHeaderBytes + static_cast<std::uint64_t>(r.recordedBytes);
+  const WriteOutcome outcome = WriteAll(r.file.Get(), bytes, fileBytes, app.recordingWriteFailureBytes);
+  const std::size_t frame = std::max<std::size_t>(1, app.live.format.BytesPerFrame());
+  const std::size_t kept = outcome.written - outcome.written % frame;
+  // A part frame is cut off; should that fail, it stays behind the data
+  // that the lengths describe.
+  if (kept != outcome.written) {
+    const int cut = ::ftruncate(r.file.Get(), static_cast<off_t>(fileBytes + kept));
+    static_cast<void>(cut);
+  }
+  r.recordedBytes += static_cast<std::int64_t>(kept);
+  return outcome.error;
+}
+
+void AddStop(app::App& app) {
+  app::RecordingState& r = app.recording;
+  r.stopTimeMs = app.clock.NowMs();
+  r.presses[r.pressCount++] = {false, StreamByteAt(app.live, r.stopTimeMs)};
+  r.saving = false;
+  app.render.view.recording = false;
+}
+
+}  // namespace
+
+std::uint64_t StreamByteAt(const app::LiveInput& live, std::uint32_t nowMs) {
+  const auto sinceMs = static_cast<std::int64_t>(static_cast<std::int32_t>(nowMs - live.anchorMs));
+  const std::uint64_t frames =
+      live.anchorFrames + static_cast<std::uint64_t>(std::max<std::int64_t>(0, sinceMs) * live.format.sampleRate / 1000);
+  const std::uint64_t bytes = frames * live.format.BytesPerFrame();
+  return bytes - bytes % kGroupBytes;
+}
+
+bool RecordingEnabled(const app::App& app) { return RecordingMode(app) && !app.recording.path.empty(); }
+
+bool IsSaving(const app::App& app) { return app.recording.saving; }
+
+void BeginRecording(app::App& app) {
+  app.recording = app::RecordingState{};
+  app.recording.bytesPerSecond =
+      static_cast<std::int64_t>(app.live.format.sampleRate) * app.live.format.BytesPerFrame();
+  app.render.view.recording = false;
+  if (!RecordingMode(app)) return;
+  const auto chosen = app::ChooseFile(app, app::FileChooser::RecordWave);
+  if (!chosen || chosen->empty() || chosen->front().empty()) {
+    app.params.recordingId = app::ID_RECORDING_OFF;
+    return;
+  }
+  const std::filesystem::path path = chosen->front();
+  if (const int error = ProbeFile(path); error != 0) {
+    app::Warn(app, "Cannot create the recording file: " + FileErrorText(error) + "\n" + path.string() +
+                       "\nThe scan runs without recording.");
+    app.params.recordingId = app::ID_RECORDING_OFF;
+    return;
+  }
+  app.recording.path = path;
+}
+
+bool PressSave(app::App& app) {
+  app::RecordingState& r = app.recording;
+  if (!RecordingEnabled(app) || !app.frame.inputOpen || app.frame.stopRequest || r.saving) return false;
+  // A STOP SAVE always finds room after the SAVE.
+  if (r.pressCount + 2 > r.presses.size()) return false;
+  if (!r.file.IsOpen()) {
+    if (const int error = CreateFile(app); error != 0) {
+      FailRecording(app, "Cannot create the recording file", error);
+      StopAllAudio(app, false);
+      return false;
+    }
+  }
+  r.saveTimeMs = app.clock.NowMs();
+  r.presses[r.pressCount++] = {true, StreamByteAt(app.live, r.saveTimeMs)};
+  r.saving = true;
+  EnableButton(app, app::IDC_PLAY, false);
+  EnableButton(app, app::IDC_PLAY_WINDOW, app.params.recordingId == app::ID_RECORDING_ON);
+  app.render.view.recording = true;
+  return true;
+}
+
+bool PressStopSave(app::App& app) {
+  if (!RecordingEnabled(app) || !app.frame.inputOpen || !app.recording.saving) return false;
+  AddStop(app);
+  EnableButton(app, app::IDC_PLAY_WINDOW, false);
+  return true;
+}
+
+void EndSaveAtStop(app::App& app) {
+  if (app.recording.saving) AddStop(app);
+}
+
+RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,
+                                    std::span<const std::uint8_t> recorded, std::size_t bufferBytes) {
+  app::RecordingState& r = app.recording;
+  if (!r.file.IsOpen()) return RecordingStep::Continue;
+  const std::uint64_t end = streamStart + recorded.size();
+  const std::uint64_t bufferEnd = streamStart + bufferBytes;
+  const auto part = [&](std::uint64_t from, std::uint64_t to) {
+    return recorded.subspan(static_cast<std::size_t>(from - streamStart), static_cast<std::size_t>(to - from));
+  };
+  const std::int64_t before = r.recordedBytes;
+  int error = 0;
+  std::uint64_t position = streamStart;
+  // Presses that fall in this buffer, in order; later ones wait for theirs.
+  std::size_t used = 0;
+  while (error == 0 && used < r.pressCount && r.presses[used].streamByte < bufferEnd) {
+    const app::RecordingPress& press = r.presses[used];
+    const std::uint64_t at = std::clamp(press.streamByte, position, end);
+    if (r.appending && at > position) error = Append(app, part(position, at));
+    position = at;
+    r.appending = press.save;
+    ++used;
+  }
+  std::move(r.presses.begin() + static_cast<std::ptrdiff_t>(used),
+            r.presses.begin() + static_cast<std::ptrdiff_t>(r.pressCount), r.presses.begin());
+  r.pressCount -= used;
+  if (error == 0 && r.appending && end > position) error = Append(app, part(position, end));
+  if (error == 0 && r.recordedBytes != before) error = WriteLengths(r);
+  if (error != 0) {
+    FailRecording(app, "Cannot write the recording file", error);
+    return RecordingStep::StopScan;
+  }
+  if (r.recordedBytes > app.recordingLimitBytes - static_cast<std::int64_t>(bufferBytes)) {
+    // The file ends with this buffer and is finished when the device closes.
+    EndStretches(app);
+    r.limitReached = true;
+    return RecordingStep::StopScan;
+  }
+  return RecordingStep::Continue;
+}
+
+void RearmRecording(app::App& app) {
+  const app::RecordingState& r = app.recording;
+  if (!RecordingEnabled(app) || app.frame.stopRequest || r.saving || r.appending) return;
+  if (app.params.recordingId == app::ID_RECORDING_ON) EnableButton(app, app::IDC_PLAY, true);
+}
+
+void FinishRecording(app::App& app) {
+  app::RecordingState& r = app.recording;
+  EndStretches(app);
+  CloseFile(r);
+}
+
+}  // namespace sonavue::audio

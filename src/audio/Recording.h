@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace sonavue::app {
+class App;
+struct LiveInput;
+}  // namespace sonavue::app
+
+namespace sonavue::audio {
+
+// The byte of the input stream (a multiple of 12, so the start of a whole
+// sample frame) that the input was recording at clock time nowMs: the
+// frames the device had delivered at the last anchor, plus the frames the
+// clock says have been heard since.
+std::uint64_t StreamByteAt(const app::LiveInput& live, std::uint32_t nowMs);
+
+// Whether the running scan records: Recording Enable "On" or "Trigger"
+// with a recording file chosen.
+bool RecordingEnabled(const app::App& app);
+// Whether a stretch is open: SAVE was pressed and STOP SAVE not yet.
+bool IsSaving(const app::App& app);
+
+// The start of a scan, input opened but not yet started: forgets the last
+// scan's recording and, with Recording Enable "On" or "Trigger", asks for
+// the recording file (the record-wave chooser). A cancelled chooser, or a
+// file that cannot be created there (reported), runs the scan with
+// Recording Enable "Off".
+void BeginRecording(app::App& app);
+
+// SAVE: a stretch begins at the sample frame the input is recording now;
+// the first SAVE of a scan creates the file. False when the press is
+// ignored (no recording, a stretch already open, the scan stopping).
+// A file that cannot be created ends the recording and stops the scan; its
+// message is shown when the scan has ended.
+bool PressSave(app::App& app);
+// STOP SAVE: the open stretch ends at the sample frame the input is
+// recording now. False when ignored (no stretch open).
+bool PressStopSave(app::App& app);
+// The scan stops: an open stretch ends at this moment. The buffers the
+// device hands back at the stop still bring what it recorded up to it.
+void EndSaveAtStop(app::App& app);
+
+enum class RecordingStep { Continue, StopScan };
+
+// A buffer came back from the device. recorded holds what the device put
+// in it (stream bytes from streamStart on; the buffer is bufferBytes long).
+// Appends the parts that lie inside stretches and puts the new lengths into
+// the header on disk. StopScan when the file has reached its size limit or
+// a write failed; the file then holds everything written before, with
+// lengths to match.
+RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,
+                                    std::span<const std::uint8_t> recorded, std::size_t bufferBytes);
+
+// After a completion with no stretch open or still to be written, SAVE is
+// offered again (Recording Enable "On").
+void RearmRecording(app::App& app);
+
+// The device closed: the file gets its final lengths and is closed, and
+// the recording flags are cleared.
+void FinishRecording(app::App& app);
+
+}  // namespace sonavue::audio

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/Arguments.h"
+#include "context/CurrentParameters.h"
+#include "dsp/FrequencyScale.h"
+
+namespace sonavue::cli {
+
+// The analysis options that levels, analyze and batch share: band, scale,
+// column step, averaging, gain, segment, channel, resolution and FFT size.
+// Unset values take the program's own rules.
+struct AnalysisOptions {
+  std::optional<float> lowHz;
+  std::optional<float> highHz;
+  dsp::FrequencyScale scale = dsp::FrequencyScale::Linear;
+  std::optional<float> stepMs;  // time per column
+  float averagingMs = 0.0F;
+  int gainDb = 0;
+  std::optional<float> beginS;
+  std::optional<float> endS;
+  std::optional<int> channel;  // 0 left, 1 right
+  std::optional<float> resolutionHz;
+  std::optional<int> fftSize;
+};
+
+// The usage lines of these options.
+inline constexpr const char* kAnalysisOptionsUsage =
+    "[--low HZ] [--high HZ] [--scale linear|log|oct3] [--step MS]\n"
+    "                   [--averaging MS] [--gain DB] [--begin S] [--end S]\n"
+    "                   [--channel left|right] [--resolution HZ] [--fft N]";
+
+// Reads the option name (already taken from in) and its value when it is
+// one of these.
+OptionRead ReadAnalysisOption(Arguments& in, const std::string& name, AnalysisOptions& o);
+
+// The options as the parameters of a static analysis of a file at rateHz
+// that lasts durationS, drawn in rows rows at stepMs per column: scale,
+// band (the new file's band where none is given), averaging, gain, segment,
+// channel, and the resolution and FFT size (the automatic ones unless
+// given). False, after printing "Improper Frequency Limits", for a band
+// narrower than 10 Hz.
+bool ApplyAnalysisOptions(const AnalysisOptions& o, app::CurrentParameters& p, float rateHz, float durationS,
+                          int rows, float stepMs);
+
+}  // namespace sonavue::cli

@@ -1,0 +1,68 @@
+#include "cli/AnalyzeCommand.h"
+
+#include "app/WayCommands.h"
+#include "cli/AnalysisOptions.h"
+#include "cli/Arguments.h"
+#include "cli/ImageOptions.h"
+#include "cli/WindowAnalysis.h"
+#include "cli/WindowContext.h"
+
+namespace sonavue::cli {
+namespace {
+
+struct AnalyzeOptions {
+  std::string file;
+  std::string out;
+  bool entire = false;
+  bool jpeg = true;
+  ImageOptions image;
+  AnalysisOptions analysis;
+};
+
+bool ParseOptions(const std::vector<std::string>& args, AnalyzeOptions& o) {
+  Arguments in("analyze", args);
+  if (in.AtEnd()) return in.Complain("a WAV file is needed");
+  o.file = in.Take();
+  while (!in.AtEnd()) {
+    const std::string name = in.Take();
+    OptionRead read = ReadImageOption(in, name, o.image);
+    if (read == OptionRead::NotMine) read = ReadAnalysisOption(in, name, o.analysis);
+    if (read == OptionRead::Taken) continue;
+    if (read == OptionRead::Bad) return false;
+    if (name == "--entire") {
+      o.entire = true;
+    } else if (name == "-o" || name == "--output") {
+      const auto text = in.Value(name);
+      if (!text) return false;
+      o.out = *text;
+    } else {
+      return in.UnknownOption(name);
+    }
+  }
+  if (o.out.empty()) return in.Complain("an output file is needed (-o OUT.bmp or OUT.jpg)");
+  const std::optional<bool> jpeg = IsJpegName(o.out);
+  if (!jpeg) return in.Complain("the output file must end in .bmp or .jpg");
+  o.jpeg = *jpeg;
+  return true;
+}
+
+}  // namespace
+
+int RunAnalyze(const std::vector<std::string>& args) {
+  AnalyzeOptions o;
+  if (!ParseOptions(args, o)) return 2;
+
+  WindowContext context(o.image.windowWidth, o.image.windowHeight);
+  if (!context.Started()) return 1;
+  app::App& app = context.App();
+  if (!AnalyzeInWindow(app, context.Prompts(), o.file, o.analysis)) return 1;
+  context.ProcessEvents();
+
+  context.Prompts().QueueDialog(ImageDialogAnswer(o.image, o.jpeg));
+  context.Prompts().QueueFile({o.out});
+  const output::SaveResult saved = app::SaveScreenImageCommand(
+      app, o.entire ? output::ImageCommand::EntireSonogram : output::ImageCommand::CurrentWindow);
+  return saved == output::SaveResult::Saved ? 0 : 1;
+}
+
+}  // namespace sonavue::cli

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sonavue::cli {
+
+// The arguments of one subcommand, read left to right, and the complaints
+// about them on standard error ("sonavue-cli COMMAND: …").
+class Arguments {
+ public:
+  Arguments(std::string command, std::vector<std::string> args)
+      : command_(std::move(command)), args_(std::move(args)) {}
+
+  bool AtEnd() const { return next_ >= args_.size(); }
+  const std::string& Peek() const { return args_[next_]; }
+  std::string Take() { return args_[next_++]; }
+  // The value after the option name just taken; nothing (after saying that
+  // it is missing) at the end.
+  std::optional<std::string> Value(const std::string& name);
+
+  // Each prints its complaint and returns false.
+  bool Complain(const std::string& text) const;
+  bool BadValue(const std::string& name, const std::string& text) const;
+  bool UnknownOption(const std::string& name) const;
+
+ private:
+  std::string command_;
+  std::vector<std::string> args_;
+  std::size_t next_ = 0;
+};
+
+// A whole decimal number (strtod syntax, nothing after it).
+bool ParseNumber(const std::string& text, double& value);
+
+// What an option reader made of the option name in front of it.
+enum class OptionRead {
+  Taken,    // it was the reader's option; its value (if any) was taken too
+  NotMine,  // another reader's, or unknown
+  Bad,      // the reader's, with a bad or missing value (already said)
+};
+
+}  // namespace sonavue::cli

@@ -1,0 +1,89 @@
+#include "cli/ImageOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+#include "context/ImageSettings.h"
+#include "dialogs/ImageDialog.h"
+
+namespace sonavue::cli {
+namespace {
+
+constexpr int kSmallestWindow = 320;
+constexpr int kLargestWindow = 8000;
+
+bool ReadInteger(const std::string& text, int lowest, int highest, int& value) {
+  double v = 0.0;
+  if (!ParseNumber(text, v) || v != std::floor(v) || v < lowest || v > highest) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+OptionRead ReadImageOption(Arguments& in, const std::string& name, ImageOptions& o) {
+  if (name != "--window" && name != "--width" && name != "--height" && name != "--quality" && name != "--dpi") {
+    return OptionRead::NotMine;
+  }
+  const auto text = in.Value(name);
+  if (!text) return OptionRead::Bad;
+  int value = 0;
+  if (name == "--window") {
+    const auto x = text->find('x');
+    int w = 0;
+    int h = 0;
+    if (x == std::string::npos || !ReadInteger(text->substr(0, x), kSmallestWindow, kLargestWindow, w) ||
+        !ReadInteger(text->substr(x + 1), kSmallestWindow / 4 * 3, kLargestWindow, h)) {
+      in.BadValue(name, *text);
+      return OptionRead::Bad;
+    }
+    o.windowWidth = w;
+    o.windowHeight = h;
+  } else if (name == "--width" && ReadInteger(*text, 1, app::kMaxImageWidth, value)) {
+    o.width = value;
+  } else if (name == "--height" && ReadInteger(*text, 1, 1000000, value)) {
+    o.height = value;
+  } else if (name == "--quality" && ReadInteger(*text, app::kQualityLowest, app::kQualityHighest, value)) {
+    o.quality = value;
+  } else if (name == "--dpi" && ReadInteger(*text, app::kDotsPerInchLowest, app::kDotsPerInchHighest, value)) {
+    o.dpi = value;
+  } else {
+    in.BadValue(name, *text);
+    return OptionRead::Bad;
+  }
+  return OptionRead::Taken;
+}
+
+platform::ScriptedPrompts::DialogAnswer ImageDialogAnswer(const ImageOptions& o, bool jpeg) {
+  return [o, jpeg](platform::ModalDialog& shown) {
+    auto* dialog = dynamic_cast<dialogs::ImageDialog*>(&shown);
+    if (dialog == nullptr) return false;
+    dialogs::ImageDialogModel& model = dialog->Model();
+    model.Click(jpeg ? app::ID_IMAGE_JPEG : app::ID_IMAGE_BITMAP);
+    if (o.quality) model.Scroll(dialogs::IDC_IMAGE_QUALITY_BAR, dialogs::ScrollAction::Thumb, *o.quality);
+    if (o.dpi && jpeg) {
+      model.Click(app::ID_UNIT_INCHES);
+      model.Click(app::ID_DOTS_PER_INCH);
+      model.Scroll(dialogs::IDC_IMAGE_RESOLUTION_BAR, dialogs::ScrollAction::Thumb, *o.dpi);
+    }
+    if (o.width) {
+      model.SetWidthPixels(*o.width);
+    } else if (o.height) {
+      model.SetHeightPixels(*o.height);
+    }
+    return true;
+  };
+}
+
+std::optional<bool> IsJpegName(const std::string& name) {
+  std::string extension = std::filesystem::path(name).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (extension == ".jpg" || extension == ".jpeg") return true;
+  if (extension == ".bmp") return false;
+  return std::nullopt;
+}
+
+}  // namespace sonavue::cli

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/Arguments.h"
+#include "platform/ScriptedPrompts.h"
+
+namespace sonavue::cli {
+
+// The options of the commands that save images through the window: its
+// size and the answers to the "Image Characteristics" dialog.
+struct ImageOptions {
+  int windowWidth = 1200;
+  int windowHeight = 800;
+  std::optional<int> width;    // output width, pixels
+  std::optional<int> height;   // output height, pixels (when no width is given)
+  std::optional<int> quality;  // JPEG quality
+  std::optional<int> dpi;      // JPEG density in dots per inch
+};
+
+inline constexpr const char* kImageOptionsUsage =
+    "[--window WxH] [--width W] [--height H] [--quality Q] [--dpi D]";
+
+// Reads the option name (already taken from in) and its value when it is
+// one of these.
+OptionRead ReadImageOption(Arguments& in, const std::string& name, ImageOptions& o);
+
+// The scripted answer to the dialog: the format, then the quality and the
+// density (dots per inch) when given, then the size when given; OK.
+platform::ScriptedPrompts::DialogAnswer ImageDialogAnswer(const ImageOptions& o, bool jpeg);
+
+// Whether a file name ends in ".jpg" or ".jpeg" (true), ".bmp" (false), or
+// neither (nothing), in any letter case.
+std::optional<bool> IsJpegName(const std::string& name);
+
+}  // namespace sonavue::cli

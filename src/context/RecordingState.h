@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace sonavue::app {
+
+// An open POSIX file descriptor, closed with its owner; −1 when none.
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() { Close(); }
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.Release()) {}
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int Get() const { return fd_; }
+  bool IsOpen() const { return fd_ >= 0; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  // Closes the descriptor; returns 0 or the error number of close.
+  int Close();
+
+ private:
+  int fd_ = -1;
+};
+
+// One press of SAVE or STOP SAVE at its place in the input stream. It waits
+// until the completion of the input buffer that holds that place.
+struct RecordingPress {
+  bool save = true;              // SAVE; false for STOP SAVE
+  std::uint64_t streamByte = 0;  // byte of the input stream, a multiple of 12
+};
+
+// A recording file that was finished, for whoever reports it.
+struct FinishedRecording {
+  std::filesystem::path path;
+  std::int64_t dataBytes = 0;
+  std::int64_t bytesPerSecond = 0;
+};
+
+// The recording of the live input to a WAV file chosen when the scan
+// started: stretches from SAVE to STOP SAVE, appended one after the other.
+// The file holds a 68-byte header whose two lengths are kept current on
+// disk after every append, so that the file is a valid WAV at every moment.
+struct RecordingState {
+  static constexpr std::size_t kMaxPresses = 32;
+
+  std::filesystem::path path;  // chosen at the start; empty: no recording in this scan
+  FileDescriptor file;         // created by the first SAVE
+  bool saving = false;         // the latest press was SAVE: a stretch is open
+  bool appending = false;      // the completions are inside a stretch
+  std::uint32_t saveTimeMs = 0;  // clock readings of the latest presses
+  std::uint32_t stopTimeMs = 0;
+  // Presses not yet reached by a completed buffer, oldest first.
+  std::array<RecordingPress, kMaxPresses> presses{};
+  std::size_t pressCount = 0;
+  std::int64_t recordedBytes = 0;  // sample bytes in the file
+  std::array<std::uint8_t, 68> header{};
+  std::int64_t bytesPerSecond = 0;
+  bool limitReached = false;  // the size limit ended the recording
+  std::string failure;        // a file failure, shown when the scan has ended
+  std::optional<FinishedRecording> finished;  // the last file finished
+};
+
+}  // namespace sonavue::app

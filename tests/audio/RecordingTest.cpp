@@ -1,0 +1,419 @@
+#include "audio/Recording.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "app/MainWindow.h"
+#include "context/App.h"
+#include "platform/KeyCodes.h"
+#include "render/Panels.h"
+#include "support/RecordingFixture.h"
+
+namespace sonavue::audio {
+namespace {
+
+using sonavue::testing::RecordingFixture;
+
+TEST(StreamByteTest, APressLiesAtTheDeliveredFramesPlusTheTimeSinceTheAnchor) {
+  app::LiveInput live;
+  live.format = {48000, 1, 16};
+  live.anchorMs = 1000;
+  live.anchorFrames = 48000;  // one second delivered at the anchor
+  // 250 ms later: 12000 frames more, 24000 bytes past the anchor's 96000.
+  EXPECT_EQ(StreamByteAt(live, 1250), 120000U);
+  // 1 ms = 48 frames = 96 bytes, a whole number of 12-byte groups.
+  EXPECT_EQ(StreamByteAt(live, 1001), 96096U);
+  // A clock reading before the anchor counts as the anchor itself.
+  EXPECT_EQ(StreamByteAt(live, 990), 96000U);
+  // 44100 Hz stereo 24 bits: 6-byte frames; 10 ms = 441 frames = 2646
+  // bytes, moved down to 2640, a whole group of 12.
+  live.format = {44100, 2, 24};
+  live.anchorFrames = 0;
+  EXPECT_EQ(StreamByteAt(live, 1010), 2640U);
+  // The clock wraps around 2^32 ms; only the difference counts.
+  live.format = {48000, 1, 16};
+  live.anchorMs = 0xFFFFFF00U;
+  EXPECT_EQ(StreamByteAt(live, 0x00000010U), (0x100U + 0x10U) * 96U);
+}
+
+class RecordingTest : public RecordingFixture {
+ protected:
+  void SetUp() override {
+    RecordingFixture::SetUp();
+    UseRamp();
+    path_ = *folders_ / "take.wav";
+  }
+  // The scan's dialog chooses recording "On" and the chooser the file.
+  void RecordOn() {
+    AnswerScanDialog(app::ID_RECORDING_ON);
+    prompts_.QueueFile({path_.string()});
+  }
+  std::filesystem::path path_;
+};
+
+TEST_F(RecordingTest, AStretchBeginsAndEndsOnTheSampleFramesOfItsPresses) {
+  RecordOn();
+  // SAVE 1 s into buffer A (0 … 4 s), STOP SAVE 1.5 s into buffer B.
+  std::vector<Step> steps{{1000, Press(app::IDC_PLAY)},
+                          {5500, Press(app::IDC_PLAY_WINDOW)},
+                          {9000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  ASSERT_TRUE(steps[2].done);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  // The first stretch starts at byte 96000 of buffer A: the frame heard
+  // when SAVE was pressed.
+  const std::uint64_t first = StreamByte(steps[0].doneMs);
+  const std::uint64_t last = StreamByte(steps[1].doneMs);
+  EXPECT_EQ(steps[0].doneMs - startMs_, 1000U);
+  EXPECT_EQ(first, 96000U);
+  EXPECT_EQ(wav.data.size(), last - first);
+  EXPECT_TRUE(IsRampFrom(wav.data, first / 2));
+  // The recording file's header: the working header of the scan's format,
+  // valid bits 0.
+  EXPECT_EQ(wav.headerBytes, 68U);
+  EXPECT_EQ(wav.formatTag, 0xFFFE);
+  EXPECT_EQ(wav.channels, 1);
+  EXPECT_EQ(wav.sampleRate, 48000U);
+  EXPECT_EQ(wav.byteRate, 96000U);
+  EXPECT_EQ(wav.bits, 16);
+  EXPECT_EQ(wav.validBits, 0);
+  EXPECT_FALSE(App().recording.file.IsOpen());
+  EXPECT_FALSE(App().render.view.recording);
+  EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(RecordingTest, SaveAndStopSaveInOneBufferMakeOneStretch) {
+  RecordOn();
+  std::vector<Step> steps{{1230, Press(app::IDC_PLAY)},
+                          {2770, Press(app::IDC_PLAY_WINDOW)},
+                          {6000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  const std::uint64_t first = StreamByte(steps[0].doneMs);
+  EXPECT_EQ(wav.data.size(), StreamByte(steps[1].doneMs) - first);
+  EXPECT_TRUE(IsRampFrom(wav.data, first / 2));
+}
+
+TEST_F(RecordingTest, StretchesFollowEachOtherInTheFileAndTheStopEndsTheLastOne) {
+  RecordOn();
+  // Three stretches; the second crosses from buffer A into B, the third is
+  // still open when STOP ends the scan 1.4 s into buffer C.
+  std::vector<Step> steps{{500, Press(app::IDC_PLAY)},
+                          {1500, Press(app::IDC_PLAY_WINDOW)},
+                          {4300, Press(app::IDC_PLAY)},  // SAVE comes back after the completion at 4 s
+                          {7000, Press(app::IDC_PLAY_WINDOW)},
+                          {8600, Press(app::IDC_PLAY)},
+                          {9400, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  for (const Step& step : steps) ASSERT_TRUE(step.done);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  std::vector<std::uint8_t> expected;
+  std::size_t at = 0;
+  std::uint64_t total = 0;
+  for (std::size_t s = 0; s + 1 < steps.size(); s += 2) {
+    const std::uint64_t from = StreamByte(steps[s].doneMs);
+    const std::uint64_t to = StreamByte(steps[s + 1].doneMs);
+    ASSERT_LE(at + (to - from), wav.data.size());
+    const std::vector<std::uint8_t> part(wav.data.begin() + static_cast<std::ptrdiff_t>(at),
+                                         wav.data.begin() + static_cast<std::ptrdiff_t>(at + (to - from)));
+    EXPECT_TRUE(IsRampFrom(part, from / 2)) << "stretch " << s / 2;
+    at += to - from;
+    total += to - from;
+  }
+  EXPECT_EQ(wav.data.size(), total);
+}
+
+TEST_F(RecordingTest, SaveAndStopSaveTurnTheButtonsAndTheRedLabelAndComeBackAfterTheBuffer) {
+  RecordOn();
+  struct Seen {
+    bool save = false;
+    bool stopSave = false;
+    bool label = false;
+    bool redInPanel = false;
+  };
+  Seen atStart, whileSaving, afterStop, afterCompletion;
+  const auto look = [this](Seen& seen) {
+    seen.save = ButtonEnabled(app::IDC_PLAY);
+    seen.stopSave = ButtonEnabled(app::IDC_PLAY_WINDOW);
+    seen.label = App().render.view.recording;
+    const platform::DisplayBitmap& surface = Window().Surface();
+    const app::LayoutValues& v = App().layout;
+    for (int y = v.displayHeight + v.scrollThickness; y < v.clientHeight && !seen.redInPanel; ++y) {
+      for (int x = 0; x < v.clientWidth; ++x) {
+        if (surface.Pixel(x, y) == render::kRecordingRed) {
+          seen.redInPanel = true;
+          break;
+        }
+      }
+    }
+  };
+  std::vector<Step> steps{{300, [&] { look(atStart); }},
+                          {400, [this] { app::HandleKeyDown(App(), 'A'); }},  // A stands for SAVE
+                          {600, [&] { look(whileSaving); }},
+                          {700, [this] { app::HandleKeyDown(App(), 'T'); }},  // T for STOP SAVE
+                          {900, [&] { look(afterStop); }},
+                          {4300, [&] { look(afterCompletion); }},
+                          {4400, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_EQ(ButtonCaption(app::IDC_PLAY), "S&AVE");
+  EXPECT_EQ(ButtonCaption(app::IDC_PLAY_WINDOW), "S&TOP SAVE");
+  EXPECT_TRUE(atStart.save);
+  EXPECT_FALSE(atStart.stopSave);
+  EXPECT_FALSE(atStart.redInPanel);
+  EXPECT_FALSE(whileSaving.save);
+  EXPECT_TRUE(whileSaving.stopSave);
+  EXPECT_TRUE(whileSaving.label);
+  EXPECT_TRUE(whileSaving.redInPanel);
+  EXPECT_FALSE(afterStop.save);
+  EXPECT_FALSE(afterStop.stopSave);
+  EXPECT_FALSE(afterStop.label);
+  EXPECT_FALSE(afterStop.redInPanel);
+  // The completion of the buffer that held the stretch offers SAVE again.
+  EXPECT_TRUE(afterCompletion.save);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  EXPECT_EQ(wav.data.size(), StreamByte(steps[3].doneMs) - StreamByte(steps[1].doneMs));
+}
+
+TEST_F(RecordingTest, TheLengthsOnDiskFollowEveryBufferAppended) {
+  RecordOn();
+  // What a process killed at these moments would leave behind.
+  Wav afterOne, afterTwo;
+  std::vector<Step> steps{{200, Press(app::IDC_PLAY)},
+                          {4500, [&] { afterOne = ReadWav(path_); }},
+                          {8500, [&] { afterTwo = ReadWav(path_); }},
+                          {9000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  ASSERT_TRUE(IsComplete(afterOne));
+  ASSERT_TRUE(IsComplete(afterTwo));
+  const std::uint64_t first = StreamByte(steps[0].doneMs);
+  EXPECT_EQ(afterOne.data.size(), 384000U - first);
+  EXPECT_EQ(afterTwo.data.size(), 2 * 384000U - first);
+  EXPECT_TRUE(IsRampFrom(afterTwo.data, first / 2));
+}
+
+TEST_F(RecordingTest, WithoutASaveNoFileIsMadeAndAnOldOneStays) {
+  std::ofstream(path_) << "an older take";
+  RecordOn();
+  std::vector<Step> steps{{5000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_EQ(std::filesystem::file_size(path_), 13U);
+  EXPECT_FALSE(App().recording.finished.has_value());
+}
+
+TEST_F(RecordingTest, ACancelledChooserRunsTheScanWithRecordingOff) {
+  AnswerScanDialog(app::ID_RECORDING_ON);
+  prompts_.QueueFileCancel();
+  bool saveOffered = true;
+  std::vector<Step> steps{{300, [&] { saveOffered = ButtonEnabled(app::IDC_PLAY); }},
+                          {400, Press(app::IDC_PLAY)},
+                          {2500, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  ASSERT_EQ(prompts_.Choosers().size(), 1U);
+  EXPECT_EQ(prompts_.Choosers()[0].title, "Record Wave File");
+  EXPECT_EQ(prompts_.Choosers()[0].defaultExtension, "wav");
+  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_OFF);
+  EXPECT_FALSE(saveOffered);
+  EXPECT_EQ(ButtonCaption(app::IDC_PLAY), "&PLAY");
+  EXPECT_FALSE(App().recording.finished.has_value());
+  EXPECT_GT(App().scanStats.frames, 100);
+  // The scan went on and its capture became the static picture.
+  EXPECT_TRUE(App().analysis.valid);
+}
+
+TEST_F(RecordingTest, AFileThatCannotBeCreatedIsReportedAndTheScanRunsWithoutRecording) {
+  AnswerScanDialog(app::ID_RECORDING_ON);
+  const auto nowhere = *folders_ / "missing" / "take.wav";
+  prompts_.QueueFile({nowhere.string()});
+  std::vector<Step> steps{{400, Press(app::IDC_PLAY)}, {2500, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Cannot create the recording file: no such folder\n" + nowhere.string() +
+                               "\nThe scan runs without recording.");
+  EXPECT_EQ(boxes[0].caption, "Sonavue");
+  EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Warning);
+  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_OFF);
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
+  EXPECT_GT(App().scanStats.frames, 100);
+}
+
+TEST_F(RecordingTest, TheManualDialogTurnsRecordingOnToo) {
+  App().params.analysisControls = app::IDM_CONTROLS_MANUAL;
+  RecordOn();
+  std::vector<Step> steps{{1000, Press(app::IDC_PLAY)}, {2000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  ASSERT_EQ(prompts_.Dialogs().size(), 1U);
+  EXPECT_EQ(prompts_.Dialogs()[0], 103);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  EXPECT_EQ(wav.data.size(), StreamByte(steps[1].doneMs) - StreamByte(steps[0].doneMs));
+}
+
+TEST_F(RecordingTest, WithoutTheDialogRecordingIsOff) {
+  // Variables "Freeze": the scan runs with the last parameters, recording
+  // among them, but only the dialog or a resume turns recording on.
+  App().params.recordingId = app::ID_RECORDING_ON;
+  std::vector<Step> steps{{1000, Press(app::IDC_PLAY)}, {2000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_TRUE(prompts_.Choosers().empty());
+  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_OFF);
+  EXPECT_FALSE(App().recording.finished.has_value());
+}
+
+// Every way a recording ends leaves a complete file holding what was
+// recorded up to that moment.
+class RecordingEndTest : public RecordingTest {
+ protected:
+  // Records from 500 ms; `end` ends it at 5300 ms (in buffer B).
+  void RecordUntil(std::function<void()> end, bool stopsAtTheEnd = true) {
+    RecordOn();
+    steps_ = {{500, Press(app::IDC_PLAY)}, {5300, std::move(end)}, {9000, Press(app::IDC_STOP)}};
+    RunSteps(steps_);
+    const Wav wav = ReadWav(path_);
+    ASSERT_TRUE(IsComplete(wav));
+    const std::uint64_t first = StreamByte(steps_[0].doneMs);
+    if (stopsAtTheEnd) {
+      EXPECT_EQ(wav.data.size(), StreamByte(steps_[1].doneMs) - first);
+    }
+    EXPECT_TRUE(IsRampFrom(wav.data, first / 2));
+    data_ = wav.data.size();
+  }
+  std::vector<Step> steps_;
+  std::size_t data_ = 0;
+};
+
+TEST_F(RecordingEndTest, Stop) { RecordUntil(Press(app::IDC_STOP)); }
+
+TEST_F(RecordingEndTest, Escape) {
+  RecordUntil([this] { app::HandleKeyDown(App(), platform::VK_ESCAPE_KEY); });
+}
+
+TEST_F(RecordingEndTest, TheSKey) {
+  RecordUntil([this] { app::HandleKeyDown(App(), 'S'); });
+}
+
+TEST_F(RecordingEndTest, AResizeFinishesTheFileAndRestartsWithoutRecording) {
+  RecordUntil([this] {
+    const platform::Rect r = Window().WindowRect();
+    Window().SetWindowRect({r.x, r.y, r.w + 60, r.h + 40});
+  });
+  // The restarted scan (stopped at 9 s) asked for no file and recorded nothing.
+  EXPECT_EQ(prompts_.Choosers().size(), 1U);
+  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_OFF);
+}
+
+TEST_F(RecordingEndTest, ClosingTheWindow) {
+  RecordUntil([this] { app::HandleClose(App()); });
+}
+
+TEST_F(RecordingEndTest, TheDeviceGoingAway) {
+  // The device closes by itself: what it handed back is kept, the buffer it
+  // was filling is lost with it, and the scan ends.
+  RecordUntil([this] { App().live.device->Close(); }, false);
+  EXPECT_EQ(data_, 384000U - StreamByte(steps_[0].doneMs));
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_LT(App().scanStats.lastMs, 6000U);
+}
+
+TEST_F(RecordingTest, TheSizeLimitEndsTheRecordingWithTheBufferThatReachedIt) {
+  // A limit of 1 MB: the recording stops once it holds more than 1 MB less
+  // one buffer (384000 bytes).
+  App().recordingLimitBytes = 1000000;
+  RecordOn();
+  std::vector<Step> steps{{100, Press(app::IDC_PLAY)}, {20000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_FALSE(steps[1].done) << "the limit did not stop the scan";
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  const std::uint64_t first = StreamByte(steps[0].doneMs);
+  // Buffer A from the press (374400 bytes) is not over 616000; with B
+  // (758400) it is, and the file ends with B.
+  EXPECT_EQ(wav.data.size(), 2 * 384000U - first);
+  EXPECT_TRUE(IsRampFrom(wav.data, first / 2));
+  EXPECT_TRUE(App().recording.limitReached);
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(RecordingTest, AFailedWriteKeepsWhatWasWrittenAndSaysWhy) {
+  // The disk holds the header and 200000 bytes more.
+  App().recordingWriteFailureBytes = 68 + 200000;
+  RecordOn();
+  std::vector<Step> steps{{100, Press(app::IDC_PLAY)}, {20000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_FALSE(steps[1].done) << "the failure did not stop the scan";
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  EXPECT_EQ(wav.data.size(), 200000U);
+  EXPECT_TRUE(IsRampFrom(wav.data, StreamByte(steps[0].doneMs) / 2));
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Cannot write the recording file: disk full\n" + path_.string());
+  EXPECT_EQ(boxes[0].caption, "Sonavue");
+  EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Warning);
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_FALSE(App().render.view.recording);
+}
+
+TEST_F(RecordingTest, AFileThatCannotTakeItsHeaderStopsTheScanAtTheSave) {
+  App().recordingWriteFailureBytes = 10;
+  RecordOn();
+  std::vector<Step> steps{{700, Press(app::IDC_PLAY)}, {6000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_FALSE(steps[1].done);
+  EXPECT_FALSE(std::filesystem::exists(path_));
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Cannot create the recording file: disk full\n" + path_.string());
+}
+
+// A real full disk: a small memory file system mounted for the test.
+class FullDiskTest : public RecordingTest {
+ protected:
+  void SetUp() override {
+    RecordingTest::SetUp();
+    mountPoint_ = *folders_ / "small";
+    std::filesystem::create_directories(mountPoint_);
+    if (::mount("sonavue-test", mountPoint_.c_str(), "tmpfs", 0, "size=256k") != 0) {
+      const std::string reason = std::strerror(errno);
+      std::filesystem::remove(mountPoint_);
+      GTEST_SKIP() << "cannot mount a 256 KB tmpfs here (" << reason
+                   << "); the injected write failure covers the same path";
+    }
+    mounted_ = true;
+    path_ = mountPoint_ / "take.wav";
+  }
+  void TearDown() override {
+    if (mounted_) ::umount2(mountPoint_.c_str(), MNT_DETACH);
+    RecordingTest::TearDown();
+  }
+  std::filesystem::path mountPoint_;
+  bool mounted_ = false;
+};
+
+TEST_F(FullDiskTest, ARecordingStoppedByAFullDiskIsACompleteFile) {
+  RecordOn();
+  std::vector<Step> steps{{100, Press(app::IDC_PLAY)}, {20000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_FALSE(steps[1].done);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  EXPECT_GT(wav.data.size(), 100000U);
+  EXPECT_LT(wav.data.size(), 262144U);
+  EXPECT_TRUE(IsRampFrom(wav.data, StreamByte(steps[0].doneMs) / 2));
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Cannot write the recording file: disk full\n" + path_.string());
+}
+
+}  // namespace
+}  // namespace sonavue::audio

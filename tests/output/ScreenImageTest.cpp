@@ -1,0 +1,445 @@
+#include "output/ScreenImage.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <QImage>
+#include <cmath>
+#include <csignal>
+#include <functional>
+
+#include "JpegProbe.h"
+#include "app/CommandTable.h"
+#include "app/WayCommands.h"
+#include "context/CommandIds.h"
+#include "dialogs/ImageDialog.h"
+#include "render/Palette.h"
+#include "support/AppFixture.h"
+#include "support/WavBuilder.h"
+
+namespace sonavue::output {
+namespace {
+
+using sonavue::testing::ProbeJpeg;
+using sonavue::testing::ReadFileBytes;
+using sonavue::testing::WavBuilder;
+
+std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+// A BMP file as the test reads it back.
+struct Bmp {
+  std::vector<std::uint8_t> bytes;
+  int width() const { return static_cast<int>(U32(bytes, 18)); }
+  int height() const { return static_cast<int>(U32(bytes, 22)); }
+  std::size_t RowBytes() const { return (3 * static_cast<std::size_t>(width()) + 3) / 4 * 4; }
+  // The pixel at x, y counted from the top, as red, green, blue.
+  platform::Rgb At(int x, int y) const {
+    const std::size_t at = 58 + static_cast<std::size_t>(height() - 1 - y) * RowBytes() + 3 * static_cast<std::size_t>(x);
+    return {bytes[at + 2], bytes[at + 1], bytes[at]};
+  }
+};
+
+class ScreenImageTest : public sonavue::testing::AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    Start();
+    Resize(900, 600);
+    App().params.displayWidthS = 2.0F;
+    App().params.displayId = app::ID_DISPLAY_SCROLL1;
+    App().params.variables = app::IDM_VARIABLES_FREEZE;
+  }
+
+  // A mono 48 kHz file: a tone that steps from 2 kHz to 6 kHz halfway.
+  void AnalyzeTone(double seconds) {
+    const int rate = 48000;
+    const int count = static_cast<int>(rate * seconds);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const double f = i < count / 2 ? 2000.0 : 6000.0;
+      samples[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(std::lround(9000.0 * std::sin(2 * M_PI * f * i / rate)));
+    }
+    const auto path = *folders_ / "tone.wav";
+    WavBuilder().Format(1, 1, rate, 16).Data(WavBuilder::Pcm16(samples)).Write(path);
+    prompts_.QueueFile({path.string()});
+    SendCommand(app::IDM_ANALYZE_FILE);
+    ASSERT_TRUE(App().analysis.valid);
+  }
+
+  // Answers the next "Image Characteristics" dialog: work on its model, then OK.
+  void AnswerImageDialog(const std::function<void(dialogs::ImageDialogModel&)>& work, bool ok = true) {
+    prompts_.QueueDialog([work, ok](platform::ModalDialog& shown) {
+      auto& dialog = dynamic_cast<dialogs::ImageDialog&>(shown);
+      if (work) work(dialog.Model());
+      return ok;
+    });
+  }
+
+  // Saves through the menu command into path, with the dialog worked by work.
+  void Save(int command, const std::filesystem::path& path,
+            const std::function<void(dialogs::ImageDialogModel&)>& work) {
+    AnswerImageDialog(work);
+    prompts_.QueueFile({path.string()});
+    SendCommand(command);
+  }
+
+  static void Bitmap(dialogs::ImageDialogModel& m) { m.Click(app::ID_IMAGE_BITMAP); }
+
+  int W() { return App().layout.displayWidth; }
+  int H() { return App().layout.displayHeight; }
+  int Mx() { return App().layout.leftMargin; }
+  int PlotBottom() { return H() - 2 * App().layout.charHeight; }
+
+  // Makes the display area exactly w × h pixels.
+  bool SetDisplaySize(int w, int h) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      if (W() == w && H() == h) return true;
+      const platform::Rect r = Window().WindowRect();
+      Resize(r.w + (w - W()), r.h + (h - H()));
+    }
+    return W() == w && H() == h;
+  }
+};
+
+TEST_F(ScreenImageTest, TheWindowSavedAsBitmapHasTheHeaderAndTheDisplayPixels) {
+  AnalyzeTone(1.5);
+  const auto path = *folders_ / "window.bmp";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, path, &Bitmap);
+  const Bmp bmp{ReadFileBytes(path)};
+  ASSERT_GT(bmp.bytes.size(), 58U);
+  const int w = W();
+  const int h = H();
+  const std::size_t pad = (4 - (3 * static_cast<std::size_t>(w)) % 4) % 4;
+  EXPECT_EQ(bmp.bytes.size(), 58 + static_cast<std::size_t>(h) * (3 * static_cast<std::size_t>(w) + pad));
+  EXPECT_EQ(bmp.bytes[0], 'B');
+  EXPECT_EQ(bmp.bytes[1], 'M');
+  EXPECT_EQ(U32(bmp.bytes, 2), bmp.bytes.size());
+  EXPECT_EQ(U32(bmp.bytes, 10), 58U);
+  EXPECT_EQ(U32(bmp.bytes, 14), 40U);
+  EXPECT_EQ(bmp.width(), w);
+  EXPECT_EQ(bmp.height(), h);
+  EXPECT_EQ(U16(bmp.bytes, 26), 1);
+  EXPECT_EQ(U16(bmp.bytes, 28), 24);
+  for (std::size_t at = 30; at < 58; ++at) EXPECT_EQ(bmp.bytes[at], 0) << at;
+
+  // At the window's own size the plot is the display image, pixel for pixel.
+  const platform::DisplayBitmap& display = App().display;
+  const int offset = App().render.view.horizontalOffset;
+  int differing = 0;
+  for (int y = 2; y < PlotBottom() - 2; ++y) {
+    for (int x = Mx() + 2; x < w - 3; ++x) {
+      if (bmp.At(x, y) != display.Pixel(x + offset, y)) ++differing;
+    }
+  }
+  EXPECT_EQ(differing, 0);
+  // The tone is in the picture, not only background.
+  const platform::Rgb background = App().colors[render::kBackgroundIndex];
+  int tone = 0;
+  for (int y = 0; y < PlotBottom(); ++y) tone += bmp.At(Mx() + 20, y) != background ? 1 : 0;
+  EXPECT_GT(tone, 0);
+}
+
+TEST_F(ScreenImageTest, AnEightHundredBySixHundredDisplaySavedAsBitmapIsOneMillionFourHundredFortyThousandAndFiftyEightBytes) {
+  ASSERT_TRUE(SetDisplaySize(800, 600));
+  AnalyzeTone(1.0);
+  const auto path = *folders_ / "w.bmp";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, path, [](dialogs::ImageDialogModel& m) {
+    m.Click(app::ID_IMAGE_BITMAP);
+    m.SetWidthPixels(800);
+  });
+  EXPECT_EQ(ReadFileBytes(path).size(), 1440058U);
+}
+
+TEST_F(ScreenImageTest, AJpegAtTwiceTheWidthDecodesToTwiceTheSizeWithItsDensityAndColours) {
+  AnalyzeTone(1.5);
+  const auto bmpPath = *folders_ / "twice.bmp";
+  const auto jpgPath = *folders_ / "twice.jpg";
+  // The JPEG first: "bitmap" would leave the unit at "Pixels".
+  Save(app::IDM_SAVE_IMAGE_WINDOW, jpgPath, [this](dialogs::ImageDialogModel& m) { m.SetWidthPixels(2 * W()); });
+  Save(app::IDM_SAVE_IMAGE_WINDOW, bmpPath, [this](dialogs::ImageDialogModel& m) {
+    m.Click(app::ID_IMAGE_BITMAP);
+    m.SetWidthPixels(2 * W());
+  });
+  const auto jpegBytes = ReadFileBytes(jpgPath);
+  const auto headers = ProbeJpeg(jpegBytes);
+  EXPECT_EQ(headers.width, 2 * W());
+  EXPECT_EQ(headers.height, 2 * H());
+  // The defaults: inches at 300 dots per inch.
+  EXPECT_EQ(headers.densityUnit, 1);
+  EXPECT_EQ(headers.xDensity, 300);
+  EXPECT_EQ(headers.yDensity, 300);
+
+  QImage jpeg;
+  ASSERT_TRUE(jpeg.loadFromData(jpegBytes.data(), static_cast<int>(jpegBytes.size()), "JPEG"));
+  const Bmp bmp{ReadFileBytes(bmpPath)};
+  ASSERT_EQ(bmp.width(), jpeg.width());
+  ASSERT_EQ(bmp.height(), jpeg.height());
+  double total = 0.0;
+  long count = 0;
+  for (int y = 0; y < bmp.height(); y += 3) {
+    for (int x = 0; x < bmp.width(); x += 3) {
+      const platform::Rgb a = bmp.At(x, y);
+      const QRgb b = jpeg.pixel(x, y);
+      total += std::abs(a.r - qRed(b)) + std::abs(a.g - qGreen(b)) + std::abs(a.b - qBlue(b));
+      count += 3;
+    }
+  }
+  EXPECT_LT(total / static_cast<double>(count), 4.0);
+}
+
+TEST_F(ScreenImageTest, TheOutputKeepsTheSourceShapeAndIsNeverSmallerThanTheSource) {
+  AnalyzeTone(1.0);
+  const auto path = *folders_ / "size.bmp";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, path, [](dialogs::ImageDialogModel& m) {
+    m.Click(app::ID_IMAGE_BITMAP);
+    m.SetWidthPixels(100);
+  });
+  Bmp bmp{ReadFileBytes(path)};
+  EXPECT_EQ(bmp.width(), W());
+  EXPECT_EQ(bmp.height(), H());
+
+  const int wide = W() * 3 / 2 + 1;
+  Save(app::IDM_SAVE_IMAGE_WINDOW, path, [wide](dialogs::ImageDialogModel& m) {
+    m.Click(app::ID_IMAGE_BITMAP);
+    m.SetWidthPixels(wide);
+  });
+  bmp = Bmp{ReadFileBytes(path)};
+  EXPECT_EQ(bmp.width(), wide);
+  EXPECT_EQ(bmp.height(), static_cast<int>(static_cast<long long>(wide) * H() / W()));
+  EXPECT_EQ(App().image.outputWidth, wide);
+}
+
+TEST_F(ScreenImageTest, TheAxesAreDrawnAgainAtTheOutputScale) {
+  AnalyzeTone(1.0);
+  const auto path = *folders_ / "scaled.bmp";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, path, [this](dialogs::ImageDialogModel& m) {
+    m.Click(app::ID_IMAGE_BITMAP);
+    m.SetWidthPixels(3 * W());
+  });
+  const Bmp bmp{ReadFileBytes(path)};
+  ASSERT_EQ(bmp.width(), 3 * W());
+  const platform::Rgb background = App().colors[render::kBackgroundIndex];
+  const platform::Rgb text = App().colors[render::kTextIndex];
+  // The frame of the plot is three pixels wide at three times the size and
+  // ends in the text colour, as drawn, not blurred by the resampling.
+  const int y = 3 * PlotBottom() / 2;
+  int frame = 0;
+  for (int x = 3 * Mx() - 8; x < 3 * Mx() + 4; ++x) frame += bmp.At(x, y) == text ? 1 : 0;
+  EXPECT_EQ(frame, 3);
+  // The margin of the source picture is empty: the labels in the output's
+  // margin were drawn at its scale, as tall as three screen labels.
+  int top = -1;
+  int bottom = -1;
+  for (int row = 0; row < 3 * PlotBottom(); ++row) {
+    for (int x = 0; x < 3 * Mx() - 6; ++x) {
+      if (bmp.At(x, row) != background) {
+        if (top < 0) top = row;
+        bottom = row;
+      }
+    }
+  }
+  ASSERT_GE(top, 0);
+  EXPECT_GT(bottom, top);
+}
+
+TEST_F(ScreenImageTest, AStereoChannelIsSavedFromItsHalfOfThePicture) {
+  // Left 2 kHz, right 6 kHz.
+  const int rate = 48000;
+  std::vector<std::int16_t> samples;
+  for (int i = 0; i < rate; ++i) {
+    samples.push_back(static_cast<std::int16_t>(std::lround(9000.0 * std::sin(2 * M_PI * 2000.0 * i / rate))));
+    samples.push_back(static_cast<std::int16_t>(std::lround(9000.0 * std::sin(2 * M_PI * 6000.0 * i / rate))));
+  }
+  const auto wav = *folders_ / "stereo.wav";
+  WavBuilder().Format(1, 2, rate, 16).Data(WavBuilder::Pcm16(samples)).Write(wav);
+  for (const int channels : {app::ID_CHANNELS_LEFT, app::ID_CHANNELS_RIGHT}) {
+    App().params.channelsId = channels;
+    prompts_.QueueFile({wav.string()});
+    SendCommand(app::IDM_ANALYZE_FILE);
+    ASSERT_EQ(App().display.Height(), 2 * H());
+    const auto path = *folders_ / "channel.bmp";
+    Save(app::IDM_SAVE_IMAGE_WINDOW, path, &Bitmap);
+    const Bmp bmp{ReadFileBytes(path)};
+    ASSERT_EQ(bmp.height(), H());
+    // The right channel is the upper half of the picture, the left the lower.
+    const int top = channels == app::ID_CHANNELS_RIGHT ? 0 : H();
+    int differing = 0;
+    for (int y = 2; y < PlotBottom() - 2; ++y) {
+      for (int x = Mx() + 2; x < W() - 3; x += 5) {
+        if (bmp.At(x, y) != App().display.Pixel(x, top + y)) ++differing;
+      }
+    }
+    EXPECT_EQ(differing, 0) << channels;
+  }
+}
+
+TEST_F(ScreenImageTest, TheEntireSonogramHoldsEveryColumn) {
+  App().params.displayWidthS = 0.5F;  // the columns of 2 s do not fit the window
+  AnalyzeTone(2.0);
+  const int columns = static_cast<int>(App().analysis.columns);
+  ASSERT_GT(columns, W() - Mx());
+  const auto path = *folders_ / "entire.bmp";
+  Save(app::IDM_SAVE_IMAGE_ENTIRE, path, &Bitmap);
+  const Bmp bmp{ReadFileBytes(path)};
+  EXPECT_EQ(bmp.width(), columns + Mx());
+  EXPECT_EQ(bmp.height(), H());
+  // First and last columns of the sonogram, whatever the window shows.
+  const platform::DisplayBitmap& display = App().display;
+  for (const int x : {Mx() + 1, Mx() + columns / 2, Mx() + columns - 3}) {
+    for (int y = 2; y < PlotBottom() - 2; y += 7) {
+      EXPECT_EQ(bmp.At(x, y), display.Pixel(x, y)) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(ScreenImageTest, CancellingTheDialogOrTheChooserWritesNothing) {
+  AnalyzeTone(1.0);
+  AnswerImageDialog(nullptr, false);
+  SendCommand(app::IDM_SAVE_IMAGE_WINDOW);
+  EXPECT_TRUE(prompts_.Choosers().empty() || prompts_.Choosers().back().title != "Save JPEG Image File");
+  AnswerImageDialog(nullptr);
+  prompts_.QueueFileCancel();
+  SendCommand(app::IDM_SAVE_IMAGE_WINDOW);
+  EXPECT_EQ(prompts_.Choosers().back().title, "Save JPEG Image File");
+  std::size_t images = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folders_->Path())) {
+    images += entry.path().extension() == ".jpg" ? 1 : 0;
+  }
+  EXPECT_EQ(images, 0U);
+}
+
+TEST_F(ScreenImageTest, WithoutAPictureThereIsNothingToSave) {
+  SendCommand(app::IDM_SAVE_IMAGE_WINDOW);
+  SendCommand(app::IDM_SAVE_IMAGE_ENTIRE);
+  EXPECT_TRUE(prompts_.Dialogs().empty());
+}
+
+TEST_F(ScreenImageTest, TheChosenFolderIsWhereTheNextImageChooserStarts) {
+  AnalyzeTone(1.0);
+  std::filesystem::create_directory(*folders_ / "pictures");
+  Save(app::IDM_SAVE_IMAGE_WINDOW, *folders_ / "pictures" / "a.bmp", &Bitmap);
+  EXPECT_TRUE(std::filesystem::exists(*folders_ / "pictures" / "a.bmp"));
+  Save(app::IDM_SAVE_IMAGE_WINDOW, *folders_ / "b.bmp", &Bitmap);
+  EXPECT_EQ(prompts_.Choosers().back().title, "Save Bitmap");
+  EXPECT_EQ(prompts_.Choosers().back().startFolder, (*folders_ / "pictures").string());
+  EXPECT_EQ(prompts_.Choosers().back().defaultExtension, "bmp");
+}
+
+// The message of a failure, and that it left the earlier file alone.
+class ScreenImageFailureTest : public ScreenImageTest {
+ protected:
+  void ExpectRefused(const std::filesystem::path& path, const std::string& text, platform::BoxIcon icon,
+                     const std::string& caption) {
+    const auto boxes = TakeBoxes();
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0].text, text);
+    EXPECT_EQ(boxes[0].icon, icon);
+    EXPECT_EQ(boxes[0].caption, caption);
+    EXPECT_EQ(ReadFileBytes(path), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path.parent_path())) ++files;
+    EXPECT_EQ(files, 1U) << "a partial file was left";
+  }
+  // Saves with memory limits, straight through the command's code.
+  SaveResult SaveLimited(const std::filesystem::path& path, bool jpeg, const ImageMemoryLimits& limits) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << "old";
+    prompts_.QueueFile({path.string()});
+    return SaveScreenImage(App(), ImageCommand::CurrentWindow, [jpeg](app::App& app, const ImageSource& source) {
+      app.image.formatId = jpeg ? app::ID_IMAGE_JPEG : app::ID_IMAGE_BITMAP;
+      app.image.outputWidth = 2 * source.width;
+      return true;
+    }, limits);
+  }
+};
+
+TEST_F(ScreenImageFailureTest, AFileThatCannotBeCreatedIsReported) {
+  AnalyzeTone(1.0);
+  AnswerImageDialog(&Bitmap);
+  prompts_.QueueFile({(*folders_ / "no such folder" / "a.bmp").string()});
+  SendCommand(app::IDM_SAVE_IMAGE_WINDOW);
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Cannot Open File");
+  EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Warning);
+  EXPECT_EQ(boxes[0].caption, "Sonavue");
+}
+
+TEST_F(ScreenImageFailureTest, EachBufferThatCannotBeHadHasItsMessage) {
+  AnalyzeTone(1.0);
+  const auto path = *folders_ / "m" / "a.img";
+  ImageMemoryLimits limits;
+  limits.outputImage = 1000;
+  EXPECT_EQ(SaveLimited(path, true, limits), SaveResult::Failed);
+  ExpectRefused(path, "Not Enough Memory To Save Image", platform::BoxIcon::Error, "Sonavue");
+
+  limits = {};
+  limits.sourceImage = 1000;
+  EXPECT_EQ(SaveLimited(path, true, limits), SaveResult::Failed);
+  ExpectRefused(path, "Not Enough Memory For Bitmap", platform::BoxIcon::Error, "Sonavue");
+
+  limits = {};
+  limits.compressedImage = 5000;
+  EXPECT_EQ(SaveLimited(path, true, limits), SaveResult::Failed);
+  ExpectRefused(path, "Not Enough Memory", platform::BoxIcon::Warning, "KORV");
+
+  limits = {};
+  limits.bitmapBuffer = 5000;  // less than one row
+  EXPECT_EQ(SaveLimited(path, false, limits), SaveResult::Failed);
+  ExpectRefused(path, "Not Enough Memory", platform::BoxIcon::Warning, "KORV");
+
+  // With room for everything the same save succeeds.
+  EXPECT_EQ(SaveLimited(path, false, {}), SaveResult::Saved);
+  EXPECT_EQ(ReadFileBytes(path).size(), 58 + static_cast<std::size_t>(2 * H()) * ((6 * static_cast<std::size_t>(W()) + 3) / 4 * 4));
+}
+
+TEST_F(ScreenImageFailureTest, AWriteCutShortIsAnErrorAndNotASave) {
+  AnalyzeTone(1.0);
+  const auto path = *folders_ / "full" / "a.img";
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit saved = limit;
+  // Room for the header and some rows, as on a disk that fills up.
+  limit.rlim_cur = 20000;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  const SaveResult result = SaveLimited(path, false, {});
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(result, SaveResult::Failed);
+  ExpectRefused(path, "Error Writing File", platform::BoxIcon::Error, "Sonavue");
+}
+
+TEST_F(ScreenImageFailureTest, EveryFailureHasItsOwnBox) {
+  struct Expected {
+    ImageFailure failure;
+    const char* text;
+    platform::BoxIcon icon;
+    const char* caption;
+  };
+  const Expected table[] = {
+      {ImageFailure::CannotOpen, "Cannot Open File", platform::BoxIcon::Warning, "Sonavue"},
+      {ImageFailure::NoOutputMemory, "Not Enough Memory To Save Image", platform::BoxIcon::Error, "Sonavue"},
+      {ImageFailure::NoSourceMemory, "Not Enough Memory For Bitmap", platform::BoxIcon::Error, "Sonavue"},
+      {ImageFailure::NoBufferMemory, "Not Enough Memory", platform::BoxIcon::Warning, "KORV"},
+      {ImageFailure::PixelsUnreadable, "Bitmap Error", platform::BoxIcon::Error, "Sonavue"},
+      {ImageFailure::WriteFailed, "Error Writing File", platform::BoxIcon::Error, "Sonavue"},
+  };
+  for (const Expected& e : table) {
+    ReportImageFailure(App(), e.failure);
+    const auto boxes = TakeBoxes();
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0].text, e.text);
+    EXPECT_EQ(boxes[0].icon, e.icon);
+    EXPECT_EQ(boxes[0].caption, e.caption);
+  }
+}
+
+}  // namespace
+}  // namespace sonavue::output
