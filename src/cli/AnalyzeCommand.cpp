@@ -1,11 +1,14 @@
 #include "cli/AnalyzeCommand.h"
 
+#include <cstdio>
+
 #include "app/WayCommands.h"
 #include "cli/AnalysisOptions.h"
 #include "cli/Arguments.h"
 #include "cli/ImageOptions.h"
 #include "cli/WindowAnalysis.h"
 #include "cli/WindowContext.h"
+#include "output/DataLog.h"
 
 namespace sonavue::cli {
 namespace {
@@ -15,6 +18,7 @@ struct AnalyzeOptions {
   std::string out;
   bool entire = false;
   bool jpeg = true;
+  std::string logSpectrum;  // also the Log Spectrum of the picture, when given
   ImageOptions image;
   AnalysisOptions analysis;
 };
@@ -35,6 +39,11 @@ bool ParseOptions(const std::vector<std::string>& args, AnalyzeOptions& o) {
       const auto text = in.Value(name);
       if (!text) return false;
       o.out = *text;
+    } else if (name == "--log-spectrum") {
+      const auto text = in.Value(name);
+      if (!text) return false;
+      if (text->empty()) return in.BadValue(name, *text);
+      o.logSpectrum = *text;
     } else {
       return in.UnknownOption(name);
     }
@@ -57,6 +66,15 @@ int RunAnalyze(const std::vector<std::string>& args) {
   app::App& app = context.App();
   if (!AnalyzeInWindow(app, context.Prompts(), o.file, o.analysis)) return 1;
   context.ProcessEvents();
+
+  // The log the window's "Log Spectrum" writes of the same picture.
+  if (!o.logSpectrum.empty()) {
+    const output::LogOutcome logged = output::WriteSpectrumLog(app, o.logSpectrum);
+    if (logged != output::LogOutcome::Written) {
+      std::fprintf(stderr, "%s\n", output::LogOutcomeText(logged));
+      return 1;
+    }
+  }
 
   context.Prompts().QueueDialog(ImageDialogAnswer(o.image, o.jpeg));
   context.Prompts().QueueFile({o.out});

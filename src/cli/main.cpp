@@ -38,7 +38,7 @@ int Usage() {
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
                "                   [--resolution HZ] [--fft N] [--log-spectrum LOG]\n"
                "                   [--format csv|npy] [--output FILE]\n"
-               "       sonavue-cli analyze FILE -o OUT.bmp|OUT.jpg [--entire]\n"
+               "       sonavue-cli analyze FILE -o OUT.bmp|OUT.jpg [--entire] [--log-spectrum LOG]\n"
                "                   %s\n"
                "                   %s\n"
                "       sonavue-cli batch FILE... --out DIR [--format bmp|jpg]\n"

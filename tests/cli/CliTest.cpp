@@ -425,6 +425,29 @@ TEST(CliTest, AnalyzeEntireSavesEveryColumn) {
   EXPECT_LT(entire, 1500U + 100U);
 }
 
+TEST(CliTest, AnalyzeWritesTheSameLogSpectrumAsLevels) {
+  TempFolder folder;
+  const auto wav = folder / "tone.wav";
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(Sine(3000.0, 16000.0, 48000, 48000))).Write(wav);
+  const std::string options = " --low 2950 --high 3050 --fft 1024 --resolution 46.875 --step 10 --log-spectrum ";
+  const CliRun levels = RunCli("levels " + wav.string() + options + (folder / "levels.txt").string(), folder);
+  ASSERT_EQ(levels.status, 0) << levels.err;
+  const CliRun analyze = RunCli("analyze " + wav.string() + " -o " + (folder / "a.bmp").string() + options +
+                                    (folder / "analyze.txt").string(),
+                                folder);
+  ASSERT_EQ(analyze.status, 0) << analyze.err;
+  const auto fromLevels = sonavue::testing::ReadFileBytes(folder / "levels.txt");
+  ASSERT_GT(fromLevels.size(), 1000U);
+  EXPECT_EQ(sonavue::testing::ReadFileBytes(folder / "analyze.txt"), fromLevels);
+  EXPECT_TRUE(std::filesystem::exists(folder / "a.bmp"));
+
+  const CliRun refused = RunCli("analyze " + wav.string() + " -o " + (folder / "b.bmp").string() +
+                                    " --log-spectrum " + (folder / "no" / "x.txt").string(),
+                                folder);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "Cannot Open File\n");
+}
+
 TEST(CliTest, AnalyzeRefusesWhatItCannotDo) {
   TempFolder folder;
   WriteTone(folder / "tone.wav", 48000, 1.0);
