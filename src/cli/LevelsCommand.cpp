@@ -17,6 +17,7 @@
 #include "dsp/LevelSpectrum.h"
 #include "dsp/ParameterRules.h"
 #include "context/CurrentParameters.h"
+#include "context/WholeFile.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/StaticAnalysis.h"
 #include "output/DataLog.h"
@@ -249,13 +250,22 @@ int RunLevels(const std::vector<std::string>& args) {
     return 1;
   }
 
+  // A file is written whole: beside the target first, put in its place
+  // once complete, so a failure leaves what was there. A device or a pipe
+  // named as the output is written straight.
   std::FILE* out = stdout;
+  std::filesystem::path writing;
   if (!o.output.empty()) {
-    out = std::fopen(o.output.c_str(), "wb");
+    std::error_code error;
+    const auto status = std::filesystem::status(o.output, error);
+    const bool special = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    writing = special ? std::filesystem::path(o.output) : app::TemporaryBeside(o.output);
+    out = std::fopen(writing.c_str(), "wb");
     if (out == nullptr) {
       std::fprintf(stderr, "sonavue-cli levels: cannot write %s\n", o.output.c_str());
       return 1;
     }
+    if (special) writing.clear();
   }
   LevelsWriter writer(out, o.format, columns, o.rows);
   writer.Begin();
@@ -281,7 +291,19 @@ int RunLevels(const std::vector<std::string>& args) {
   const bool written = writer.Finish();
   const bool closed = out == stdout || std::fclose(out) == 0;
   // A levels file that could not be finished is not left behind half written.
-  if ((readFailed || !written || !closed) && !o.output.empty()) std::remove(o.output.c_str());
+  if (!writing.empty()) {
+    std::error_code error;
+    if (readFailed || !written || !closed) {
+      std::filesystem::remove(writing, error);
+    } else {
+      std::filesystem::rename(writing, o.output, error);
+      if (error) {
+        std::filesystem::remove(writing, error);
+        std::fprintf(stderr, "sonavue-cli levels: cannot write %s\n", o.output.c_str());
+        return 1;
+      }
+    }
+  }
   if (readFailed) {
     std::fprintf(stderr, "Cannot Read Wave File\n");
     return 1;

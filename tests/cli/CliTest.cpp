@@ -265,7 +265,22 @@ TEST(CliTest, LevelsThatCannotBeWrittenEndWithAMessage) {
     run = RunCli("levels " + file + " --format npy --output /dev/full", folder);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("cannot write /dev/full"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));  // a device is written, never replaced
   }
+  // A file that cannot be written whole (here: too large for the process's
+  // file size limit) leaves the one that was there.
+  const auto previous = folder / "levels.csv";
+  std::ofstream(previous) << "old";
+  run = RunCli("levels " + file + " --output " + previous.string(), folder, "trap '' XFSZ; ulimit -f 8; ");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot write"), std::string::npos);
+  const auto kept = sonavue::testing::ReadFileBytes(previous);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "old");
+  EXPECT_FALSE(std::filesystem::exists(folder / "levels.csv.new"));
+  run = RunCli("levels " + file + " --output " + previous.string(), folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(std::filesystem::file_size(previous), 1000U);
+  EXPECT_FALSE(std::filesystem::exists(folder / "levels.csv.new"));
   run = RunCli("levels " + file + " --format json", folder);
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("--format"), std::string::npos);
