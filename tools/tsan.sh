@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the input queue's test with ThreadSanitizer in build/tsan (only that
-# target) and runs it. Exits 0 only when every test passes and no data race
-# is reported. Extra arguments go to the test (e.g. --gtest_filter=...).
+# Builds the tests of the thread-shared pieces (the input queue, the worker
+# pool) with ThreadSanitizer in build/tsan (only those targets) and runs
+# them. Exits 0 only when every test passes and no data race is reported.
+# Extra arguments go to the tests (e.g. --gtest_filter=...).
 # Usage: tools/tsan.sh [TEST ARGUMENTS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,22 +11,25 @@ if [[ ! -f $build/build.ninja ]]; then
   cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONAVUE_TSAN=ON \
     -DSONAVUE_BENCHMARKS=OFF >/dev/null
 fi
-cmake --build $build -j2 --target input_queue_tests >/dev/null
+cmake --build $build -j2 --target input_queue_tests worker_pool_tests >/dev/null
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
-run() { "$build/bin/input_queue_tests" "$@"; }
-log=$build/input_queue_tests.log
-status=0
-run "$@" >"$log" 2>&1 || status=$?
-# Some kernels place memory where ThreadSanitizer cannot shadow it; without
-# address-space randomisation it can.
-if [[ $status -ne 0 ]] && grep -q "unexpected memory mapping" "$log" && command -v setarch >/dev/null; then
+result=0
+for test in input_queue_tests worker_pool_tests; do
+  log=$build/$test.log
   status=0
-  setarch "$(uname -m)" -R "$build/bin/input_queue_tests" "$@" >"$log" 2>&1 || status=$?
-fi
-cat "$log"
-if grep -q "WARNING: ThreadSanitizer" "$log"; then
-  echo "tsan: data race reported" >&2
-  exit 1
-fi
-exit $status
+  "$build/bin/$test" "$@" >"$log" 2>&1 || status=$?
+  # Some kernels place memory where ThreadSanitizer cannot shadow it; without
+  # address-space randomisation it can.
+  if [[ $status -ne 0 ]] && grep -q "unexpected memory mapping" "$log" && command -v setarch >/dev/null; then
+    status=0
+    setarch "$(uname -m)" -R "$build/bin/$test" "$@" >"$log" 2>&1 || status=$?
+  fi
+  cat "$log"
+  if grep -q "WARNING: ThreadSanitizer" "$log"; then
+    echo "tsan: data race reported in $test" >&2
+    status=1
+  fi
+  [[ $status -eq 0 ]] || result=$status
+done
+exit $result

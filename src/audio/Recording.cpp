@@ -163,8 +163,12 @@ RecordingStep RecordBuffer(app::App& app, std::uint64_t streamStart, std::span<c
 
 std::uint64_t StreamByteAt(const app::LiveInput& live, std::uint32_t nowMs) {
   const auto sinceMs = static_cast<std::int64_t>(static_cast<std::int32_t>(nowMs - live.anchorMs));
-  const std::uint64_t frames =
+  std::uint64_t frames =
       live.anchorFrames + static_cast<std::uint64_t>(std::max<std::int64_t>(0, sinceMs) * live.format.sampleRate / 1000);
+  if (live.device) {
+    frames = std::min<std::uint64_t>(
+        frames, live.device->DeliveredFrames() + static_cast<std::uint64_t>(live.format.sampleRate) * kStreamLeadMs / 1000);
+  }
   const std::uint64_t bytes = frames * live.format.BytesPerFrame();
   return bytes - bytes % kGroupBytes;
 }

@@ -14,7 +14,11 @@ namespace sonavue::audio {
 // The byte of the input stream (a multiple of 12, so the start of a whole
 // sample frame) that the input was recording at clock time nowMs: the
 // frames the device had delivered at the last anchor, plus the frames the
-// clock says have been heard since.
+// clock says have been heard since, but never more than kStreamLeadMs past
+// what the device has delivered by now: a sound server that starts the
+// stream late or delivers in bursts would otherwise put a press seconds
+// after the sound that caused it.
+inline constexpr std::uint32_t kStreamLeadMs = 100;
 std::uint64_t StreamByteAt(const app::LiveInput& live, std::uint32_t nowMs);
 
 // Whether the running scan records: Recording Enable "On" or "Trigger"

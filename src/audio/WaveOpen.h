@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,6 +37,21 @@ bool ReadDataBytes(const OpenedWave& wave, std::uint32_t beginByte, std::span<st
 // The box text for a sound file the decoder refuses: the file's path and the
 // decoder's reason under "Cannot Decode Sound File".
 std::string DecodeFailureMessage(const std::filesystem::path& path, const std::string& reason);
+
+// Reads ranges of a file's data bytes, the file kept open between reads:
+// for taking a long file in large blocks rather than all at once.
+class WaveDataReader {
+ public:
+  // False when the file cannot be opened.
+  bool Open(const OpenedWave& wave);
+  // Reads the data bytes [beginByte, beginByte + out.size()) into out;
+  // false when the file ends early or cannot be read.
+  bool Read(std::uint32_t beginByte, std::span<std::uint8_t> out);
+
+ private:
+  std::ifstream file_;
+  std::uint32_t firstSampleOffset_ = 0;
+};
 
 // Reads a WAV file's header for a command, converting 8-bit and float files
 // to the conversion file "mod.wav" of the working folder and, for Analyze

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/WaveOpen.h"
+#include "cli/LevelsOutput.h"
 #include "dsp/FrequencyScale.h"
 #include "engines/StaticAnalysis.h"
 
@@ -32,6 +33,8 @@ struct LevelsOptions {
   std::optional<float> resolutionHz;
   std::optional<int> fftSize;
   std::string logSpectrum;  // levels: also write the Log Spectrum of the columns here
+  LevelsFormat format = LevelsFormat::Csv;  // levels: how the codes are written
+  std::string output;                       // levels: the file for them; empty: standard output
 };
 
 // An option a command adds to the analysis options: given its name and
@@ -46,7 +49,7 @@ bool ParseLevelsOptions(const std::vector<std::string>& args, const char* comman
 
 // A static analysis of the file settled from the options, exactly as
 // Analyze File settles it from the current parameters, with the segment's
-// bytes read into memory.
+// bytes read into memory unless the caller reads them itself.
 struct PreparedAnalysis {
   audio::OpenedWave wave;
   engines::StaticAnalysis plan;
@@ -55,10 +58,12 @@ struct PreparedAnalysis {
 
 // Opens the file and prepares its analysis in app's current parameters;
 // prints the program's message and returns nullopt when refused.
-std::optional<PreparedAnalysis> PrepareLevelsAnalysis(app::App& app, const LevelsOptions& options);
+std::optional<PreparedAnalysis> PrepareLevelsAnalysis(app::App& app, const LevelsOptions& options,
+                                                     bool readData = true);
 
 // sonavue-cli levels FILE [options]: the level codes of every column of an
-// Analyze File analysis as CSV on standard output. Returns the exit status.
+// Analyze File analysis, as CSV or a NumPy array (--format, see LevelsFormat)
+// on standard output or into a file (--output). Returns the exit status.
 int RunLevels(const std::vector<std::string>& args);
 
 }  // namespace sonavue::cli

@@ -127,6 +127,35 @@ TEST_F(TriggerScanTest, ABurstAboveTheLevelIsRecordedUntilTwoSecondsAfterItEnds)
   EXPECT_TRUE(TakeBoxes().empty());
 }
 
+TEST_F(TriggerScanTest, ASoundServerThatDeliversLateStillGetsItsBurstRecorded) {
+  // Everything heard reaches the program 1.5 s later, longer than the burst.
+  devices_.SetDeliveryDelayMs(1500);
+  AnswerScanDialog(app::ID_RECORDING_TRIGGER, 60);
+  prompts_.QueueFile({path_.string()});
+  std::vector<Step> steps{{2000, [this] { Loud(); }}, {3000, [this] { Quiet(); }}, {9000, Press(app::IDC_STOP)}};
+  devices_.SetTickHook([&](std::uint32_t now) {
+    for (Step& step : steps) {
+      if (!step.done && now >= step.atMs) {
+        step.done = true;
+        step.action();
+        break;
+      }
+    }
+  });
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  ASSERT_GT(wav.data.size(), 9600U);
+  // The file starts inside the burst, not after it.
+  double sum = 0.0;
+  for (std::size_t i = 0; i + 1 < 9600; i += 2) {
+    const auto v = static_cast<std::int16_t>(wav.data[i] | (wav.data[i + 1] << 8));
+    sum += static_cast<double>(v) * v;
+  }
+  EXPECT_NEAR(std::sqrt(sum / 4800.0), 7071.0, 100.0);
+}
+
 TEST_F(TriggerScanTest, NoiseBelowTheLevelRecordsNothing) {
   AnswerScanDialog(app::ID_RECORDING_TRIGGER, 60);
   prompts_.QueueFile({path_.string()});
