@@ -15,8 +15,10 @@ CliContext::CliContext(platform::WaveDevices* devices, bool withWindow) : clock_
   });
   prompts_.SetUnexpectedHandler(
       [](const std::string& what) { std::fprintf(stderr, "sonavue-cli: %s\n", what.c_str()); });
-  app_ = std::make_unique<app::App>(app::AppServices{*clock_, prompts_, devices},
-                                    app::AppEnvironment::FromSystem());
+  // Commands may run side by side: each has its own working folder.
+  app::AppEnvironment environment = app::AppEnvironment::FromSystem();
+  environment.workingFolderPerRun = true;
+  app_ = std::make_unique<app::App>(app::AppServices{*clock_, prompts_, devices}, environment);
   app::App& app = *app_;
   if (withWindow) {
     app::CreateMainWindow(app);

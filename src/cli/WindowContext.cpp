@@ -48,6 +48,7 @@ WindowContext::WindowContext(int width, int height) : clock_(platform::MakeRealC
   privateFolder_ = MakePrivateFolder();
   environment.executableFolder = privateFolder_;
   environment.configFolder = privateFolder_;
+  environment.workingFolderPerRun = true;
   app_ = std::make_unique<app::App>(app::AppServices{*clock_, prompts_}, environment);
   if (privateFolder_.empty() || !app::StartApplication(*app_, {})) return;
   app_->params.variables = app::IDM_VARIABLES_ADJUST;

@@ -40,6 +40,10 @@ struct AppEnvironment {
   std::filesystem::path cacheFolder;    // the user's cache folder
   std::filesystem::path tempFolder;     // the system temporary folder (a unique folder inside)
   std::filesystem::path configFolder;   // settings when the executable's folder is read-only
+  // Every candidate gives a fresh folder for this run alone, removed at the
+  // end: for the command-line companion, of which several may run at once
+  // and must not share their conversion files.
+  bool workingFolderPerRun = false;
 
   // The environment of this process: the running binary's folder,
   // XDG_RUNTIME_DIR, the XDG cache folder, TMPDIR or the system temporary

@@ -57,8 +57,9 @@ bool IsPrivateFolder(const std::filesystem::path& folder) {
 
 std::vector<WorkingFolderCandidate> WorkingFolderCandidates(const AppEnvironment& environment) {
   std::vector<WorkingFolderCandidate> candidates;
-  if (!environment.runtimeFolder.empty()) candidates.push_back({environment.runtimeFolder, false, false});
-  if (!environment.cacheFolder.empty()) candidates.push_back({environment.cacheFolder, false, true});
+  const bool perRun = environment.workingFolderPerRun;
+  if (!environment.runtimeFolder.empty()) candidates.push_back({environment.runtimeFolder, perRun, false});
+  if (!environment.cacheFolder.empty()) candidates.push_back({environment.cacheFolder, perRun, true});
   if (!environment.tempFolder.empty()) candidates.push_back({environment.tempFolder, true, false});
   return candidates;
 }

@@ -36,7 +36,8 @@ struct WorkingFolderCandidate {
 
 // The candidates in order of preference: "sonavue" in the runtime folder,
 // then in the cache folder (made when missing), then a unique private
-// folder in the system temporary folder. Empty folders are left out.
+// folder in the system temporary folder (every one unique when the
+// environment asks for a folder per run). Empty folders are left out.
 std::vector<WorkingFolderCandidate> WorkingFolderCandidates(const AppEnvironment& environment);
 
 // Result of choosing the working folder among the candidates in order.

@@ -77,6 +77,20 @@ TEST(WorkingFilesTest, CandidatesAreRuntimeThenCacheThenAUniqueTemporaryFolder) 
   EXPECT_TRUE(onlyTemporary[0].makeUnique);
 }
 
+TEST_F(WorkingFolderTest, RunsThatAskForAFolderEachNeverShareOne) {
+  AppEnvironment environment;
+  environment.runtimeFolder = runtime_;
+  environment.workingFolderPerRun = true;
+  const auto first = ChooseWorkingFolder(WorkingFolderCandidates(environment));
+  const auto second = ChooseWorkingFolder(WorkingFolderCandidates(environment));
+  ASSERT_TRUE(first.accepted);
+  ASSERT_TRUE(second.accepted);
+  EXPECT_TRUE(first.madeUnique);  // removed with its App
+  EXPECT_NE(first.folder, second.folder);
+  EXPECT_EQ(first.folder.parent_path(), runtime_);
+  EXPECT_TRUE(IsPrivateFolder(first.folder));
+}
+
 TEST_F(WorkingFolderTest, TheRuntimeFolderGetsAPrivateSonavueFolder) {
   const auto choice = ChooseWorkingFolder(Candidates());
   EXPECT_TRUE(choice.accepted);
