@@ -2,17 +2,34 @@
 # Builds the libFuzzer targets with clang and runs each for SECONDS seconds
 # from the seed corpus in fuzz/corpus/. Prints one line per target and a
 # summary; exits 0 only when no target crashed.
-# Usage: tools/fuzz.sh SECONDS
+#   --build DIR   build (and keep the working corpus) in DIR, default build/fuzz
+#   --no-install  install nothing; exit 77 (skipped) when clang is missing.
+#                 The test run uses this: test.sh has installed what it needs.
+# Usage: tools/fuzz.sh [--build DIR] [--no-install] SECONDS [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build=build/fuzz
+install=1
+while [[ $# -gt 0 && "$1" == --* ]]; do
+  case "$1" in
+    --build) build=${2:?}; shift 2 ;;
+    --no-install) install=0; shift ;;
+    *) echo "usage: tools/fuzz.sh [--build DIR] [--no-install] SECONDS [TARGET...]" >&2; exit 2 ;;
+  esac
+done
 seconds=${1:-60}
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [[ "$seconds" -lt 1 ]]; then
-  echo "usage: tools/fuzz.sh SECONDS" >&2
+  echo "usage: tools/fuzz.sh [--build DIR] [--no-install] SECONDS [TARGET...]" >&2
   exit 2
 fi
+shift || true
 
-scripts/install-deps.sh --fuzz
-build=build/fuzz
+if [[ $install -eq 1 ]]; then
+  scripts/install-deps.sh --fuzz
+elif ! command -v clang++-14 >/dev/null || ! command -v clang-14 >/dev/null; then
+  echo "fuzz: clang-14 is not installed; skipped" >&2
+  exit 77
+fi
 if [[ ! -f $build/build.ninja ]]; then
   CC=clang-14 CXX=clang++-14 cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSONAVUE_SANITIZE=ON -DSONAVUE_FUZZ=ON -DSONAVUE_TESTS=OFF -DSONAVUE_BENCHMARKS=OFF \
@@ -20,6 +37,7 @@ if [[ ! -f $build/build.ninja ]]; then
 fi
 targets=(wave_header_analyze wave_header_scan wave_convert_8bit wave_convert_float ultrasound_rate
          settings_record)
+if [[ $# -gt 0 ]]; then targets=("$@"); fi
 cmake --build $build -j2 --target "${targets[@]/#/fuzz_}" >/dev/null
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
