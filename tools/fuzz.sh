@@ -36,7 +36,7 @@ if [[ ! -f $build/build.ninja ]]; then
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null
 fi
 targets=(wave_header_analyze wave_header_scan wave_convert_8bit wave_convert_float ultrasound_rate
-         settings_record)
+         settings_record snapshot_files calibration_record cli_options number_text)
 if [[ $# -gt 0 ]]; then targets=("$@"); fi
 cmake --build $build -j2 --target "${targets[@]/#/fuzz_}" >/dev/null
 
@@ -52,7 +52,7 @@ for target in "${targets[@]}"; do
   log=$build/$target.log
   status=0
   "$build/bin/fuzz_$target" "$work" -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix="$artifacts/" -max_len=20000 -timeout=10 -rss_limit_mb=2048 >"$log" 2>&1 || status=$?
+    -artifact_prefix="$artifacts/" -max_len=20000 -timeout=10 -rss_limit_mb=2048 -close_fd_mask=2 >"$log" 2>&1 || status=$?
   runs=$(grep -Eo 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -Eo '[0-9]+$' | tail -n 1)
   runs=${runs:-0}
   crashes=$(find "$artifacts" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
