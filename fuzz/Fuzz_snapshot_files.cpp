@@ -18,11 +18,23 @@
 
 namespace {
 
+// The folder of the two files, made once and removed when the run ends;
+// its name is plain characters so that it outlives every destructor.
+char folderName[4096];
+
+void RemoveFolder() {
+  std::error_code error;
+  std::filesystem::remove_all(folderName, error);
+}
+
 const std::filesystem::path& Folder() {
   static const std::filesystem::path folder = [] {
-    std::string name = (std::filesystem::temp_directory_path() / "fuzz_snapshot_XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) std::abort();
-    return std::filesystem::path(name);
+    const std::string name = (std::filesystem::temp_directory_path() / "fuzz_snapshot_XXXXXX").string();
+    if (name.size() >= sizeof folderName) std::abort();
+    std::memcpy(folderName, name.c_str(), name.size() + 1);
+    if (mkdtemp(folderName) == nullptr) std::abort();
+    std::atexit(RemoveFolder);
+    return std::filesystem::path(folderName);
   }();
   return folder;
 }

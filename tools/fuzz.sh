@@ -40,6 +40,9 @@ targets=(wave_header_analyze wave_header_scan wave_convert_8bit wave_convert_flo
 if [[ $# -gt 0 ]]; then targets=("$@"); fi
 cmake --build $build -j2 --target "${targets[@]/#/fuzz_}" >/dev/null
 
+# Files a target writes stay in the build folder too.
+mkdir -p "$build/tmp"
+export TMPDIR=$(cd "$build/tmp" && pwd)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 total_runs=0
