@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fault scenarios against the built programs: disk full during a recording,
-# an image export, a log and the settings save; read-only and vanished
+# an image export, a log, a conversion and the settings save; read-only and vanished
 # output folders; SIGKILL during a recording and during the settings save;
 # a working folder that cannot be used at start. Each scenario checks that
 # the program refuses with its own message (or carries on), that no file is
@@ -193,6 +193,14 @@ head = b"RIFF" + struct.pack("<I", 36 + len(samples)) + b"WAVEfmt " + struct.pac
 open(sys.argv[1], "wb").write(head + b"data" + struct.pack("<I", len(samples)) + samples)
 PY
 in=$root/in.wav
+# A second of 48 kHz mono float samples: 192000 bytes once converted.
+python3 - "$root/float.wav" <<'PY'
+import math, struct, sys
+rate = 48000
+samples = b"".join(struct.pack("<f", 0.3 * math.sin(2 * math.pi * 1000 * i / rate)) for i in range(rate))
+head = b"RIFF" + struct.pack("<I", 36 + len(samples)) + b"WAVEfmt " + struct.pack("<IHHIIHH", 16, 3, 1, rate, rate * 4, 4, 32)
+open(sys.argv[1], "wb").write(head + b"data" + struct.pack("<I", len(samples)) + samples)
+PY
 analyze=("$cli" analyze "$in" --window 400x300)
 tone=tone:1000:8000
 
@@ -334,6 +342,19 @@ status=0
 "$cli" levels "$in" --log-spectrum "$root/gone/spectrum.txt" >/dev/null 2>"$root/err.txt" || status=$?
 [[ $status -eq 1 ]] || fail "exit status $status, expected 1"
 grep -q "Cannot Open File" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
+end
+
+begin conversion_disk_full
+# A float file is converted into a 16-bit working file before analysis;
+# the working folder's file system fills on the way.
+dir=$root/convert-full
+small_fs "$dir" 64
+chmod 700 "$dir"
+status=0
+XDG_RUNTIME_DIR=$dir limited_run "$cli" levels "$root/float.wav" >/dev/null 2>"$root/err.txt" || status=$?
+[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
+[[ -s $root/err.txt ]] || fail "no message"
+if [[ -d $dir/sonavue ]]; then holds_only "$dir/sonavue"; fi
 end
 
 # ---- the settings file -----------------------------------------------------
