@@ -97,7 +97,7 @@ readonly_dir() {
   if [[ $can_mount -eq 1 ]]; then
     mount --bind "$1" "$1" && mounts+=("$1") && mount -o remount,bind,ro "$1"
   elif [[ $(id -u) -ne 0 ]]; then
-    chmod 555 "$1"
+    chmod -R a-w "$1"
   else
     return 1
   fi
