@@ -2,7 +2,8 @@
 # Builds the threaded code's checks with ThreadSanitizer in build/tsan (only
 # the targets they need) and runs them. Exits 0 only when every run passes
 # and no data race is reported.
-#   default  the input queue's test (extra arguments go to it, e.g.
+#   default  the tests of the thread-shared pieces (the input queue, the
+#            worker pool; extra arguments go to them, e.g.
 #            --gtest_filter=...); the tsan_input_queue test runs this
 #   --all    also sonavue-cli record on the simulated input for a few
 #            seconds: the device's producer thread, the input queue, the
@@ -21,7 +22,8 @@ if [[ ! -f $build/build.ninja ]]; then
   cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONAVUE_TSAN=ON \
     -DSONAVUE_BENCHMARKS=OFF >/dev/null
 fi
-targets=(input_queue_tests)
+tests=(input_queue_tests worker_pool_tests)
+targets=("${tests[@]}")
 if [[ $all -eq 1 ]]; then targets+=(sonavue-cli); fi
 cmake --build $build -j2 --target "${targets[@]}" >/dev/null
 
@@ -39,18 +41,22 @@ run() {
   fi
   cat "$log"
   if grep -q "WARNING: ThreadSanitizer" "$log"; then
-    echo "tsan: data race reported" >&2
+    echo "tsan: data race reported in ${log##*/}" >&2
     return 1
   fi
   return $status
 }
 
-run "$build/input_queue_tests.log" "$build/bin/input_queue_tests" "$@"
+result=0
+for test in "${tests[@]}"; do
+  run "$build/$test.log" "$build/bin/$test" "$@" || result=1
+done
 if [[ $all -eq 1 ]]; then
   work=$(mktemp -d "$build/record.XXXXXX")
   trap 'rm -rf "$work"' EXIT
   SONAVUE_SIMULATED_INPUT=burst:1000:8000:1000:2000 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" \
-    run "$build/record.log" "$build/bin/sonavue-cli" record "$work/rec.wav" --seconds 6
+    run "$build/record.log" "$build/bin/sonavue-cli" record "$work/rec.wav" --seconds 6 || result=1
   SONAVUE_SIMULATED_INPUT=burst:1000:8000:1000:2000 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" \
-    run "$build/trigger.log" "$build/bin/sonavue-cli" record "$work/trig.wav" --seconds 6 --trigger -40
+    run "$build/trigger.log" "$build/bin/sonavue-cli" record "$work/trig.wav" --seconds 6 --trigger -40 || result=1
 fi
+exit $result

@@ -96,4 +96,20 @@ bool ReadDataBytes(const OpenedWave& wave, std::uint32_t beginByte, std::span<st
   return file.gcount() == static_cast<std::streamsize>(out.size());
 }
 
+bool WaveDataReader::Open(const OpenedWave& wave) {
+  file_.close();
+  file_.clear();
+  file_.open(wave.path, std::ios::binary);
+  firstSampleOffset_ = wave.info.firstSampleOffset;
+  return file_.is_open();
+}
+
+bool WaveDataReader::Read(std::uint32_t beginByte, std::span<std::uint8_t> out) {
+  if (!file_.is_open()) return false;
+  file_.clear();
+  if (!file_.seekg(static_cast<std::streamoff>(firstSampleOffset_) + beginByte)) return false;
+  file_.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  return file_.gcount() == static_cast<std::streamsize>(out.size());
+}
+
 }  // namespace sonavue::audio

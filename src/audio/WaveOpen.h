@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <span>
 
@@ -37,6 +38,21 @@ std::uint32_t AvailableDataBytes(const OpenedWave& wave);
 // Reads the data bytes [beginByte, beginByte + out.size()) into out.
 // False when the file cannot be opened or ends early.
 bool ReadDataBytes(const OpenedWave& wave, std::uint32_t beginByte, std::span<std::uint8_t> out);
+
+// Reads ranges of a file's data bytes, the file kept open between reads:
+// for taking a long file in large blocks rather than all at once.
+class WaveDataReader {
+ public:
+  // False when the file cannot be opened.
+  bool Open(const OpenedWave& wave);
+  // Reads the data bytes [beginByte, beginByte + out.size()) into out;
+  // false when the file ends early or cannot be read.
+  bool Read(std::uint32_t beginByte, std::span<std::uint8_t> out);
+
+ private:
+  std::ifstream file_;
+  std::uint32_t firstSampleOffset_ = 0;
+};
 
 std::optional<OpenedWave> OpenWaveFile(app::App& app, const std::filesystem::path& path,
                                        WaveCommand command, bool firstAnalysis);

@@ -1,25 +1,30 @@
 #include "cli/LevelsCommand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <new>
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "audio/WaveOpen.h"
 #include "cli/CliContext.h"
+#include "cli/LevelsOutput.h"
 #include "dsp/LevelSpectrum.h"
 #include "dsp/ParameterRules.h"
 #include "context/CurrentParameters.h"
+#include "context/WholeFile.h"
 #include "engines/ColumnAnalysis.h"
 #include "engines/StaticAnalysis.h"
 #include "output/DataLog.h"
 
 namespace sonavue::cli {
 
-std::optional<PreparedAnalysis> PrepareLevelsAnalysis(app::App& app, const LevelsOptions& o) {
+std::optional<PreparedAnalysis> PrepareLevelsAnalysis(app::App& app, const LevelsOptions& o, bool readData) {
   auto wave = audio::OpenWaveFile(app, o.file, audio::WaveCommand::AnalyzeFile, true);
   if (!wave) return std::nullopt;
   const audio::WaveFileInfo& info = wave->info;
@@ -71,10 +76,12 @@ std::optional<PreparedAnalysis> PrepareLevelsAnalysis(app::App& app, const Level
   p.resolutionHz = prepared.plan.resolutionHz;
   p.fftSize = prepared.plan.fftSize;
   p.endS = prepared.plan.endS;
-  prepared.data.resize(prepared.plan.segment.endByte - prepared.plan.segment.beginByte);
-  if (!audio::ReadDataBytes(*wave, prepared.plan.segment.beginByte, prepared.data)) {
-    std::fprintf(stderr, "Cannot Read Wave File\n");
-    return std::nullopt;
+  if (readData) {
+    prepared.data.resize(prepared.plan.segment.endByte - prepared.plan.segment.beginByte);
+    if (!audio::ReadDataBytes(*wave, prepared.plan.segment.beginByte, prepared.data)) {
+      std::fprintf(stderr, "Cannot Read Wave File\n");
+      return std::nullopt;
+    }
   }
   prepared.wave = std::move(*wave);
   return prepared;
@@ -87,18 +94,24 @@ int RunLevels(const std::vector<std::string>& args) {
   CliContext context;
   if (!context.HasWorkingFolder()) return 1;
   app::App& app = context.App();
-  std::optional<PreparedAnalysis> prepared = PrepareLevelsAnalysis(app, o);
+  std::optional<PreparedAnalysis> prepared = PrepareLevelsAnalysis(app, o, false);
   if (!prepared) return 1;
   const engines::StaticAnalysis& plan = prepared->plan;
-  const std::vector<std::uint8_t>& data = prepared->data;
   const app::CurrentParameters& p = app.params;
+  const int channels = prepared->wave.info.channels;
   engines::ColumnAnalysis analysis;
   if (!analysis.Start(plan.columns)) {
     std::fprintf(stderr, "Not enough memory\n");
     return 1;
   }
+  audio::WaveDataReader reader;
+  if (!reader.Open(prepared->wave)) {
+    std::fprintf(stderr, "Cannot Read Wave File\n");
+    return 1;
+  }
 
-  // The Log Spectrum of the same columns, as the window writes it.
+  // The Log Spectrum of the same columns, as the window writes it; it reads
+  // each column's spectrum, so its columns are analysed one at a time.
   output::SpectrumLogWriter log;
   if (!o.logSpectrum.empty()) {
     output::SpectrumLogHeader header;
@@ -115,29 +128,87 @@ int RunLevels(const std::vector<std::string>& args) {
     }
   }
 
+  // The segment is read block by block, each block of columns with the
+  // samples its frames cover, so that memory stays small for any length.
+  const engines::ColumnRun& run = plan.columns;
+  const std::int64_t columns = run.frames.columns;
+  const int block = o.logSpectrum.empty() ? analysis.BlockColumns() : 1;
+  const int bytesPerSample = run.bytesPerSample;
+  const std::int64_t segmentSamples = (plan.segment.endByte - plan.segment.beginByte) / bytesPerSample;
+  const std::int64_t frameSamples = static_cast<std::int64_t>(p.fftSize) * channels;
+  // Frame starts are rounded: a block's frames cover at most its hops plus a
+  // few samples more than the first block's.
+  const std::int64_t blockSpan =
+      engines::FrameStart(block - 1, run.frames.hop, channels) + 4 * channels + 2 + frameSamples;
+  std::vector<std::uint8_t> samples;
+  try {
+    samples.resize(static_cast<std::size_t>(std::min(blockSpan, segmentSamples) * bytesPerSample));
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "Not enough memory\n");
+    return 1;
+  }
+
+  // A file is written whole: beside the target first, put in its place
+  // once complete, so a failure leaves what was there. A device or a pipe
+  // named as the output is written straight.
+  std::FILE* out = stdout;
+  std::filesystem::path writing;
+  if (!o.output.empty()) {
+    std::error_code error;
+    const auto status = std::filesystem::status(o.output, error);
+    const bool special = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    writing = special ? std::filesystem::path(o.output) : app::TemporaryBeside(o.output);
+    out = std::fopen(writing.c_str(), "wb");
+    if (out == nullptr) {
+      std::fprintf(stderr, "sonavue-cli levels: cannot write %s\n", o.output.c_str());
+      return 1;
+    }
+    if (special) writing.clear();
+  }
+  LevelsWriter writer(out, o.format, columns, o.rows);
+  writer.Begin();
   const double beginMs = std::round(static_cast<double>(p.beginS) * 1000.0);
-  std::string line = "column,time_ms,total_db";
-  for (int r = 0; r < o.rows; ++r) line += ",r" + std::to_string(r);
-  std::fputs(line.c_str(), stdout);
-  std::fputc('\n', stdout);
-  char number[64];
-  for (std::int64_t i = 0; i < plan.columns.frames.columns; ++i) {
-    analysis.Analyse(data, i);
-    line.clear();
-    std::snprintf(number, sizeof number, "%lld,%.3f,", static_cast<long long>(i),
-                  beginMs + static_cast<double>(i) * o.stepMs);
-    line += number;
-    if (const auto total = analysis.TotalDb(0)) {
-      std::snprintf(number, sizeof number, "%.3f", static_cast<double>(*total));
-      line += number;
+  bool readFailed = false;
+  for (std::int64_t first = 0; first < columns; first += block) {
+    const int count = static_cast<int>(std::min<std::int64_t>(block, columns - first));
+    const std::int64_t begin = std::min(engines::FrameStart(first, run.frames.hop, channels), segmentSamples);
+    const std::int64_t end = std::clamp(engines::FrameStart(first + count - 1, run.frames.hop, channels) + frameSamples,
+                                        begin, std::min(segmentSamples, begin + static_cast<std::int64_t>(samples.size()) / bytesPerSample));
+    const std::span<std::uint8_t> bytes(samples.data(), static_cast<std::size_t>((end - begin) * bytesPerSample));
+    if (!reader.Read(plan.segment.beginByte + static_cast<std::uint32_t>(begin * bytesPerSample), bytes)) {
+      readFailed = true;
+      break;
     }
-    for (std::int16_t code : analysis.Codes(0)) {
-      line += ',';
-      line += std::to_string(code);
+    analysis.AnalyseBlock(bytes, first, count, begin);
+    for (int i = 0; i < count; ++i) {
+      writer.Column(first + i, beginMs + static_cast<double>(first + i) * o.stepMs, analysis.TotalDb(0, i),
+                    analysis.Codes(0, i));
     }
-    line += '\n';
-    std::fputs(line.c_str(), stdout);
-    log.AddColumn(i, analysis);
+    if (!o.logSpectrum.empty()) log.AddColumn(first, analysis);
+  }
+  const bool written = writer.Finish();
+  const bool closed = out == stdout || std::fclose(out) == 0;
+  // A levels file that could not be finished is not left behind half written.
+  if (!writing.empty()) {
+    std::error_code error;
+    if (readFailed || !written || !closed) {
+      std::filesystem::remove(writing, error);
+    } else {
+      std::filesystem::rename(writing, o.output, error);
+      if (error) {
+        std::filesystem::remove(writing, error);
+        std::fprintf(stderr, "sonavue-cli levels: cannot write %s\n", o.output.c_str());
+        return 1;
+      }
+    }
+  }
+  if (readFailed) {
+    std::fprintf(stderr, "Cannot Read Wave File\n");
+    return 1;
+  }
+  if (!written || !closed) {
+    std::fprintf(stderr, "sonavue-cli levels: cannot write %s\n", o.output.empty() ? "the output" : o.output.c_str());
+    return 1;
   }
   if (!o.logSpectrum.empty() && !log.Commit()) {
     std::fprintf(stderr, "Error Writing File\n");

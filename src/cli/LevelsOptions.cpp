@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 #include "cli/Arguments.h"
 
@@ -33,7 +34,15 @@ bool ParseLevelsOptions(const std::vector<std::string>& args, const char* comman
         continue;
       }
     }
-    if (name == "--scale") {
+    const bool levels = std::string_view(command) == "levels";
+    if (levels && name == "--format") {
+      if (text == "csv") o.format = LevelsFormat::Csv;
+      else if (text == "npy") o.format = LevelsFormat::Npy;
+      else return bad();
+    } else if (levels && name == "--output") {
+      if (text.empty()) return bad();
+      o.output = text;
+    } else if (name == "--scale") {
       if (text == "linear") o.scale = dsp::FrequencyScale::Linear;
       else if (text == "log") o.scale = dsp::FrequencyScale::Log;
       else if (text == "oct3") o.scale = dsp::FrequencyScale::Oct3;

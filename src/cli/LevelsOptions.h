@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/LevelsOutput.h"
 #include "dsp/FrequencyScale.h"
 
 namespace sonavue::cli {
@@ -25,6 +26,8 @@ struct LevelsOptions {
   std::optional<float> resolutionHz;
   std::optional<int> fftSize;
   std::string logSpectrum;  // levels: also write the Log Spectrum of the columns here
+  LevelsFormat format = LevelsFormat::Csv;  // levels: how the codes are written
+  std::string output;                       // levels: the file for them; empty: standard output
 };
 
 // An option a command adds to the analysis options: given its name and

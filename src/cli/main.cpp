@@ -37,6 +37,7 @@ int Usage() {
                "                   [--scale linear|log|oct3] [--step MS] [--averaging MS]\n"
                "                   [--gain DB] [--begin S] [--end S] [--channel left|right]\n"
                "                   [--resolution HZ] [--fft N] [--log-spectrum LOG]\n"
+               "                   [--format csv|npy] [--output FILE]\n"
                "       sonavue-cli analyze FILE -o OUT.bmp|OUT.jpg [--entire] [--log-spectrum LOG]\n"
                "                   %s\n"
                "                   %s\n"

@@ -18,10 +18,12 @@ WholeFileWriter::~WholeFileWriter() { Abandon(); }
 bool WholeFileWriter::Open(const std::filesystem::path& target) {
   Abandon();
   std::error_code error;
-  if (target.empty() || std::filesystem::is_directory(target, error)) return false;
-  // Only a file the user may write is replaced, as opening it for writing
-  // would allow.
-  if (std::filesystem::exists(std::filesystem::symlink_status(target, error)) && ::access(target.c_str(), W_OK) != 0) {
+  if (target.empty()) return false;
+  // Only a plain file the user may write is replaced, as opening it for
+  // writing would allow; a folder, a device or a pipe never is.
+  const std::filesystem::file_status status = std::filesystem::status(target, error);
+  if (std::filesystem::exists(status) &&
+      (!std::filesystem::is_regular_file(status) || ::access(target.c_str(), W_OK) != 0)) {
     return false;
   }
   try {

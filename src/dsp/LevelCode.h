@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 namespace sonavue::dsp {
 
@@ -21,6 +22,28 @@ float WindowCorrectionDb(float resolutionHz, int fftSize, float sampleRateHz);
 // maximised): round-half-away(40·log10(N·P/fs) + 4·W), limited to int16.
 // A power ≤ 0 (or NaN) gives 0, the code for "no level".
 std::int16_t LevelCode(double power, int fftSize, float sampleRateHz, float windowCorrectionDb);
+
+// LevelCode of many powers of one run at once, with the same results: the
+// logarithm is estimated from the binary exponent and a short series to
+// within 10⁻⁸ of a code, which settles the rounding of every power except
+// those within 10⁻⁶ of a half code (and those beyond 10^±290);
+// these few take LevelCode itself. The loop has no branches and no library
+// calls, so it runs on vectors.
+class LevelCoder {
+ public:
+  LevelCoder() = default;
+  LevelCoder(int fftSize, float sampleRateHz, float windowCorrectionDb);
+
+  // codes[i] = LevelCode(powers[i], …) for i below the shorter length.
+  void Codes(std::span<const double> powers, std::span<std::int16_t> codes) const;
+  std::int16_t Code(double power) const;
+
+ private:
+  int fftSize_ = 1;
+  float sampleRateHz_ = 1.0F;
+  float windowCorrectionDb_ = 0.0F;
+  double offset_ = 0.0;  // quarter dB of a power of 1
+};
 
 // Whole-dB level of one spectrum bin for the data logs:
 // round-half-away(10·log10(N·A²/fs) + W), minus 90 (relative levels) when

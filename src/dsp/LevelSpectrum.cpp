@@ -34,8 +34,12 @@ bool LevelSpectrum::Create(const LevelRunSettings& settings) {
     half_ = n / 2;
     averages_.assign(static_cast<std::size_t>(settings.channels) * half_, 0.0);
     frameIndex_.assign(static_cast<std::size_t>(settings.channels), 0);
-    if (correct) correction_.assign(table.begin(), table.begin() + kResponseTableSize);
-    bandCodes_.assign(static_cast<std::size_t>(scale_.LastBand()) + 1, 0);
+    if (correct) {
+      binCorrection_.resize(static_cast<std::size_t>(half_));
+      for (int k = 0; k < half_; ++k) {
+        binCorrection_[static_cast<std::size_t>(k)] = table[static_cast<std::size_t>(ResponseEntryOfBin(k, n))];
+      }
+    }
   } catch (const std::bad_alloc&) {
     Release();
     return false;
@@ -46,9 +50,27 @@ bool LevelSpectrum::Create(const LevelRunSettings& settings) {
   settings_.stereoResponse = {};
   channels_ = settings.channels;
   windowCorrectionDb_ = WindowCorrectionDb(settings.resolutionHz, n, settings.sampleRateHz);
+  coder_ = LevelCoder(n, settings.sampleRateHz, windowCorrectionDb_);
   if (!measuring) settings_.responseMeasurement = {};
   SetSplCalibration(settings.splCalibrated, settings.splGainDb);
   weights_ = AveragingWeightsFor(settings.columnStepMs, settings.averagingMs);
+  if (!PrepareScratch(scratch_)) {
+    Release();
+    return false;
+  }
+  return true;
+}
+
+bool LevelSpectrum::PrepareScratch(LevelScratch& scratch) const {
+  if (!frame_.IsCreated()) return false;
+  if (!frame_.Transform().PrepareScratch(scratch.transform)) return false;
+  try {
+    const int bands = scale_.Scale() == FrequencyScale::Linear ? 0 : scale_.LastBand() + 1;
+    scratch.powers.assign(static_cast<std::size_t>(std::max(scale_.Rows(), bands)), 0.0);
+    scratch.bandCodes.assign(static_cast<std::size_t>(bands), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   return true;
 }
 
@@ -57,8 +79,8 @@ void LevelSpectrum::Release() {
   scale_ = LevelScale();
   std::vector<double>().swap(averages_);
   std::vector<std::int64_t>().swap(frameIndex_);
-  std::vector<float>().swap(correction_);
-  std::vector<std::int16_t>().swap(bandCodes_);
+  std::vector<float>().swap(binCorrection_);
+  scratch_ = LevelScratch();
   channels_ = 0;
   half_ = 0;
 }
@@ -98,104 +120,183 @@ std::optional<float> LevelSpectrum::ProcessFrame(int channel, std::span<float> f
       codes.size() < static_cast<std::size_t>(scale_.Rows())) {
     return std::nullopt;
   }
-  const std::span<float> samples = frame.first(static_cast<std::size_t>(n));
+  float* const frames[] = {frame.data()};
+  std::optional<float> totals[1];
+  FrameSpectra(channel, frames, totals, scratch_);
+  FoldIntoAverage(channel, frame.first(static_cast<std::size_t>(half_)));
+  RowCodes(AveragedSpectrum(channel), codes, scratch_);
+  return totals[0];
+}
 
-  if (settings_.splCalibrated) {
-    for (float& x : samples) x = static_cast<float>(x * splFactor_);
+namespace {
+
+// Σ x² in double over the frame, in eight interleaved partial sums: the
+// same order on every path, and no chain of dependent additions.
+double SumOfSquares(const float* x, int n) {
+  double partial[8] = {};
+  int j = 0;
+  for (; j + 8 <= n; j += 8) {
+    for (int q = 0; q < 8; ++q) partial[q] += static_cast<double>(x[j + q]) * x[j + q];
   }
+  for (; j < n; ++j) partial[j % 8] += static_cast<double>(x[j]) * x[j];
+  return ((partial[0] + partial[1]) + (partial[2] + partial[3])) + ((partial[4] + partial[5]) + (partial[6] + partial[7]));
+}
 
-  double sumOfSquares = 0.0;
-  for (const float x : samples) sumOfSquares += static_cast<double>(x) * x;
-  std::optional<float> totalDb;
-  if (sumOfSquares > 0.0) {
-    totalDb = static_cast<float>(20.0 * std::log10(std::sqrt(sumOfSquares / n)));
+}  // namespace
+
+void LevelSpectrum::FrameSpectra(int channel, std::span<float* const> frames, std::span<std::optional<float>> totals,
+                                 LevelScratch& scratch) const {
+  const int n = settings_.fftSize;
+  const std::size_t count = frames.size();
+  if (channels_ == 0 || count == 0 || count > static_cast<std::size_t>(BatchFrames()) ||
+      totals.size() < count) {
+    return;
   }
-
-  frame_.MagnitudeSpectrum(samples);
-  const std::span<float> spectrum = samples.first(static_cast<std::size_t>(half_));
-
-  if (channel == 0 && !settings_.responseMeasurement.empty()) {
-    AccumulateResponse(settings_.responseMeasurement, spectrum, n);
-  }
-  ApplyResponseCorrection(spectrum, n, correction_);
-
-  // SPL normalisation ties the spectrum to the calibrated total level; a
-  // silent frame has neither a level nor any power to rescale.
-  if (settings_.splCalibrated && totalDb) {
-    double power = 0.0;
-    for (const float a : spectrum) power += static_cast<double>(a) * a;
-    if (power > 0.0) {
-      const double factor = std::pow(10.0, (*totalDb - 10.0 * std::log10(power)) / 10.0);
-      for (float& a : spectrum) a = static_cast<float>(a * factor);
+  for (std::size_t i = 0; i < count; ++i) {
+    float* const x = frames[i];
+    if (settings_.splCalibrated) {
+      const double factor = splFactor_;
+      for (int j = 0; j < n; ++j) x[j] = static_cast<float>(x[j] * factor);
+    }
+    const double sumOfSquares = SumOfSquares(x, n);
+    totals[i] = std::nullopt;
+    if (sumOfSquares > 0.0) {
+      totals[i] = static_cast<float>(20.0 * std::log10(std::sqrt(sumOfSquares / n)));
     }
   }
 
+  const float* in[8];
+  for (std::size_t i = 0; i < count; ++i) in[i] = frames[i];
+  frame_.Transform().Magnitudes(std::span<const float* const>(in, count), frames, scratch.transform);
+
+  for (std::size_t i = 0; i < count; ++i) {
+    float* const spectrum = frames[i];
+    // A measurement takes channel 0's spectrum before any correction.
+    if (channel == 0 && !settings_.responseMeasurement.empty()) {
+      AccumulateResponse(settings_.responseMeasurement, std::span<const float>(spectrum, static_cast<std::size_t>(half_)), n);
+    }
+    if (!binCorrection_.empty()) {
+      const float* const factor = binCorrection_.data();
+      for (int k = 0; k < half_; ++k) spectrum[k] *= factor[k];
+    }
+    // SPL normalisation ties the spectrum to the calibrated total level; a
+    // silent frame has neither a level nor any power to rescale.
+    if (settings_.splCalibrated && totals[i]) {
+      double power = 0.0;
+      for (int k = 0; k < half_; ++k) power += static_cast<double>(spectrum[k]) * spectrum[k];
+      if (power > 0.0) {
+        const double factor = std::pow(10.0, (*totals[i] - 10.0 * std::log10(power)) / 10.0);
+        for (int k = 0; k < half_; ++k) spectrum[k] = static_cast<float>(spectrum[k] * factor);
+      }
+    }
+  }
+}
+
+void LevelSpectrum::FoldIntoAverage(int channel, std::span<const float> spectrum) {
+  if (channel < 0 || channel >= channels_) return;
   const std::span<double> average = std::span<double>(averages_).subspan(
       static_cast<std::size_t>(channel) * half_, static_cast<std::size_t>(half_));
   std::int64_t& index = frameIndex_[static_cast<std::size_t>(channel)];
   AccumulateAverage(average, spectrum, index, weights_, settings_.skipInvalidBins);
   ++index;
+}
 
-  if (scale_.Scale() == FrequencyScale::Linear) {
-    WriteLinearRows(average, codes);
-  } else {
-    WriteBandRows(average, codes);
+bool LevelSpectrum::FramesStandAlone() const {
+  return weights_.newest == 1.0 && weights_.runningMeanFrames <= 1 && !settings_.skipInvalidBins;
+}
+
+void LevelSpectrum::TakeLastSpectrum(int channel, std::span<const float> spectrum, std::int64_t frames) {
+  if (channel < 0 || channel >= channels_ || frames <= 0) return;
+  double* const average = averages_.data() + static_cast<std::size_t>(channel) * half_;
+  const std::size_t count = std::min(spectrum.size(), static_cast<std::size_t>(half_));
+  for (std::size_t k = 0; k < count; ++k) average[k] = spectrum[k];
+  frameIndex_[static_cast<std::size_t>(channel)] += frames;
+}
+
+void LevelSpectrum::RowCodes(std::span<const double> average, std::span<std::int16_t> codes,
+                             LevelScratch& scratch) const {
+  WriteRows(average, codes, scratch);
+}
+
+void LevelSpectrum::RowCodes(std::span<const float> spectrum, std::span<std::int16_t> codes,
+                             LevelScratch& scratch) const {
+  WriteRows(spectrum, codes, scratch);
+}
+
+template <typename Value>
+void LevelSpectrum::WriteRows(std::span<const Value> values, std::span<std::int16_t> codes,
+                              LevelScratch& scratch) const {
+  if (channels_ == 0 || values.size() < static_cast<std::size_t>(half_) ||
+      codes.size() < static_cast<std::size_t>(scale_.Rows()) ||
+      scratch.powers.size() < static_cast<std::size_t>(scale_.Rows())) {
+    return;
   }
-  return totalDb;
+  if (scale_.Scale() == FrequencyScale::Linear) {
+    WriteLinearRows(values, codes, scratch);
+  } else {
+    WriteBandRows(values, codes, scratch);
+  }
 }
 
-std::int16_t LevelSpectrum::CodeOf(double power) const {
-  return LevelCode(power, settings_.fftSize, settings_.sampleRateHz, windowCorrectionDb_);
-}
-
-void LevelSpectrum::WriteLinearRows(std::span<const double> average,
-                                    std::span<std::int16_t> codes) const {
+template <typename Value>
+void LevelSpectrum::WriteLinearRows(std::span<const Value> values, std::span<std::int16_t> codes,
+                                    LevelScratch& scratch) const {
   const int bins = scale_.BinsPerRow();
   const int top = half_ - 1;
-  const std::span<const int> firstBin = scale_.RowFirstBin();
-  for (int m = 0; m < scale_.Rows(); ++m) {
-    const int first = firstBin[m];
-    double power = 0.0;
-    if (bins > 1) {
+  const int rows = scale_.Rows();
+  const int* const firstBin = scale_.RowFirstBin().data();
+  double* const powers = scratch.powers.data();
+  if (bins > 1) {
+    for (int m = 0; m < rows; ++m) {
+      const int first = firstBin[m];
+      double power = 0.0;
       for (int g = 0; g < bins; ++g) {
-        const double v = average[std::min(first + g, top)];
+        const double v = values[static_cast<std::size_t>(std::min(first + g, top))];
         power += v * v;
       }
-      power /= bins;
-    } else {
-      power = average[first] * average[first];
+      powers[m] = power / bins;
     }
-    codes[m] = CodeOf(power);
+  } else {
+    for (int m = 0; m < rows; ++m) {
+      const double v = values[static_cast<std::size_t>(firstBin[m])];
+      powers[m] = v * v;
+    }
   }
+  coder_.Codes(std::span<const double>(powers, static_cast<std::size_t>(rows)), codes);
 }
 
-void LevelSpectrum::WriteBandRows(std::span<const double> average, std::span<std::int16_t> codes) {
+template <typename Value>
+void LevelSpectrum::WriteBandRows(std::span<const Value> values, std::span<std::int16_t> codes,
+                                  LevelScratch& scratch) const {
   const bool sum = scale_.Scale() == FrequencyScale::Oct3;
   const int top = half_ - 1;
   const std::span<const std::uint16_t> firstBin = scale_.BandFirstBin();
   const std::span<const std::uint16_t> binCount = scale_.BandBinCount();
-  for (int l = scale_.FirstUsedBand(); l <= scale_.LastUsedBand(); ++l) {
+  const int firstBand = scale_.FirstUsedBand();
+  const int lastBand = scale_.LastUsedBand();
+  double* const powers = scratch.powers.data();
+  std::int16_t* const bandCodes = scratch.bandCodes.data();
+  for (int l = firstBand; l <= lastBand; ++l) {
+    // A band without bins has no level: a power of 0 gives code 0.
     const int count = binCount[l];
-    if (count < 1) {
-      bandCodes_[l] = 0;
-      continue;
-    }
     double power = 0.0;
     for (int j = 0; j < count; ++j) {
-      const double v = average[std::min(top, firstBin[l] + j)];
+      const double v = values[static_cast<std::size_t>(std::min(top, firstBin[l] + j))];
       power = sum ? power + v * v : std::max(power, v * v);
     }
-    bandCodes_[l] = CodeOf(power);
+    powers[l] = power;
   }
+  const auto used = static_cast<std::size_t>(lastBand - firstBand + 1);
+  coder_.Codes(std::span<const double>(powers + firstBand, used), std::span<std::int16_t>(bandCodes + firstBand, used));
 
   const std::span<const std::uint16_t> lowBand = scale_.RowLowBand();
   const std::span<const std::uint16_t> highBand = scale_.RowHighBand();
   for (int m = 0; m < scale_.Rows(); ++m) {
     const int low = lowBand[m];
     const int high = highBand[m];
-    std::int16_t code = bandCodes_[low];
+    std::int16_t code = bandCodes[low];
     if (high - low > 1) {
-      for (int l = low + 1; l <= high; ++l) code = std::max(code, bandCodes_[l]);
+      for (int l = low + 1; l <= high; ++l) code = std::max(code, bandCodes[l]);
     }
     codes[m] = code;
   }

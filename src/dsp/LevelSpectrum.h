@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dsp/FrequencyScale.h"
+#include "dsp/LevelCode.h"
 #include "dsp/LevelScale.h"
 #include "dsp/ResponseCorrection.h"
 #include "dsp/SpectralFrame.h"
@@ -42,9 +43,25 @@ struct LevelRunSettings {
   bool skipInvalidBins = false;
 };
 
+// Work memory of the steps of LevelSpectrum that other threads may run:
+// one per thread, readied by PrepareScratch when a run starts.
+class LevelScratch {
+ private:
+  friend class LevelSpectrum;
+  TransformScratch transform;
+  std::vector<double> powers;
+  std::vector<std::int16_t> bandCodes;
+};
+
 // The per-run level processor: window, scale tables, averaged spectra (N/2
 // doubles per channel) and frame counters. Create allocates everything;
 // ProcessFrame then runs without allocating.
+//
+// ProcessFrame is also available in its parts, so that a run over many
+// frames can spread the frames over threads: FrameSpectra and RowCodes only
+// read the run's tables (each thread brings its own LevelScratch), while
+// FoldIntoAverage carries the one sequential step. The parts give exactly
+// the values ProcessFrame gives.
 class LevelSpectrum {
  public:
   // Prepares a run: builds the window, the scale tables, zeroed averages and
@@ -71,6 +88,35 @@ class LevelSpectrum {
   std::optional<float> ProcessFrame(int channel, std::span<float> frame,
                                     std::span<std::int16_t> codes);
 
+  // Frames the transform takes at once (see FrameTransform::BatchFrames).
+  static int BatchFrames() { return FrameTransform::BatchFrames(); }
+  // Readies a thread's work memory for this run; false when memory is refused.
+  bool PrepareScratch(LevelScratch& scratch) const;
+
+  // Steps before the average for up to BatchFrames() frames of one channel:
+  // SPL factor, total level (totals[i], nullopt for an all-zero frame),
+  // spectrum into frames[i][0 … N/2−1], response correction and SPL
+  // normalisation. Each frame holds N samples. Thread-safe, except while a
+  // response measurement runs: then channel 0's frames add into the
+  // measurement, and only one thread may run them.
+  void FrameSpectra(int channel, std::span<float* const> frames, std::span<std::optional<float>> totals,
+                    LevelScratch& scratch) const;
+  // A response measurement runs (see LevelRunSettings::responseMeasurement).
+  bool Measuring() const { return !settings_.responseMeasurement.empty(); }
+  // Folds a frame's spectrum (N/2 values) into the channel's average and
+  // counts the frame; the frames of a channel must come in order.
+  void FoldIntoAverage(int channel, std::span<const float> spectrum);
+  // True when every frame's levels come from that frame alone (averaging
+  // off, no skipped bins): the average after a frame is that frame's spectrum.
+  bool FramesStandAlone() const;
+  // For a run whose frames stand alone: the state after `frames` more frames
+  // of a channel, the last of which had this spectrum.
+  void TakeLastSpectrum(int channel, std::span<const float> spectrum, std::int64_t frames);
+  // Row codes (one per row, row 0 lowest) of an averaged spectrum, or of a
+  // frame's own spectrum when frames stand alone. Thread-safe.
+  void RowCodes(std::span<const double> average, std::span<std::int16_t> codes, LevelScratch& scratch) const;
+  void RowCodes(std::span<const float> spectrum, std::span<std::int16_t> codes, LevelScratch& scratch) const;
+
   // Whole-dB level of bin k of a spectrum that ProcessFrame left in a frame
   // (see BinLevelDb); std::nullopt for a zero bin or k outside 0 … N/2−1.
   std::optional<int> BinLevel(std::span<const float> spectrum, int bin) const;
@@ -92,9 +138,12 @@ class LevelSpectrum {
   const LevelScale& Scale() const { return scale_; }
 
  private:
-  void WriteLinearRows(std::span<const double> average, std::span<std::int16_t> codes) const;
-  void WriteBandRows(std::span<const double> average, std::span<std::int16_t> codes);
-  std::int16_t CodeOf(double power) const;
+  template <typename Value>
+  void WriteRows(std::span<const Value> values, std::span<std::int16_t> codes, LevelScratch& scratch) const;
+  template <typename Value>
+  void WriteLinearRows(std::span<const Value> values, std::span<std::int16_t> codes, LevelScratch& scratch) const;
+  template <typename Value>
+  void WriteBandRows(std::span<const Value> values, std::span<std::int16_t> codes, LevelScratch& scratch) const;
 
   LevelRunSettings settings_;
   int channels_ = 0;
@@ -106,8 +155,9 @@ class LevelSpectrum {
   LevelScale scale_;
   std::vector<double> averages_;
   std::vector<std::int64_t> frameIndex_;
-  std::vector<float> correction_;
-  std::vector<std::int16_t> bandCodes_;
+  std::vector<float> binCorrection_;  // the correction factor of each bin; empty for none
+  LevelCoder coder_;
+  LevelScratch scratch_;  // ProcessFrame's own
 };
 
 }  // namespace sonavue::dsp

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <new>
 
-#include "dsp/Fft.h"
 
 namespace sonavue::dsp {
 namespace {
@@ -40,7 +39,6 @@ bool SpectralFrame::Create(int fftSize, float sampleRateHz, float windowMs) {
 
   try {
     window_.assign(static_cast<std::size_t>(fftSize), 0.0);
-    work_.assign(static_cast<std::size_t>(fftSize), 0.0f);
   } catch (const std::bad_alloc&) {
     Release();
     return false;
@@ -51,6 +49,10 @@ bool SpectralFrame::Create(int fftSize, float sampleRateHz, float windowMs) {
     window_[static_cast<std::size_t>(centre + i)] =
         0.5 * std::cos(kWindowTwoPi * i / (2 * half)) + 0.5;
   }
+  if (!transform_.Prepare(fftSize, window_) || !transform_.PrepareScratch(scratch_)) {
+    Release();
+    return false;
+  }
   fftSize_ = fftSize;
   halfLength_ = half;
   return true;
@@ -58,7 +60,8 @@ bool SpectralFrame::Create(int fftSize, float sampleRateHz, float windowMs) {
 
 void SpectralFrame::Release() {
   std::vector<double>().swap(window_);
-  std::vector<float>().swap(work_);
+  transform_.Release();
+  scratch_ = TransformScratch();
   fftSize_ = 0;
   halfLength_ = 0;
 }
@@ -66,23 +69,9 @@ void SpectralFrame::Release() {
 void SpectralFrame::MagnitudeSpectrum(std::span<float> frame) {
   const int n = fftSize_;
   if (n == 0 || frame.size() < static_cast<std::size_t>(n)) return;
-
-  for (int k = 0; k < n; ++k) {
-    work_[k] = static_cast<float>(frame[k] * window_[k]);
-  }
-  RealFft(work_);
-
-  const float scale = static_cast<float>(n);
-  frame[0] = work_[0] / scale;
-  for (int k = 1; k < n / 2 - 1; ++k) {
-    const float re = work_[2 * k];
-    const float im = work_[2 * k + 1];
-    // The squared sum stays in single precision like the data; the root is
-    // taken in double so that it adds no rounding of its own.
-    const float power = re * re + im * im;
-    frame[k] = static_cast<float>(std::sqrt(static_cast<double>(power)) / n);
-  }
-  frame[n / 2 - 1] = work_[1] / scale;
+  const float* in[] = {frame.data()};
+  float* out[] = {frame.data()};
+  transform_.Magnitudes(in, out, scratch_);
 }
 
 }  // namespace sonavue::dsp

@@ -3,6 +3,8 @@
 #include <span>
 #include <vector>
 
+#include "dsp/FrameTransform.h"
+
 namespace sonavue::dsp {
 
 // Duration of the analysis window in ms for a frequency resolution in Hz:
@@ -17,7 +19,7 @@ float WindowDurationMs(float resolutionHz);
 // (−1), NaN or a window longer than the frame give fftSize.
 int WindowLength(float sampleRateHz, float windowMs, int fftSize);
 
-// The Hann window and FFT work buffer of one analysis run, and the magnitude
+// The Hann window and FFT tables of one analysis run, and the magnitude
 // spectrum of a frame. Create once when a run starts; frames then use the
 // tables without allocating.
 class SpectralFrame {
@@ -47,11 +49,16 @@ class SpectralFrame {
   // if the window is not created or frame holds fewer than N values.
   void MagnitudeSpectrum(std::span<float> frame);
 
+  // The transform behind MagnitudeSpectrum, for batches of frames on other
+  // threads (each with its own scratch); empty when released.
+  const FrameTransform& Transform() const { return transform_; }
+
  private:
   int fftSize_ = 0;
   int halfLength_ = 0;
   std::vector<double> window_;
-  std::vector<float> work_;
+  FrameTransform transform_;
+  TransformScratch scratch_;
 };
 
 }  // namespace sonavue::dsp

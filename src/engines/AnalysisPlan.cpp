@@ -1,6 +1,8 @@
 #include "engines/AnalysisPlan.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "audio/WaveFormat.h"
 #include "dsp/Rounding.h"
@@ -57,18 +59,28 @@ SegmentBytes SegmentForSpan(std::int32_t sampleRate, int channels, int bitsPerSa
 void FillFrame(std::span<const std::uint8_t> data, int bytesPerSample, int channels, int channel,
                std::int64_t start, float gainFactor, std::span<float> frame) {
   const auto total = static_cast<std::int64_t>(data.size()) / bytesPerSample;
-  std::int64_t index = start + channel;
-  for (float& out : frame) {
-    if (index < 0 || index >= total) {
-      out = 0.0F;
-    } else if (bytesPerSample == 2) {
-      const std::uint8_t* p = data.data() + index * 2;
-      out = audio::Sample16ToNumber(
-          static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8))), gainFactor);
-    } else {
-      out = audio::Sample24ToNumber(data.data() + index * 3, gainFactor);
+  const auto count = static_cast<std::int64_t>(frame.size());
+  const std::int64_t first = start + channel;
+  // Positions j with 0 ≤ first + j × channels < total hold samples; the
+  // rest read as silence. Finding that range first leaves the sample loops
+  // without a test per sample.
+  std::int64_t low = first >= 0 ? 0 : (-first + channels - 1) / channels;
+  std::int64_t high = first >= total ? 0 : (total - first + channels - 1) / channels;
+  low = std::min(low, count);
+  high = std::clamp(high, low, count);
+  float* const out = frame.data();
+  std::fill(out, out + low, 0.0F);
+  std::fill(out + high, out + count, 0.0F);
+  if (high == low) return;
+  const std::uint8_t* p = data.data() + (first + low * channels) * bytesPerSample;
+  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(channels) * bytesPerSample;
+  if (bytesPerSample == 2) {
+    for (std::int64_t j = low; j < high; ++j, p += stride) {
+      out[j] = audio::Sample16ToNumber(static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8))),
+                                       gainFactor);
     }
-    index += channels;
+  } else {
+    for (std::int64_t j = low; j < high; ++j, p += stride) out[j] = audio::Sample24ToNumber(p, gainFactor);
   }
 }
 

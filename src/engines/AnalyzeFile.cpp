@@ -25,9 +25,6 @@ namespace {
 
 using app::App;
 
-// How often the loop lets the window handle its events while it computes.
-constexpr std::uint32_t kPumpIntervalMs = 15;
-constexpr std::int64_t kPumpIntervalColumns = 64;
 // The newest columns reach the window at most this often: about the
 // display's refresh, so the screen never holds up the analysis.
 constexpr std::uint32_t kShowIntervalMs = 16;
@@ -89,6 +86,41 @@ struct Canvas {
   int imageHeight = 0;  // Himg
 };
 
+// The colour of every level code of a run, looked up instead of worked out
+// per pixel: LevelToColorIndex limited to the colour scale, for the codes
+// around the display range (the rest lie below or above it and take the
+// function itself).
+class CodeColors {
+ public:
+  CodeColors(const App& app, std::vector<platform::Rgb>& table)
+      : app_(app), minDb_(app.params.sonogramLevelMin), maxDb_(app.params.sonogramLevelMax), table_(table) {
+    lowest_ = 4 * std::min(minDb_, maxDb_) - kMargin;
+    const int highest = std::min(4 * std::max(minDb_, maxDb_) + kMargin, lowest_ + kLargestTable - 1);
+    table_.clear();
+    for (int code = lowest_; code <= highest; ++code) table_.push_back(Compute(code));
+  }
+
+  platform::Rgb operator()(std::int16_t code) const {
+    const int at = code - lowest_;
+    if (at >= 0 && at < static_cast<int>(table_.size())) return table_[static_cast<std::size_t>(at)];
+    return Compute(code);
+  }
+
+ private:
+  static constexpr int kMargin = 8;
+  static constexpr int kLargestTable = 8192;
+  platform::Rgb Compute(int code) const {
+    const int index = render::ClampToScale(render::LevelToColorIndex(static_cast<std::int16_t>(code), minDb_, maxDb_));
+    return app_.colors[static_cast<std::size_t>(index)];
+  }
+
+  const App& app_;
+  int minDb_;
+  int maxDb_;
+  int lowest_ = 0;
+  std::vector<platform::Rgb>& table_;
+};
+
 // Where the current layout puts the picture of a file with this many
 // channels: one channel picture per channel, each as high as the display.
 Canvas CanvasFor(const App& app, int channels) {
@@ -103,33 +135,32 @@ Canvas CanvasFor(const App& app, int channels) {
   return canvas;
 }
 
-// Writes one channel's column of level codes and its strip trace at x.
-void DrawColumn(App& app, const Canvas& canvas, const ColumnAnalysis& analysis, int channel, int x) {
+// Writes one channel's column of level codes (column i of the analysis's
+// last block) and its strip trace at x.
+void DrawColumn(App& app, const Canvas& canvas, const ColumnAnalysis& analysis, const CodeColors& colorOf,
+                int channel, int i, int x) {
   const int channels = analysis.Channels();
   platform::DisplayBitmap& image = app.display;
   const platform::ColorTable& colors = app.colors;
   const std::size_t stride = image.Stride();
   std::uint8_t* const base = image.Row(0);
   const std::size_t imageBytes = stride * static_cast<std::size_t>(image.Height());
-  const int minDb = app.params.sonogramLevelMin;
-  const int maxDb = app.params.sonogramLevelMax;
   // The left (or only) channel fills the lower half of a stereo image.
   const int top = channels == 2 && channel == 0 ? canvas.imageHeight / 2 : 0;
   const int channelBottom = channels == 2 ? canvas.imageHeight / 2 : canvas.imageHeight;
-  const std::span<const std::int16_t> codes = analysis.Codes(channel);
+  const std::span<const std::int16_t> codes = analysis.Codes(channel, i);
   for (int m = 0; m < canvas.rows; ++m) {
     const int y = top + channelBottom - canvas.bottom - m - 1;
-    const int index = render::ClampToScale(render::LevelToColorIndex(codes[static_cast<std::size_t>(m)], minDb, maxDb));
     const std::size_t offset = static_cast<std::size_t>(y) * stride + 3U * static_cast<std::size_t>(x);
     if (y < 0 || offset + 3 > imageBytes) continue;
-    const platform::Rgb rgb = colors[static_cast<std::size_t>(index)];
+    const platform::Rgb rgb = colorOf(codes[static_cast<std::size_t>(m)]);
     base[offset] = rgb.r;
     base[offset + 1] = rgb.g;
     base[offset + 2] = rgb.b;
   }
   if (canvas.strip > 0) {
     const int hw = canvas.strip;
-    const StripPeaks peaks = analysis.Peaks(channel);
+    const StripPeaks peaks = analysis.Peaks(channel, i);
     const int yHigh = top + hw / 2 - StripOffset(peaks.high, hw) + 1;
     const int yLow = top + hw / 2 - StripOffset(peaks.low, hw);
     image.Line({x, std::min(yHigh, yLow)}, {x, std::max(yHigh, yLow)}, colors[render::kSignal1Index]);
@@ -137,10 +168,11 @@ void DrawColumn(App& app, const Canvas& canvas, const ColumnAnalysis& analysis, 
   }
 }
 
-// The frame loop: one column per frame, pixels straight into image memory,
-// the window served between frames. Returns the columns drawn.
+// The frame loop: blocks of columns analysed on every core, their pixels
+// written straight into image memory, the window served between blocks (a
+// block is a few milliseconds of work). Returns the columns drawn.
 std::int64_t RunFrames(App& app, ColumnAnalysis& analysis, std::int64_t columns, const Canvas& canvas,
-                       std::span<const std::uint8_t> data) {
+                       std::span<const std::uint8_t> data, const CodeColors& colorOf) {
   app::AnalysisRecord& a = app.analysis;
   for (auto& levelsOfChannel : a.totalLevels) levelsOfChannel.clear();
   for (int c = 0; c < analysis.Channels(); ++c) {
@@ -149,30 +181,30 @@ std::int64_t RunFrames(App& app, ColumnAnalysis& analysis, std::int64_t columns,
   }
 
   const std::uint32_t showInterval = app.batch.running ? kBatchShowIntervalMs : kShowIntervalMs;
-  std::uint32_t lastPump = app.clock.NowMs();
-  std::uint32_t lastShown = lastPump;
+  std::uint32_t lastShown = app.clock.NowMs();
   std::int64_t done = 0;
-  for (std::int64_t i = 0; i < columns && !app.frame.stopRequest; ++i) {
-    analysis.Analyse(data, i);
-    const int x = canvas.margin + static_cast<int>(i);
-    for (int c = 0; c < analysis.Channels(); ++c) {
-      if (const auto total = analysis.TotalDb(c)) {
-        a.totalLevels[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] = *total;
+  while (done < columns && !app.frame.stopRequest) {
+    const int count = static_cast<int>(std::min<std::int64_t>(analysis.BlockColumns(), columns - done));
+    analysis.AnalyseBlock(data, done, count);
+    for (int i = 0; i < count; ++i) {
+      const std::int64_t column = done + i;
+      const int x = canvas.margin + static_cast<int>(column);
+      for (int c = 0; c < analysis.Channels(); ++c) {
+        if (const auto total = analysis.TotalDb(c, i)) {
+          a.totalLevels[static_cast<std::size_t>(c)][static_cast<std::size_t>(column)] = *total;
+        }
+        DrawColumn(app, canvas, analysis, colorOf, c, i, x);
       }
-      DrawColumn(app, canvas, analysis, c, x);
     }
-    done = i + 1;
+    done += count;
     const std::uint32_t now = app.clock.NowMs();
-    if (i > 0 && i % 4 == 0 && now - lastShown >= showInterval) {
+    if (now - lastShown >= showInterval) {
       lastShown = now;
-      ShowProgress(app, i);
+      ShowProgress(app, done - 1);
     }
-    // Let the window handle keys, STOP and repaints now and then; the
+    // Let the window handle keys, STOP and repaints between blocks; the
     // analysis never waits for the screen.
-    if (now - lastPump >= kPumpIntervalMs || i % kPumpIntervalColumns == kPumpIntervalColumns - 1) {
-      lastPump = now;
-      app.pump.DispatchOne();
-    }
+    app.pump.DispatchOne();
   }
   return done;
 }
@@ -472,12 +504,14 @@ AnalyzeOutcome RunAnalyzeFile(App& app, const AnalyzeSource& source) {
 
   app.frame.stopRequest = false;
   app.frame.engineLoop = true;
+  std::vector<platform::Rgb> colorTable;
+  const CodeColors colorOf(app, colorTable);
   std::int64_t drawn = columns;
   if (keepImage) {
     for (auto& levelsOfChannel : app.analysis.totalLevels) levelsOfChannel.clear();
     app.analysis.totalLevels[0] = std::move(liveLevels);
   } else {
-    drawn = RunFrames(app, analysis, columns, canvas, samples);
+    drawn = RunFrames(app, analysis, columns, canvas, samples, colorOf);
   }
   analysis.Release();
   app.frame.engineLoop = false;

@@ -2,12 +2,17 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "dsp/LevelSpectrum.h"
 #include "engines/AnalysisPlan.h"
+
+namespace sonavue::platform {
+class WorkerPool;
+}
 
 namespace sonavue::app {
 struct CurrentParameters;
@@ -77,9 +82,18 @@ struct ColumnRun {
 // The one column-analysis path of every static analysis: the frames of a
 // segment in memory through the level spectrum into level codes, total
 // level and strip peaks per column and channel. Start allocates; Analyse
-// then runs without allocating.
+// and AnalyseBlock then run without allocating.
+//
+// AnalyseBlock takes many columns at once and spreads their frames over the
+// cores: the frames are independent up to the time average, which runs in
+// column order. Its results are exactly those of Analyse column by column.
 class ColumnAnalysis {
  public:
+  ColumnAnalysis();
+  ~ColumnAnalysis();
+  ColumnAnalysis(ColumnAnalysis&&) noexcept;
+  ColumnAnalysis& operator=(ColumnAnalysis&&) noexcept;
+
   // False when the level run cannot be created (bad settings, no memory).
   bool Start(const ColumnRun& run);
   void Release();
@@ -88,24 +102,58 @@ class ColumnAnalysis {
   // for every analysed channel.
   void Analyse(std::span<const std::uint8_t> data, std::int64_t column);
 
-  // Results of the last Analyse, by analysed channel (0 … Channels() − 1).
+  // The most columns one AnalyseBlock takes (0 before Start).
+  int BlockColumns() const { return blockColumns_; }
+  // Analyses columns first … first + count − 1 (count ≤ BlockColumns()), as
+  // Analyse would one after the other. data holds interleaved samples from
+  // the segment's sample dataFirstSample on (0: data is the whole segment);
+  // positions outside it read as silence.
+  void AnalyseBlock(std::span<const std::uint8_t> data, std::int64_t first, int count,
+                    std::int64_t dataFirstSample = 0);
+  // Columns the last Analyse or AnalyseBlock produced.
+  int BlockCount() const { return blockCount_; }
+
+  // Results of column first + i of the last block, by analysed channel
+  // (0 … Channels() − 1).
   int Channels() const { return run_.levels.channels; }
-  std::span<const std::int16_t> Codes(int channel) const;
-  // Frame total level in dB; nullopt for an all-zero frame.
-  std::optional<float> TotalDb(int channel) const;
-  StripPeaks Peaks(int channel) const;
+  std::span<const std::int16_t> Codes(int channel, int i) const;
+  std::optional<float> TotalDb(int channel, int i) const;  // nullopt for an all-zero frame
+  StripPeaks Peaks(int channel, int i) const;
+
+  // The same for the last column analysed.
+  std::span<const std::int16_t> Codes(int channel) const { return Codes(channel, blockCount_ - 1); }
+  std::optional<float> TotalDb(int channel) const { return TotalDb(channel, blockCount_ - 1); }
+  StripPeaks Peaks(int channel) const { return Peaks(channel, blockCount_ - 1); }
   // Whole-dB level of FFT bin `bin` of the last analysed channel's
-  // unaveraged spectrum (relative or calibrated as the run is, as the data
-  // logs print it); nullopt for a zero bin or one outside 0 … N/2 − 1.
+  // unaveraged spectrum in the last column analysed (relative or calibrated
+  // as the run is, as the data logs print it); nullopt for a zero bin or one
+  // outside 0 … N/2 − 1.
   std::optional<int> BinLevel(int bin) const;
 
  private:
+  struct Slot;
+  class Steps;
+
+  std::size_t ResultIndex(int channel, int i) const;
+
   ColumnRun run_;
   dsp::LevelSpectrum levels_;
-  std::vector<float> frame_;
-  std::array<std::vector<std::int16_t>, 2> codes_;
-  std::array<std::optional<float>, 2> totals_;
-  std::array<StripPeaks, 2> peaks_;
+  std::unique_ptr<platform::WorkerPool> pool_;
+  std::vector<Slot> slots_;  // one per thread of the pool
+  int lanes_ = 1;
+  int blockColumns_ = 0;
+  int blockCount_ = 0;
+  int rows_ = 0;
+  int half_ = 0;
+  bool standAlone_ = true;
+  // Per column of a block and channel: codes, totals, peaks; the spectra and
+  // averages only when frames are averaged; each channel's last spectrum.
+  std::vector<std::int16_t> codes_;
+  std::vector<std::optional<float>> totals_;
+  std::vector<StripPeaks> peaks_;
+  std::vector<float> spectra_;
+  std::vector<double> averages_;
+  std::vector<float> lastSpectra_;
 };
 
 }  // namespace sonavue::engines

@@ -43,6 +43,9 @@ constexpr std::int64_t kShortestSegmentMs = 999;
 // The scan ends this long before the segment does, so that the device never
 // runs out of samples while the picture still moves.
 constexpr double kEndMarginMs = 100.0;
+// How far the clock may run ahead of what the device has played before the
+// picture waits for the sound (more than the device's reports jitter by).
+constexpr std::uint64_t kSoundLagMs = 100;
 // A sonogram keeps the span it shows for its static picture when that span
 // is at most 60 s.
 constexpr double kCaptureLimitMs = 60000.0;
@@ -299,8 +302,30 @@ void RunEngine(App& app, FileScan& scan) {
     // touch it.
     if (app.frame.stopRequest || app.output.user != app::OutputUser::ScanFile) break;
     std::uint32_t now = app.clock.NowMs();
+    // The picture follows the sound: where the device has played less than
+    // the clock says (a sound server slow to start a stream, or one that
+    // falls behind), the start moves on, so that columns wait for the sound
+    // instead of showing its first frames again and the scan ends when the
+    // sound does.
+    std::uint64_t heardMs = UINT64_MAX;
+    if (app.output.device) {
+      heardMs = app.output.device->PositionFrames() * 1000U / static_cast<std::uint64_t>(run.rate);
+      const std::uint32_t clockMs = now - state.start;
+      // Until it sounds the picture waits exactly; later the clock may run a
+      // little ahead, as far as the device's reports jitter.
+      if (clockMs > heardMs + (heardMs == 0 ? 0 : kSoundLagMs)) {
+        const std::uint32_t lag = clockMs - static_cast<std::uint32_t>(heardMs);
+        state.start += lag;
+        // The columns drawn so far keep their places in the sound's time.
+        for (std::uint32_t& stamp : state.stamps) {
+          if (stamp != 0) stamp += lag;
+        }
+      }
+    }
     const std::uint32_t elapsed = now - state.start;
-    if (static_cast<double>(elapsed) > scan.durationMs - kEndMarginMs) {
+    // The scan ends when the sound (or, with a device ahead of the clock,
+    // the clock) reaches the end margin.
+    if (static_cast<double>(std::min<std::uint64_t>(elapsed, heardMs)) > scan.durationMs - kEndMarginMs) {
       app.frame.stopRequest = true;
       break;
     }

@@ -24,6 +24,7 @@ struct SimulatedDevices::Shared {
   SimulatedInput* active = nullptr;  // the input now running, if any
   SimulatedOutput* activeOutput = nullptr;  // the output now playing, if any
   bool refuseOutput = false;
+  std::uint32_t outputStartDelayMs = 0;
   // Every sample frame the outputs have played, in order, and their format.
   std::vector<std::uint8_t> played;
   WaveFormat playedFormat;
@@ -251,7 +252,7 @@ class SimulatedOutput final : public WaveOutput {
       bufferFrames_ = buffer.data.size() / frameBytes;
       totalFrames_ = bufferFrames_ * static_cast<std::uint64_t>(loops);
       consumed_ = 0;
-      startMs_ = shared_->clock.NowMs();
+      startMs_ = shared_->clock.NowMs() + shared_->outputStartDelayMs;
       playing_ = true;
       shared_->activeOutput = this;
     }
@@ -291,7 +292,9 @@ class SimulatedOutput final : public WaveOutput {
     {
       std::lock_guard lock(shared_->mutex);
       if (!playing_) return;
-      const std::uint64_t elapsed = shared_->clock.NowMs() - startMs_;
+      const std::uint32_t now = shared_->clock.NowMs();
+      // Nothing sounds before the (possibly delayed) start.
+      const std::uint64_t elapsed = static_cast<std::int32_t>(now - startMs_) > 0 ? now - startMs_ : 0;
       const std::uint64_t due = std::min<std::uint64_t>(elapsed * format_.sampleRate / 1000, totalFrames_);
       const std::uint32_t frameBytes = format_.BytesPerFrame();
       std::uint64_t at = consumed_.load();
@@ -393,6 +396,11 @@ std::unique_ptr<WaveOutput> SimulatedDevices::MakeOutput(MessagePump& pump) {
 void SimulatedDevices::RefuseOutput(bool refuse) {
   std::lock_guard lock(shared_->mutex);
   shared_->refuseOutput = refuse;
+}
+
+void SimulatedDevices::SetOutputStartDelayMs(std::uint32_t delayMs) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->outputStartDelayMs = delayMs;
 }
 
 std::vector<std::uint8_t> SimulatedDevices::PlayedBytes() const {

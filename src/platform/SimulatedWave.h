@@ -43,6 +43,9 @@ class SimulatedDevices final : public WaveDevices {
 
   // An output that cannot be opened, as one in use by another program.
   void RefuseOutput(bool refuse);
+  // Each write starts sounding delayMs after it was made, as through a sound
+  // server that is slow to start a stream.
+  void SetOutputStartDelayMs(std::uint32_t delayMs);
   // Every sample frame the outputs have played since the start (or the last
   // ClearPlayed), interleaved as written, and the format of the last Open.
   std::vector<std::uint8_t> PlayedBytes() const;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -164,6 +165,125 @@ TEST(CliTest, LevelsRefusesBadOptionsAndShortFiles) {
   EXPECT_NE(run.err.find("--scale"), std::string::npos);
   run = RunCli("levels " + (folder / "short.wav").string() + " --fft 1000", folder);
   EXPECT_EQ(run.status, 2);
+}
+
+// The fields of the levels CSV: per line the time, the total ("" for none)
+// and the codes.
+struct CsvColumn {
+  std::string time;
+  std::string total;
+  std::vector<int> codes;
+};
+std::vector<CsvColumn> ParseCsv(const std::string& text) {
+  std::vector<CsvColumn> columns;
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) {
+    std::vector<std::string> fields;
+    std::stringstream cells(line + ",");
+    std::string cell;
+    while (std::getline(cells, cell, ',')) fields.push_back(cell);
+    CsvColumn c{fields.at(1), fields.at(2), {}};
+    for (std::size_t i = 3; i < fields.size(); ++i) c.codes.push_back(std::stoi(fields[i]));
+    columns.push_back(std::move(c));
+  }
+  return columns;
+}
+
+template <typename T>
+T LittleEndian(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  std::uint64_t bits = 0;
+  for (std::size_t i = 0; i < sizeof(T); ++i) bits |= static_cast<std::uint64_t>(bytes.at(at + i)) << (8 * i);
+  T value;
+  std::memcpy(&value, &bits, sizeof(T));
+  return value;
+}
+
+TEST(CliTest, LevelsAsNpyHoldTheCsvNumbersInOneStructuredArray) {
+  TempFolder folder;
+  // A tone with a silent second in the middle, so that some columns have no total.
+  std::vector<std::int16_t> samples = Sine(3500.0, 10000.0, 48000, 3 * 48000);
+  std::fill(samples.begin() + 48000, samples.begin() + 2 * 48000, 0);
+  WavBuilder().Format(1, 2, 48000, 16).Data(WavBuilder::Pcm16(samples)).Write(folder / "tone.wav");
+  const std::string options = " --rows 7 --high 8000 --channel right --begin 0.25";
+  const CliRun csv = RunCli("levels " + (folder / "tone.wav").string() + options, folder);
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  const CliRun npy = RunCli("levels " + (folder / "tone.wav").string() + options + " --format npy --output " +
+                                (folder / "levels.npy").string(),
+                            folder);
+  ASSERT_EQ(npy.status, 0) << npy.err;
+  EXPECT_EQ(npy.out, "");
+  const std::vector<CsvColumn> expected = ParseCsv(csv.out);
+  ASSERT_GT(expected.size(), 50U);
+
+  const std::vector<std::uint8_t> file = sonavue::testing::ReadFileBytes(folder / "levels.npy");
+  ASSERT_GT(file.size(), 10U);
+  ASSERT_EQ(std::string(file.begin(), file.begin() + 8), std::string("\x93NUMPY\x01\x00", 8));
+  const std::size_t headerLength = file[8] | (file[9] << 8);
+  const std::size_t dataStart = 10 + headerLength;
+  EXPECT_EQ(dataStart % 64, 0U);
+  const std::string header(file.begin() + 10, file.begin() + static_cast<std::ptrdiff_t>(dataStart));
+  EXPECT_EQ(header.back(), '\n');
+  EXPECT_NE(header.find("'descr': [('time_ms', '<f8'), ('total_db', '<f4'), ('codes', '<i2', (7,))]"), std::string::npos);
+  EXPECT_NE(header.find("'fortran_order': False"), std::string::npos);
+  EXPECT_NE(header.find("'shape': (" + std::to_string(expected.size()) + ",)"), std::string::npos);
+
+  const std::size_t record = 8 + 4 + 2 * 7;
+  ASSERT_EQ(file.size(), dataStart + record * expected.size());
+  int silent = 0;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const std::size_t at = dataStart + i * record;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", LittleEndian<double>(file, at));
+    EXPECT_EQ(text, expected[i].time) << i;
+    const float total = LittleEndian<float>(file, at + 8);
+    if (expected[i].total.empty()) {
+      EXPECT_TRUE(std::isnan(total)) << i;
+      ++silent;
+    } else {
+      std::snprintf(text, sizeof text, "%.3f", static_cast<double>(total));
+      EXPECT_EQ(text, expected[i].total) << i;
+    }
+    for (std::size_t r = 0; r < 7; ++r) {
+      EXPECT_EQ(LittleEndian<std::int16_t>(file, at + 12 + 2 * r), expected[i].codes.at(r)) << i << " row " << r;
+    }
+  }
+  EXPECT_GT(silent, 10);
+}
+
+TEST(CliTest, LevelsThatCannotBeWrittenEndWithAMessage) {
+  TempFolder folder;
+  WavBuilder().Format(1, 1, 48000, 16).Data(WavBuilder::Pcm16(Sine(1000.0, 5000.0, 48000, 48000)))
+      .Write(folder / "tone.wav");
+  const std::string file = (folder / "tone.wav").string();
+  CliRun run = RunCli("levels " + file + " --output " + (folder / "no" / "such" / "folder.csv").string(), folder);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot write"), std::string::npos);
+  if (std::filesystem::exists("/dev/full")) {
+    // A full disk shows only when the buffer is written out.
+    run = RunCli("levels " + file + " --format npy --output /dev/full", folder);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write /dev/full"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));  // a device is written, never replaced
+  }
+  // A file that cannot be written whole (here: too large for the process's
+  // file size limit) leaves the one that was there.
+  const auto previous = folder / "levels.csv";
+  std::ofstream(previous) << "old";
+  run = RunCli("levels " + file + " --output " + previous.string(), folder, "trap '' XFSZ; ulimit -f 8; ");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot write"), std::string::npos);
+  const auto kept = sonavue::testing::ReadFileBytes(previous);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "old");
+  EXPECT_FALSE(std::filesystem::exists(folder / "levels.csv.new"));
+  run = RunCli("levels " + file + " --output " + previous.string(), folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(std::filesystem::file_size(previous), 1000U);
+  EXPECT_FALSE(std::filesystem::exists(folder / "levels.csv.new"));
+  run = RunCli("levels " + file + " --format json", folder);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--format"), std::string::npos);
 }
 
 // The CSV of a command as rows of cells, the header line left out.

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <tuple>
+#include <vector>
 
 #include "dsp/LevelCode.h"
 
@@ -40,6 +43,72 @@ TEST(LevelCodeTest, CodesSaturateAtSixteenBits) {
   // Only an absurd window correction leaves the 16-bit range.
   EXPECT_EQ(LevelCode(1.0, kN, kFs, 9000.0f), std::numeric_limits<std::int16_t>::max());
   EXPECT_EQ(LevelCode(1.0, kN, kFs, -9000.0f), std::numeric_limits<std::int16_t>::min());
+}
+
+// The coder's results are LevelCode's, checked value by value.
+void ExpectCoderMatches(const LevelCoder& coder, const std::vector<double>& powers, int fftSize, float fs,
+                        float correctionDb) {
+  std::vector<std::int16_t> codes(powers.size(), -999);
+  coder.Codes(powers, codes);
+  for (std::size_t i = 0; i < powers.size(); ++i) {
+    ASSERT_EQ(codes[i], LevelCode(powers[i], fftSize, fs, correctionDb)) << "power " << powers[i];
+  }
+}
+
+TEST(LevelCodeTest, TheCoderGivesLevelCodeForPowersOfEveryMagnitude) {
+  std::mt19937_64 generator(5);
+  std::uniform_real_distribution<double> decades(-40.0, 40.0);
+  for (const auto& [n, fs, w] : {std::tuple{1024, 48000.0f, 0.0f}, std::tuple{16384, 44100.0f, 4.77f},
+                                 std::tuple{512, 8000.0f, 10.0f}}) {
+    const LevelCoder coder(n, fs, w);
+    std::vector<double> powers;
+    for (int i = 0; i < 20000; ++i) powers.push_back(std::pow(10.0, decades(generator)));
+    ExpectCoderMatches(coder, powers, n, fs, w);
+  }
+}
+
+TEST(LevelCodeTest, TheCoderGivesLevelCodeAtAndAroundEveryHalfCode) {
+  // Powers whose exact code lies on a half code, and their neighbours one
+  // and a few units in the last place away: where an estimate would fail.
+  const LevelCoder coder(kN, kFs, 3.0f);
+  std::vector<double> powers;
+  for (int code = -600; code <= 600; ++code) {
+    const double boundary =
+        kFs / kN * std::pow(10.0, (code + 0.5 - 4.0 * static_cast<double>(3.0f)) / 40.0);
+    double below = boundary;
+    double above = boundary;
+    powers.push_back(boundary);
+    for (int step = 0; step < 4; ++step) {
+      below = std::nextafter(below, 0.0);
+      above = std::nextafter(above, 1e300);
+      powers.push_back(below);
+      powers.push_back(above);
+    }
+  }
+  ExpectCoderMatches(coder, powers, kN, kFs, 3.0f);
+}
+
+TEST(LevelCodeTest, TheCoderGivesLevelCodeForValuesWithoutALevelOrOutOfRange) {
+  const LevelCoder coder(kN, kFs, 0.0f);
+  const std::vector<double> powers = {0.0,
+                                      -0.0,
+                                      -5.0,
+                                      std::nan(""),
+                                      std::numeric_limits<double>::infinity(),
+                                      -std::numeric_limits<double>::infinity(),
+                                      std::numeric_limits<double>::denorm_min(),
+                                      std::numeric_limits<double>::min() / 3.0,
+                                      std::numeric_limits<double>::min(),
+                                      std::numeric_limits<double>::max(),
+                                      1.0};
+  ExpectCoderMatches(coder, powers, kN, kFs, 0.0f);
+  // A correction that saturates every code takes the exact formula's limits.
+  const LevelCoder saturated(kN, kFs, 9000.0f);
+  ExpectCoderMatches(saturated, {1.0, 1e-30, 1e30}, kN, kFs, 9000.0f);
+  // Only as many codes as both spans hold are written.
+  std::vector<std::int16_t> codes(2, 77);
+  coder.Codes(std::vector<double>{46.875e6}, codes);
+  EXPECT_EQ(codes, (std::vector<std::int16_t>{240, 77}));
 }
 
 TEST(LevelCodeTest, BinLevelIsWholeDecibelsRelativeUnlessCalibrated) {

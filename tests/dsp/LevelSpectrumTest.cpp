@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <vector>
 
+#include "dsp/Fft.h"
+#include "dsp/LevelCode.h"
 #include "dsp/LevelSpectrum.h"
+#include "dsp/SpectralFrame.h"
 
 namespace sonavue::dsp {
 namespace {
@@ -317,6 +321,107 @@ TEST(LevelSpectrumTest, RefusesBadChannelsAndShortBuffers) {
   EXPECT_EQ(frame, std::vector<float>(kN, 1.0f));
   EXPECT_EQ(codes, std::vector<std::int16_t>(kHalf, 7));
   EXPECT_EQ(levels.FrameIndex(0), 0);
+}
+
+// Frames of a sweep in noise, so that every row sees its level change.
+std::vector<std::vector<float>> Frames(int count, int n, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::normal_distribution<float> noise(0.0f, 300.0f);
+  std::vector<std::vector<float>> frames;
+  for (int f = 0; f < count; ++f) {
+    std::vector<float> x(static_cast<std::size_t>(n));
+    const double freq = 0.01 + 0.45 * f / count;
+    for (int i = 0; i < n; ++i) {
+      x[i] = static_cast<float>(9000.0 * std::sin(2.0 * std::numbers::pi * freq * i) + noise(generator));
+    }
+    frames.push_back(std::move(x));
+  }
+  if (count > 3) frames[3].assign(static_cast<std::size_t>(n), 0.0f);  // a silent frame among them
+  return frames;
+}
+
+TEST(LevelSpectrumTest, ThePartsForOtherThreadsGiveExactlyWhatProcessFrameGives) {
+  for (const auto scale : {FrequencyScale::Linear, FrequencyScale::Log, FrequencyScale::Oct3}) {
+    for (const float averagingMs : {0.0f, 40.0f}) {
+      LevelRunSettings s = OneRowPerBin();
+      s.scale = scale;
+      s.lowHz = 30.0f;
+      s.rows = 200;
+      s.columnStepMs = 10.0f;
+      s.averagingMs = averagingMs;
+      s.splCalibrated = averagingMs > 0.0f;  // the SPL steps on one of the runs
+      s.splGainDb = 7.0f;
+      LevelSpectrum whole;
+      LevelSpectrum parts;
+      ASSERT_TRUE(whole.Create(s));
+      ASSERT_TRUE(parts.Create(s));
+      EXPECT_EQ(parts.FramesStandAlone(), averagingMs == 0.0f);
+      LevelScratch scratch;
+      ASSERT_TRUE(parts.PrepareScratch(scratch));
+
+      const int lanes = LevelSpectrum::BatchFrames();
+      std::vector<std::vector<float>> frames = Frames(2 * lanes + 1, kN, 11);
+      std::vector<std::vector<float>> batch = frames;
+      for (std::size_t first = 0; first < batch.size(); first += static_cast<std::size_t>(lanes)) {
+        const std::size_t count = std::min(batch.size() - first, static_cast<std::size_t>(lanes));
+        std::vector<float*> pointers;
+        for (std::size_t i = 0; i < count; ++i) pointers.push_back(batch[first + i].data());
+        std::vector<std::optional<float>> totals(count);
+        parts.FrameSpectra(0, pointers, totals, scratch);
+        for (std::size_t i = 0; i < count; ++i) {
+          const std::size_t f = first + i;
+          std::vector<std::int16_t> expected(200, -1);
+          const auto total = whole.ProcessFrame(0, frames[f], expected);
+          EXPECT_EQ(totals[i], total) << f;
+          const std::span<const float> spectrum(batch[f].data(), kHalf);
+          EXPECT_TRUE(std::equal(spectrum.begin(), spectrum.end(), frames[f].begin())) << f;
+          std::vector<std::int16_t> got(200, -2);
+          if (parts.FramesStandAlone()) {
+            parts.RowCodes(spectrum, got, scratch);
+            parts.TakeLastSpectrum(0, spectrum, 1);
+          } else {
+            parts.FoldIntoAverage(0, spectrum);
+            parts.RowCodes(parts.AveragedSpectrum(0), got, scratch);
+          }
+          EXPECT_EQ(got, expected) << "frame " << f << " scale " << static_cast<int>(scale);
+        }
+      }
+      EXPECT_EQ(parts.FrameIndex(0), whole.FrameIndex(0));
+      const auto a = parts.AveragedSpectrum(0);
+      const auto b = whole.AveragedSpectrum(0);
+      EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin()));
+    }
+  }
+}
+
+TEST(LevelSpectrumTest, CodesAgreeWithTheDescribedTransformWithinOneCodeOnRareCells) {
+  // The reference: the window in double, the recurrence transform, the
+  // level formula row by row.
+  LevelRunSettings s = OneRowPerBin();
+  s.resolutionHz = 60.0f;
+  LevelSpectrum levels;
+  ASSERT_TRUE(levels.Create(s));
+  const std::span<const double> window = levels.Frame().Window();
+  int differing = 0;
+  int cells = 0;
+  for (const auto& x : Frames(200, kN, 23)) {
+    std::vector<float> work(x.size());
+    for (int k = 0; k < kN; ++k) work[k] = static_cast<float>(x[k] * window[k]);
+    RealFft(work);
+    std::vector<float> frame = x;
+    std::vector<std::int16_t> codes(kHalf);
+    levels.ProcessFrame(0, frame, codes);
+    for (int row = 1; row < kHalf - 1; ++row) {  // one bin per row
+      const double magnitude =
+          std::sqrt(static_cast<double>(work[2 * row] * work[2 * row] + work[2 * row + 1] * work[2 * row + 1])) / kN;
+      const double power = static_cast<double>(static_cast<float>(magnitude)) * static_cast<float>(magnitude);
+      const int expected = LevelCode(power, kN, s.sampleRateHz, levels.WindowCorrection());
+      ASSERT_LE(std::abs(codes[row] - expected), 1) << row;
+      differing += codes[row] != expected ? 1 : 0;
+      ++cells;
+    }
+  }
+  EXPECT_LT(differing, cells / 1000);
 }
 
 }  // namespace

@@ -64,5 +64,27 @@ TEST(AnalysisPlanTest, FramesTakeOneChannelWithGainAndSilenceBeyondTheData) {
   EXPECT_EQ(frame, (std::vector<float>{16384.0F, -16384.0F, 0.0F}));
 }
 
+TEST(AnalysisPlanTest, FramesStartingBeforeOrEndingAfterTheDataReadSilenceThere) {
+  // Stereo 16-bit samples 1, −1, 2, −2, … 5, −5 (left positive).
+  std::vector<std::uint8_t> data;
+  for (int i = 1; i <= 5; ++i) {
+    for (const int v : {i, -i}) {
+      data.push_back(static_cast<std::uint8_t>(v & 0xFF));
+      data.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    }
+  }
+  std::vector<float> frame(6, 99.0F);
+  FillFrame(data, 2, 2, 1, -4, 1.0F, frame);  // right channel from two frames before the data
+  EXPECT_EQ(frame, (std::vector<float>{0.0F, 0.0F, -1.0F, -2.0F, -3.0F, -4.0F}));
+  FillFrame(data, 2, 2, 0, 6, 1.0F, frame);  // left channel from the fourth frame on
+  EXPECT_EQ(frame, (std::vector<float>{4.0F, 5.0F, 0.0F, 0.0F, 0.0F, 0.0F}));
+  FillFrame(data, 2, 2, 0, 40, 1.0F, frame);  // wholly after the data
+  EXPECT_EQ(frame, std::vector<float>(6, 0.0F));
+  FillFrame(data, 2, 2, 0, -40, 1.0F, frame);  // wholly before it
+  EXPECT_EQ(frame, std::vector<float>(6, 0.0F));
+  FillFrame({}, 2, 1, 0, 0, 1.0F, frame);
+  EXPECT_EQ(frame, std::vector<float>(6, 0.0F));
+}
+
 }  // namespace
 }  // namespace sonavue::engines

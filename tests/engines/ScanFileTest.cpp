@@ -237,6 +237,35 @@ TEST_F(ScanFileTest, TheColumnsKeepPaceWithTheClock) {
   EXPECT_FALSE(App().frame.irregularColumns);
 }
 
+TEST_F(ScanFileTest, ASoundCardThatStartsLateHoldsThePictureBackAndIsHeardToTheEnd) {
+  const std::vector<std::int16_t> samples = Noise(4 * 48000, 3);
+  const auto path = WriteMono("late.wav", 48000, samples);
+  devices_.SetOutputStartDelayMs(800);
+  std::uint32_t startedAt = 0;
+  std::int64_t drawnBeforeTheSound = -1;
+  std::int64_t worst = 0;
+  devices_.SetTickHook([&](std::uint32_t now) {
+    if (!App().frame.scanFileRunning) return;
+    if (startedAt == 0) startedAt = now;
+    const std::uint32_t since = now - startedAt;
+    if (since == 790) drawnBeforeTheSound = App().scanStats.drawnColumn;
+    // Once it sounds, one column per 10 ms of sound.
+    if (since > 900) {
+      const std::int64_t expected = std::lround((since - 800) / 10.0);
+      worst = std::max(worst, std::abs(App().scanStats.drawnColumn - expected));
+    }
+  });
+  Scan(path);
+  EXPECT_LE(drawnBeforeTheSound, 1);
+  EXPECT_LE(worst, 3);
+  // The whole file up to the end margin was heard, not 800 ms less.
+  const std::vector<std::uint8_t> played = devices_.PlayedBytes();
+  EXPECT_GT(played.size(), 3890U * 96U);
+  EXPECT_EQ(FirstDifference(played, WavBuilder::Pcm16(samples)), played.size());
+  EXPECT_NEAR(App().scanStats.measuredColumnMs, 10.0, 0.1);
+  ExpectPlayerReleased();
+}
+
 TEST_F(ScanFileTest, OnAMachineTooSlowForTheStepColumnsRepeatAndThePictureKeepsPace) {
   const auto path = WriteMono("slow.wav", 48000, Noise(5 * 48000, 9));
   // Every wait of the engine costs three times as long as it asked for.

@@ -59,10 +59,13 @@ TEST_F(WholeFileTest, AnAbandonedFileLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_FALSE(std::filesystem::exists(TemporaryBeside(target)));
 }
 
-TEST_F(WholeFileTest, AFolderOrAMissingFolderIsNoTarget) {
+TEST_F(WholeFileTest, AFolderAMissingFolderOrADeviceIsNoTarget) {
   WholeFileWriter writer;
   EXPECT_FALSE(writer.Open(folder_.Path()));
   EXPECT_FALSE(writer.Open(folder_ / "none" / "a.txt"));
+  // Replacing a device by a file would break it (for root, whom nothing else stops).
+  EXPECT_FALSE(writer.Open("/dev/null"));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
   EXPECT_FALSE(writer.Commit());
 }
 
