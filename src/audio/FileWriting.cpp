@@ -18,7 +18,10 @@ namespace {
 WholeFileResult WriteWhole(const std::filesystem::path& path, const std::function<int(int)>& fill) {
   WholeFileResult result;
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-  std::string name = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  std::string hidden = ".";
+  hidden += path.filename().string();
+  hidden += ".XXXXXX";
+  const std::string name = (folder / hidden).string();
   std::vector<char> buffer(name.begin(), name.end());
   buffer.push_back('\0');
   const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "cli/Arguments.h"
-#include "context/CurrentParameters.h"
 #include "dsp/FrequencyScale.h"
 
 namespace sonavue::cli {
@@ -33,16 +32,8 @@ inline constexpr const char* kAnalysisOptionsUsage =
     "                   [--channel left|right] [--resolution HZ] [--fft N]";
 
 // Reads the option name (already taken from in) and its value when it is
-// one of these.
+// one of these. Every number taken is finite and within the limits of
+// Arguments.h.
 OptionRead ReadAnalysisOption(Arguments& in, const std::string& name, AnalysisOptions& o);
-
-// The options as the parameters of a static analysis of a file at rateHz
-// that lasts durationS, drawn in rows rows at stepMs per column: scale,
-// band (the new file's band where none is given), averaging, gain, segment,
-// channel, and the resolution and FFT size (the automatic ones unless
-// given). False, after printing "Improper Frequency Limits", for a band
-// narrower than 10 Hz.
-bool ApplyAnalysisOptions(const AnalysisOptions& o, app::CurrentParameters& p, float rateHz, float durationS,
-                          int rows, float stepMs);
 
 }  // namespace sonavue::cli

@@ -1,5 +1,6 @@
 #include "cli/Arguments.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,7 +28,13 @@ bool Arguments::UnknownOption(const std::string& name) const { return Complain("
 bool ParseNumber(const std::string& text, double& value) {
   char* end = nullptr;
   value = std::strtod(text.c_str(), &end);
-  return !text.empty() && end != nullptr && *end == '\0';
+  return !text.empty() && end != nullptr && *end == '\0' && std::isfinite(value);
+}
+
+bool IsFftSize(double v) {
+  if (!(v >= 512 && v <= 16384) || v != std::floor(v)) return false;
+  const int n = static_cast<int>(v);
+  return (n & (n - 1)) == 0;
 }
 
 }  // namespace sonavue::cli

@@ -32,8 +32,18 @@ class Arguments {
   std::size_t next_ = 0;
 };
 
-// A whole decimal number (strtod syntax, nothing after it).
+// A finite decimal number (strtod syntax, nothing after it): "nan", "inf"
+// and values beyond the double range are no numbers.
 bool ParseNumber(const std::string& text, double& value);
+
+// The largest values the analysis options take, so that every one of them
+// fits the 32-bit and single-precision fields it ends up in.
+inline constexpr double kLargestHz = 1.0e7;       // band limits, resolution
+inline constexpr double kLargestMs = 1.0e9;       // column step, averaging
+inline constexpr double kLargestSeconds = 1.0e7;  // segment begin and end
+
+// Whether v is an FFT size the options take: a power of two 512 … 16384.
+bool IsFftSize(double v);
 
 // What an option reader made of the option name in front of it.
 enum class OptionRead {

@@ -6,6 +6,7 @@
 #include "app/WayCommands.h"
 #include "cli/AnalysisOptions.h"
 #include "cli/Arguments.h"
+#include "cli/ImageDialogAnswer.h"
 #include "cli/ImageOptions.h"
 #include "cli/WindowAnalysis.h"
 #include "cli/WindowContext.h"

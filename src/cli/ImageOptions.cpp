@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "context/ImageSettings.h"
-#include "dialogs/ImageDialog.h"
 
 namespace sonavue::cli {
 namespace {
@@ -54,27 +53,6 @@ OptionRead ReadImageOption(Arguments& in, const std::string& name, ImageOptions&
     return OptionRead::Bad;
   }
   return OptionRead::Taken;
-}
-
-platform::ScriptedPrompts::DialogAnswer ImageDialogAnswer(const ImageOptions& o, bool jpeg) {
-  return [o, jpeg](platform::ModalDialog& shown) {
-    auto* dialog = dynamic_cast<dialogs::ImageDialog*>(&shown);
-    if (dialog == nullptr) return false;
-    dialogs::ImageDialogModel& model = dialog->Model();
-    model.Click(jpeg ? app::ID_IMAGE_JPEG : app::ID_IMAGE_BITMAP);
-    if (o.quality) model.Scroll(dialogs::IDC_IMAGE_QUALITY_BAR, dialogs::ScrollAction::Thumb, *o.quality);
-    if (o.dpi && jpeg) {
-      model.Click(app::ID_UNIT_INCHES);
-      model.Click(app::ID_DOTS_PER_INCH);
-      model.Scroll(dialogs::IDC_IMAGE_RESOLUTION_BAR, dialogs::ScrollAction::Thumb, *o.dpi);
-    }
-    if (o.width) {
-      model.SetWidthPixels(*o.width);
-    } else if (o.height) {
-      model.SetHeightPixels(*o.height);
-    }
-    return true;
-  };
 }
 
 bool IsPngName(const std::string& name) {

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "cli/Arguments.h"
-#include "platform/ScriptedPrompts.h"
 
 namespace sonavue::cli {
 
@@ -25,10 +24,6 @@ inline constexpr const char* kImageOptionsUsage =
 // Reads the option name (already taken from in) and its value when it is
 // one of these.
 OptionRead ReadImageOption(Arguments& in, const std::string& name, ImageOptions& o);
-
-// The scripted answer to the dialog: the format, then the quality and the
-// density (dots per inch) when given, then the size when given; OK.
-platform::ScriptedPrompts::DialogAnswer ImageDialogAnswer(const ImageOptions& o, bool jpeg);
 
 // Whether a file name ends in ".jpg" or ".jpeg" (true), ".bmp" (false), or
 // neither (nothing), in any letter case.

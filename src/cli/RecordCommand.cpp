@@ -14,7 +14,9 @@
 
 #include "app/CommandTable.h"
 #include "audio/Recording.h"
+#include "cli/Arguments.h"
 #include "cli/CliContext.h"
+#include "cli/RecordOptions.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
 #include "engines/ScanInput.h"
@@ -27,57 +29,6 @@ namespace {
 volatile std::sig_atomic_t stopSignal = 0;
 
 extern "C" void OnStopSignal(int) { stopSignal = 1; }
-
-struct RecordOptions {
-  std::filesystem::path out;
-  double seconds = 0.0;  // 0: until a signal
-  bool trigger = false;
-  double triggerDb = 0.0;
-  double preTriggerS = 0.0;  // with --trigger: seconds kept from before the trigger
-  int rate = 48000;
-  int channels = 1;
-  int bits = 16;
-};
-
-bool ParseNumber(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return end != nullptr && *end == '\0' && std::isfinite(value);
-}
-
-std::optional<RecordOptions> ParseOptions(const std::vector<std::string>& args) {
-  if (args.empty() || args[0].empty() || args[0][0] == '-') return std::nullopt;
-  // --pre-trigger keeps the input before a trigger: it needs --trigger.
-  bool preTrigger = false;
-  RecordOptions options;
-  options.out = std::filesystem::absolute(args[0]);
-  for (std::size_t i = 1; i < args.size(); i += 2) {
-    if (i + 1 >= args.size()) return std::nullopt;
-    double value = 0.0;
-    if (!ParseNumber(args[i + 1], value)) return std::nullopt;
-    const std::string& name = args[i];
-    if (name == "--seconds" && value > 0.0 && value <= 4.0e6) {
-      options.seconds = value;
-    } else if (name == "--trigger") {
-      options.trigger = true;
-      options.triggerDb = value;
-    } else if (name == "--pre-trigger" && value >= 0.0 && value <= app::kMaxPreTriggerS) {
-      options.preTriggerS = value;
-      preTrigger = true;
-    } else if (name == "--rate" && (value == 22050 || value == 44100 || value == 48000 || value == 96000)) {
-      options.rate = static_cast<int>(value);
-    } else if (name == "--channels" && (value == 1 || value == 2)) {
-      options.channels = static_cast<int>(value);
-    } else if (name == "--bits" && (value == 16 || value == 24)) {
-      options.bits = static_cast<int>(value);
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (preTrigger && !options.trigger) return std::nullopt;
-  return options;
-}
 
 // The test aid SONAVUE_SIMULATED_INPUT: "tone:HZ:AMP", "noise:AMP",
 // "silence", or "burst:HZ:AMP:START_MS:LENGTH_MS" (faint noise with a tone
@@ -164,7 +115,7 @@ void SetParameters(app::App& app, const RecordOptions& options) {
 }  // namespace
 
 int RunRecord(const std::vector<std::string>& args) {
-  const std::optional<RecordOptions> parsed = ParseOptions(args);
+  const std::optional<RecordOptions> parsed = ParseRecordOptions(args);
   if (!parsed) {
     std::fprintf(stderr, "usage: %s", kRecordUsage);
     return 2;

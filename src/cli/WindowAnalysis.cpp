@@ -1,12 +1,51 @@
 #include "cli/WindowAnalysis.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "context/App.h"
+#include "dsp/LevelSpectrum.h"
+#include "dsp/ParameterRules.h"
+#include "engines/ColumnAnalysis.h"
+#include "engines/StaticAnalysis.h"
 #include "platform/ScriptedPrompts.h"
 #include "plans/AxesPlan.h"
 
 namespace sonavue::cli {
+namespace {
+
+// The options as the parameters of a static analysis of a file at rateHz
+// that lasts durationS, drawn in rows rows at stepMs per column: scale,
+// band (the new file's band where none is given), averaging, gain, segment,
+// channel, and the resolution and FFT size (the automatic ones unless
+// given). False, after printing "Improper Frequency Limits", for a band
+// narrower than 10 Hz.
+bool ApplyAnalysisOptions(const AnalysisOptions& o, app::CurrentParameters& p, float rateHz, float durationS,
+                          int rows, float stepMs) {
+  p.beginS = o.beginS.value_or(0.0F);
+  p.endS = o.endS.value_or(durationS);
+  p.frequencyScaleId = o.scale == dsp::FrequencyScale::Linear ? app::ID_SCALE_LINEAR
+                       : o.scale == dsp::FrequencyScale::Log  ? app::ID_SCALE_LOG
+                                                              : app::ID_SCALE_OCT3;
+  p.lowBandHz = static_cast<std::int32_t>(
+      o.lowHz.value_or(static_cast<float>(engines::NewFileLowBandHz(p.frequencyScaleId))));
+  p.highBandHz = static_cast<std::int32_t>(o.highHz.value_or(rateHz / 2.0F));
+  p.averagingId = o.averagingMs > 0.0F ? app::ID_AVERAGING_MSEC : app::ID_AVERAGING_OFF;
+  p.averagingScrollMs = static_cast<std::int32_t>(o.averagingMs);
+  p.gainDb = o.gainDb;
+  if (o.channel) p.channelsId = *o.channel == 0 ? app::ID_CHANNELS_LEFT : app::ID_CHANNELS_RIGHT;
+  if (p.highBandHz - p.lowBandHz < 10) {
+    std::fprintf(stderr, "Improper Frequency Limits\n");
+    return false;
+  }
+  p.resolutionHz = o.resolutionHz.value_or(dsp::AutomaticResolution(
+      static_cast<float>(p.lowBandHz), static_cast<float>(p.highBandHz), rateHz, stepMs,
+      dsp::DisplayKind::Sonogram, rows, engines::AnalysisScale(p.frequencyScaleId, false)));
+  p.fftSize = o.fftSize.value_or(dsp::FftSizeForResolution(rateHz, p.resolutionHz));
+  return true;
+}
+
+}  // namespace
 
 bool ApplyOptionsToWindow(app::App& app, const engines::AnalyzeSource& source, const AnalysisOptions& o) {
   app::CurrentParameters& p = app.params;

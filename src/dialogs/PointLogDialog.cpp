@@ -27,9 +27,9 @@ class PointLogView final : public QDialog {
     // Closing by the title bar, Esc or a program's close all end the log.
     connect(this, &QDialog::finished, this, [this] {
       // A copy: the handler may destroy the wrapper that clears closed_.
-      const std::function<void()> closed = closed_;
+      const std::function<void()> onClosed = closed_;
       closed_ = {};
-      if (closed) closed();
+      if (onClosed) onClosed();
     });
   }
 

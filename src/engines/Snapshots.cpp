@@ -15,6 +15,7 @@
 #include "context/ParameterGuard.h"
 #include "context/WholeFile.h"
 #include "context/WorkingFiles.h"
+#include "engines/SnapshotFiles.h"
 #include "render/Palette.h"
 
 namespace sonavue::engines {
@@ -29,9 +30,6 @@ static_assert(std::endian::native == std::endian::little,
 constexpr double kLongestSnapshotSpanMs = 60000.0;
 // Half a millisecond absorbs the rounding of width × 1000 ÷ columns × columns.
 constexpr double kSpanToleranceMs = 0.5;
-// Column levels are dB of 16-bit samples (the SPL factor adds at most 60 dB):
-// anything far outside is not a level this program wrote.
-constexpr float kLevelLimitDb = 1000.0F;
 constexpr int kBytesPerPixel = 3;
 
 // The files a new entry is written to before it takes its place.
@@ -74,64 +72,6 @@ bool WriteLevelsFile(const std::filesystem::path& target, const app::AnalysisRec
     for (std::size_t i = n; i < static_cast<std::size_t>(columns); ++i) writer.Write(std::as_bytes(std::span(&fill, 1)));
   }
   return writer.Commit();
-}
-
-// The file's size, or nullopt when it is missing or not a regular file.
-std::optional<std::uintmax_t> RegularFileSize(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return std::nullopt;
-  return size;
-}
-
-bool ReadImageFile(const std::filesystem::path& path, int width, int height, platform::DisplayBitmap& image) {
-  if (width <= 0 || height <= 0) return false;
-  const std::uintmax_t rowBytes = static_cast<std::uintmax_t>(width) * kBytesPerPixel;
-  const auto size = RegularFileSize(path);
-  if (!size || *size != rowBytes * static_cast<std::uintmax_t>(height)) return false;
-  std::ifstream file(path, std::ios::binary);
-  if (!file || !image.Allocate(width, height)) return false;
-  std::vector<char> row;
-  try {
-    row.resize(static_cast<std::size_t>(rowBytes));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  for (int y = height - 1; y >= 0; --y) {
-    if (!file.read(row.data(), static_cast<std::streamsize>(rowBytes))) return false;
-    std::uint8_t* rgb = image.Row(y);
-    for (int x = 0; x < width; ++x) {
-      const std::size_t i = static_cast<std::size_t>(x) * kBytesPerPixel;
-      rgb[i] = static_cast<std::uint8_t>(row[i + 2]);
-      rgb[i + 1] = static_cast<std::uint8_t>(row[i + 1]);
-      rgb[i + 2] = static_cast<std::uint8_t>(row[i]);
-    }
-  }
-  return true;
-}
-
-bool ReadLevelsFile(const std::filesystem::path& path, std::int64_t columns, int channels,
-                    std::array<std::vector<float>, 2>& levels) {
-  if (columns < 0 || channels < 1 || channels > 2) return false;
-  const std::uintmax_t perChannel = static_cast<std::uintmax_t>(columns) * sizeof(float);
-  const auto size = RegularFileSize(path);
-  if (!size || *size != perChannel * static_cast<std::uintmax_t>(channels)) return false;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  for (int c = 0; c < channels; ++c) {
-    std::vector<float>& values = levels[static_cast<std::size_t>(c)];
-    try {
-      values.resize(static_cast<std::size_t>(columns));
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    if (!file.read(reinterpret_cast<char*>(values.data()), static_cast<std::streamsize>(perChannel))) return false;
-    const bool sane = std::all_of(values.begin(), values.end(),
-                                  [](float v) { return std::isfinite(v) && std::fabs(v) <= kLevelLimitDb; });
-    if (!sane) return false;
-  }
-  return true;
 }
 
 // Renames from over to; false when it fails.
@@ -295,8 +235,16 @@ bool PushSnapshot(App& app) {
 
 std::optional<RestoredPicture> ReadSnapshotPicture(const App& app, int index, const app::ParameterSnapshot& e) {
   RestoredPicture picture;
-  if (!ReadImageFile(app::WorkingFilePath(app, SnapshotImageName(index)), e.imageWidth, e.imageHeight, picture.image) ||
-      !ReadLevelsFile(app::WorkingFilePath(app, SnapshotLevelsName(index)), e.columns, e.channels, picture.levels)) {
+  // The picture's memory is had only once the file is known to fit it.
+  bool allocated = false;
+  const auto row = [&](int y) -> std::uint8_t* {
+    if (!allocated && !picture.image.Allocate(e.imageWidth, e.imageHeight)) return nullptr;
+    allocated = true;
+    return picture.image.Row(y);
+  };
+  if (!ReadSnapshotImage(app::WorkingFilePath(app, SnapshotImageName(index)), e.imageWidth, e.imageHeight, row) ||
+      !ReadSnapshotLevels(app::WorkingFilePath(app, SnapshotLevelsName(index)), e.columns, e.channels,
+                          picture.levels)) {
     return std::nullopt;
   }
   picture.columns = e.columns;

@@ -228,7 +228,10 @@ TEST_F(CommandLineTest, TheFileFormNamesTheFileInTheCaptionAndStartsScanFile) {
   Start();
   ASSERT_EQ(Window().Caption(), "Sonavue 16");
   // The name arrives in quotes; its folder holds a space.
-  const auto sent = Interpret({"\"" + file.string() + "\""});
+  std::string quoted = "\"";
+  quoted += file.string();
+  quoted += '"';
+  const auto sent = Interpret({quoted});
   EXPECT_EQ(sent, (std::vector<Sent>{{IDM_SCAN_FILE, kReasonCommandLine}}));
   EXPECT_EQ(Window().Caption(), "Sonavue 16 birdsong.wav");
   EXPECT_EQ(App().frame.fileName, file.string());

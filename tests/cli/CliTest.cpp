@@ -303,6 +303,29 @@ std::vector<std::vector<std::string>> CsvRows(const std::string& out) {
   return rows;
 }
 
+// Numbers that are not finite, or too large for the fields they end up in,
+// are refused as bad values before any file is opened.
+TEST(CliTest, NumbersOutsideWhatTheFieldsHoldAreBadValues) {
+  TempFolder folder;
+  const std::string file = (folder / "none.wav").string();
+  for (const char* options : {"--gain nan", "--rows nan", "--fft nan", "--fft 1e10", "--fft 512.5", "--low 1e30",
+                              "--high inf", "--averaging 1e300", "--step 1e-300", "--begin 1e20",
+                              "--resolution -nan"}) {
+    CliRun run = RunCli("levels " + file + " " + options, folder);
+    EXPECT_EQ(run.status, 2) << options;
+    EXPECT_NE(run.err.find("bad value"), std::string::npos) << options << ": " << run.err;
+    run = RunCli("analyze " + file + " -o " + (folder / "a.bmp").string() + " " + options, folder);
+    if (std::string(options).rfind("--rows", 0) == 0) continue;  // not an option of analyze
+    EXPECT_EQ(run.status, 2) << options;
+    EXPECT_NE(run.err.find("bad value"), std::string::npos) << options << ": " << run.err;
+  }
+  for (const char* options : {"--trigger nan", "--trigger 1e300", "--trigger -61", "--trigger 31", "--seconds inf"}) {
+    const CliRun run = RunCli("record " + (folder / "r.wav").string() + " " + options, folder);
+    EXPECT_EQ(run.status, 2) << options;
+    EXPECT_FALSE(std::filesystem::exists(folder / "r.wav")) << options;
+  }
+}
+
 TEST(CliTest, SpectrumPeaksAtTheTonesRowWithTheLevelOfTheColumnBeforeTheClick) {
   TempFolder folder;
   // 3 s of a 3 kHz tone; 200 rows of 60 Hz up to 12 kHz.

@@ -73,7 +73,9 @@ TEST(FrameTransformTest, AgreesWithTheDescribedTransformWithinSinglePrecisionRou
         squaredValue += std::pow(expected[k], 2.0);
       }
       EXPECT_LT(worst, tolerance) << n << " points, window " << windowMs;
-      if (squaredValue > 0.0) EXPECT_LT(std::sqrt(squaredError / squaredValue), 4e-7) << n;
+      if (squaredValue > 0.0) {
+        EXPECT_LT(std::sqrt(squaredError / squaredValue), 4e-7) << n;
+      }
     }
   }
 }

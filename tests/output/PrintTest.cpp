@@ -317,7 +317,9 @@ TEST_P(PdfPrintTest, ThePrintedPictureFillsNinetyPercentOfThePageWidthCentred) {
 INSTANTIATE_TEST_SUITE_P(Pages, PdfPrintTest,
                          ::testing::Values(PdfCase{"a4", {210.0, 297.0, 150, 0.0}},
                                            PdfCase{"letter", {215.9, 279.4, 120, 25.4}}),
-                         [](const ::testing::TestParamInfo<PdfCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<PdfCase>& testInfo) {
+                           return std::string(testInfo.param.name);
+                         });
 
 }  // namespace
 }  // namespace sonavue::output
