@@ -28,7 +28,9 @@ TEST(LevelLegendPlanTest, TheBarRunsFromTheLowestScaleColourAtTheBottomToTheHigh
   std::vector<bool> seen(kLastScaleIndex + 1, false);
   for (int y = bottom; y >= top; --y) {
     const int index = LevelLegendIndex(plan, y);
-    if (y < bottom) EXPECT_GE(index, LevelLegendIndex(plan, y + 1)) << y;
+    if (y < bottom) {
+      EXPECT_GE(index, LevelLegendIndex(plan, y + 1)) << y;
+    }
     seen[static_cast<std::size_t>(index)] = true;
   }
   for (int i = kFirstScaleIndex; i <= kLastScaleIndex; ++i) EXPECT_TRUE(seen[static_cast<std::size_t>(i)]) << i;
