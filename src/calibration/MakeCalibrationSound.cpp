@@ -14,12 +14,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make-cal-sound OUTPUT.wav\n");
     return 2;
   }
-  const sonavue::calibration::TestSoundSpec spec;
-  const std::vector<std::int16_t> samples = sonavue::calibration::MakeTestSound(spec);
+  const sonavue::calibration::TestSoundSettings settings;
+  const std::vector<std::int16_t> samples = sonavue::calibration::MakeTestSound(settings);
   if (samples.empty()) return 1;
   std::array<std::uint8_t, sonavue::audio::kPlainHeaderBytes> header{};
   const auto bytes = static_cast<std::uint32_t>(2 * samples.size());
-  sonavue::audio::WritePlainHeader(header, 1, spec.rateHz, 16, bytes);
+  sonavue::audio::WritePlainHeader(header, 1, settings.rateHz, 16, bytes);
   std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
   for (std::int16_t s : samples) {

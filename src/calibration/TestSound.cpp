@@ -40,18 +40,18 @@ double BandGain(double f, double low, double high) {
 
 }  // namespace
 
-std::vector<std::int16_t> MakeTestSound(const TestSoundSpec& spec) {
-  const int n = spec.frames;
-  if (n < 1024 || (n & (n - 1)) != 0 || spec.rateHz <= 0 || !(spec.lowHz > 0.0) || !(spec.highHz > spec.lowHz)) {
+std::vector<std::int16_t> MakeTestSound(const TestSoundSettings& settings) {
+  const int n = settings.frames;
+  if (n < 1024 || (n & (n - 1)) != 0 || settings.rateHz <= 0 || !(settings.lowHz > 0.0) || !(settings.highHz > settings.lowHz)) {
     return {};
   }
   // A Hermitian spectrum, so that the inverse transform is real: magnitude
   // 1/√f gives power 1/f, equal in every octave; the phases are random.
   std::vector<float> data(2 * static_cast<std::size_t>(n), 0.0F);
-  Random random(spec.seed);
+  Random random(settings.seed);
   for (int k = 1; k < n / 2; ++k) {
-    const double f = static_cast<double>(k) * spec.rateHz / n;
-    const double magnitude = BandGain(f, spec.lowHz, spec.highHz) / std::sqrt(f);
+    const double f = static_cast<double>(k) * settings.rateHz / n;
+    const double magnitude = BandGain(f, settings.lowHz, settings.highHz) / std::sqrt(f);
     const double phase = 2.0 * std::numbers::pi * random.Next();
     const auto re = static_cast<float>(magnitude * std::cos(phase));
     const auto im = static_cast<float>(magnitude * std::sin(phase));
@@ -66,9 +66,9 @@ std::vector<std::int16_t> MakeTestSound(const TestSoundSpec& spec) {
   for (int j = 0; j < n; ++j) squares += static_cast<double>(data[2 * static_cast<std::size_t>(j)]) * data[2 * static_cast<std::size_t>(j)];
   const double rms = std::sqrt(squares / n);
   if (!(rms > 0.0)) return {};
-  const double scale = spec.rmsUnits / rms;
+  const double scale = settings.rmsUnits / rms;
 
-  const int fade = std::clamp(static_cast<int>(spec.fadeMs * spec.rateHz / 1000.0), 0, n / 2);
+  const int fade = std::clamp(static_cast<int>(settings.fadeMs * settings.rateHz / 1000.0), 0, n / 2);
   std::vector<std::int16_t> samples(static_cast<std::size_t>(n));
   for (int j = 0; j < n; ++j) {
     double gain = 1.0;

@@ -9,7 +9,7 @@ namespace sonavue::calibration {
 // octave) limited to a band, at a fixed RMS level, with short fades at both
 // ends so that it starts and ends without a click. It is made by inverse
 // FFT of one whole period, so between the fades it repeats seamlessly.
-struct TestSoundSpec {
+struct TestSoundSettings {
   int rateHz = 48000;
   int frames = 1 << 20;       // a power of two: 21.8 s at 48000 Hz
   double lowHz = 100.0;       // band edges, each softened over a sixth of an octave
@@ -19,7 +19,7 @@ struct TestSoundSpec {
   std::uint32_t seed = 16;    // the same sound on every build
 };
 
-// The sound as 16-bit mono samples; empty when the spec is unusable.
-std::vector<std::int16_t> MakeTestSound(const TestSoundSpec& spec);
+// The sound as 16-bit mono samples; empty when the settings is unusable.
+std::vector<std::int16_t> MakeTestSound(const TestSoundSettings& settings);
 
 }  // namespace sonavue::calibration

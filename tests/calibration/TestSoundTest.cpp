@@ -38,12 +38,12 @@ class Spectrum {
 };
 
 TEST(TestSoundTest, EveryOctaveOfTheBandHoldsTheSamePower) {
-  TestSoundSpec spec;
-  spec.frames = 1 << 18;
-  spec.fadeMs = 0.0;
-  const auto samples = MakeTestSound(spec);
-  ASSERT_EQ(samples.size(), static_cast<std::size_t>(spec.frames));
-  const Spectrum spectrum(samples, spec.rateHz);
+  TestSoundSettings settings;
+  settings.frames = 1 << 18;
+  settings.fadeMs = 0.0;
+  const auto samples = MakeTestSound(settings);
+  ASSERT_EQ(samples.size(), static_cast<std::size_t>(settings.frames));
+  const Spectrum spectrum(samples, settings.rateHz);
   const double reference = spectrum.Power(500.0, 1000.0);
   for (double low : {200.0, 1000.0, 2000.0, 4000.0}) {
     EXPECT_NEAR(10.0 * std::log10(spectrum.Power(low, 2 * low) / reference), 0.0, 0.5) << low;
@@ -54,10 +54,10 @@ TEST(TestSoundTest, EveryOctaveOfTheBandHoldsTheSamePower) {
 }
 
 TEST(TestSoundTest, ItsLevelIsTwentyDecibelsBelowFullScaleAndItFadesInAndOut) {
-  const TestSoundSpec spec;
-  const auto samples = MakeTestSound(spec);
-  ASSERT_EQ(samples.size(), static_cast<std::size_t>(spec.frames));
-  const int fade = static_cast<int>(spec.fadeMs * spec.rateHz / 1000.0);
+  const TestSoundSettings settings;
+  const auto samples = MakeTestSound(settings);
+  ASSERT_EQ(samples.size(), static_cast<std::size_t>(settings.frames));
+  const int fade = static_cast<int>(settings.fadeMs * settings.rateHz / 1000.0);
   double squares = 0.0;
   int peak = 0;
   for (std::size_t i = fade; i + fade < samples.size(); ++i) {
@@ -77,19 +77,19 @@ TEST(TestSoundTest, ItsLevelIsTwentyDecibelsBelowFullScaleAndItFadesInAndOut) {
   EXPECT_LT(early * 20.0, late);
 }
 
-TEST(TestSoundTest, TheSameSoundOnEveryBuildAndNoneForAnUnusableSpec) {
-  TestSoundSpec spec;
-  spec.frames = 1 << 14;
-  EXPECT_EQ(MakeTestSound(spec), MakeTestSound(spec));
-  spec.seed = 17;
-  TestSoundSpec other = spec;
+TEST(TestSoundTest, TheSameSoundOnEveryBuildAndNoneForUnusableSettings) {
+  TestSoundSettings settings;
+  settings.frames = 1 << 14;
+  EXPECT_EQ(MakeTestSound(settings), MakeTestSound(settings));
+  settings.seed = 17;
+  TestSoundSettings other = settings;
   other.seed = 18;
-  EXPECT_NE(MakeTestSound(spec), MakeTestSound(other));
-  spec.frames = 3000;
-  EXPECT_TRUE(MakeTestSound(spec).empty());
-  spec.frames = 1 << 14;
-  spec.highHz = 50.0;
-  EXPECT_TRUE(MakeTestSound(spec).empty());
+  EXPECT_NE(MakeTestSound(settings), MakeTestSound(other));
+  settings.frames = 3000;
+  EXPECT_TRUE(MakeTestSound(settings).empty());
+  settings.frames = 1 << 14;
+  settings.highHz = 50.0;
+  EXPECT_TRUE(MakeTestSound(settings).empty());
 }
 
 }  // namespace
