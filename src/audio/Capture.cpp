@@ -96,6 +96,7 @@ bool OpenAndStartInput(app::App& app) {
     return fail(nullptr, platform::BoxIcon::None);
   }
   app.frame.inputOpen = true;
+  ResumeCarriedStretch(app);
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "audio/Recording.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -154,6 +155,44 @@ int AppendEarly(app::App& app, std::uint64_t from, std::uint64_t to, std::size_t
   return 0;
 }
 
+// Takes up a recording carried over a restart: the same path and, once
+// the file exists, the file reopened with what it holds (its size must be
+// what the last run left). False, with the user told and recording "Off",
+// when the file cannot be reopened.
+bool TakeUpCarry(app::App& app, const app::RecordingCarry& carry) {
+  app::RecordingState& r = app.recording;
+  r.path = carry.path;
+  r.resumeStretch = carry.saving;
+  if (!carry.fileMade) return true;
+  int error = 0;
+  const int fd = ::open(carry.path.c_str(), O_RDWR | O_CLOEXEC);
+  struct stat status {};
+  if (fd < 0) {
+    error = errno;
+  } else if (::fstat(fd, &status) != 0) {
+    error = errno;
+  } else if (static_cast<std::uint64_t>(status.st_size) !=
+             kHeaderBytes + static_cast<std::uint64_t>(carry.recordedBytes)) {
+    error = ESTALE;
+  } else if (::lseek(fd, 0, SEEK_END) < 0) {
+    // Appends write at the file offset.
+    error = errno;
+  }
+  if (error != 0) {
+    if (fd >= 0) ::close(fd);
+    app::Warn(app, "Cannot continue the recording file: " + FileErrorText(error) + "\n" + carry.path.string() +
+                       "\nThe scan runs without recording.");
+    r.path.clear();
+    r.resumeStretch = false;
+    app.params.recordingId = app::ID_RECORDING_OFF;
+    return false;
+  }
+  r.file = app::FileDescriptor(fd);
+  r.header = carry.header;
+  r.recordedBytes = carry.recordedBytes;
+  return true;
+}
+
 // The recording part of a completed buffer (RecordCompletedBuffer without
 // the ring).
 RecordingStep RecordBuffer(app::App& app, std::uint64_t streamStart, std::span<const std::uint8_t> recorded,
@@ -178,24 +217,29 @@ bool RecordingEnabled(const app::App& app) { return RecordingMode(app) && !app.r
 bool IsSaving(const app::App& app) { return app.recording.saving; }
 
 void BeginRecording(app::App& app) {
+  std::optional<app::RecordingCarry> carry = std::move(app.recording.carry);
   app.recording = app::RecordingState{};
   app.recording.bytesPerSecond =
       static_cast<std::int64_t>(app.live.format.sampleRate) * app.live.format.BytesPerFrame();
   app.render.view.recording = false;
   if (!RecordingMode(app)) return;
-  const auto chosen = app::ChooseFile(app, app::FileChooser::RecordWave);
-  if (!chosen || chosen->empty() || chosen->front().empty()) {
-    app.params.recordingId = app::ID_RECORDING_OFF;
-    return;
+  if (carry) {
+    if (!TakeUpCarry(app, *carry)) return;
+  } else {
+    const auto chosen = app::ChooseFile(app, app::FileChooser::RecordWave);
+    if (!chosen || chosen->empty() || chosen->front().empty()) {
+      app.params.recordingId = app::ID_RECORDING_OFF;
+      return;
+    }
+    const std::filesystem::path path = chosen->front();
+    if (const int error = ProbeFile(path); error != 0) {
+      app::Warn(app, "Cannot create the recording file: " + FileErrorText(error) + "\n" + path.string() +
+                         "\nThe scan runs without recording.");
+      app.params.recordingId = app::ID_RECORDING_OFF;
+      return;
+    }
+    app.recording.path = path;
   }
-  const std::filesystem::path path = chosen->front();
-  if (const int error = ProbeFile(path); error != 0) {
-    app::Warn(app, "Cannot create the recording file: " + FileErrorText(error) + "\n" + path.string() +
-                       "\nThe scan runs without recording.");
-    app.params.recordingId = app::ID_RECORDING_OFF;
-    return;
-  }
-  app.recording.path = path;
   const double preTriggerS = std::clamp(static_cast<double>(app.params.preTriggerS), 0.0,
                                         static_cast<double>(app::kMaxPreTriggerS));
   if (app.params.recordingId == app::ID_RECORDING_TRIGGER && preTriggerS > 0.0) {
@@ -241,7 +285,28 @@ bool PressStopSave(app::App& app) {
 }
 
 void EndSaveAtStop(app::App& app) {
-  if (app.recording.saving) AddStop(app);
+  if (!app.recording.saving) return;
+  AddStop(app);
+  app.recording.stopEndedStretch = true;
+}
+
+void CarryRecordingOver(app::App& app) {
+  app::RecordingState& r = app.recording;
+  r.carry.reset();
+  if (!RecordingEnabled(app) || r.limitReached || !r.failure.empty()) return;
+  app::RecordingCarry carry;
+  carry.path = r.path;
+  carry.fileMade = r.finished.has_value() && r.finished->path == r.path;
+  carry.recordedBytes = r.recordedBytes;
+  carry.header = r.header;
+  carry.saving = r.stopEndedStretch;
+  r.carry = std::move(carry);
+}
+
+void ResumeCarriedStretch(app::App& app) {
+  if (!app.recording.resumeStretch) return;
+  app.recording.resumeStretch = false;
+  PressSave(app);
 }
 
 RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,

@@ -29,7 +29,9 @@ bool IsSaving(const app::App& app);
 
 // The start of a scan, input opened but not yet started: forgets the last
 // scan's recording and, with Recording Enable "On" or "Trigger", asks for
-// the recording file (the record-wave chooser). With "Trigger" and a
+// the recording file (the record-wave chooser), or after a restart takes
+// up the file carried over (reopened for appending; when that fails, the
+// scan runs without recording and says so). With "Trigger" and a
 // pre-trigger, the ring that keeps the latest input for it is made (the
 // pre-trigger and one input buffer long); without the memory for it the
 // recording runs without a pre-trigger. A cancelled chooser, or a
@@ -48,6 +50,16 @@ void BeginRecording(app::App& app);
 // the stream, the end of the previous stretch or the oldest byte the ring
 // holds.
 bool PressSave(app::App& app, double preTriggerS = 0.0);
+
+// A live scan stops to start again (a resize, the live length limit): the
+// recording goes on in the same file in the next run, without asking for
+// it again, and a stretch that was open goes on from the next run's first
+// sample. Nothing is carried when no file was chosen, a failure or the
+// size limit ended the recording.
+void CarryRecordingOver(app::App& app);
+// The input of the next run has started: a stretch carried over is opened
+// again at once.
+void ResumeCarriedStretch(app::App& app);
 // STOP SAVE: the open stretch ends at the sample frame the input is
 // recording now. False when ignored (no stretch open).
 bool PressStopSave(app::App& app);

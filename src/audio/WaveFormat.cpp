@@ -151,6 +151,10 @@ WaveError CheckFormat(const WaveFileInfo& info, WaveCommand command) {
 
 WaveError ReadHeaderBlock(const std::filesystem::path& path, WaveFileInfo& info,
                           ChunkLayout& layout) {
+  // A named pipe or a device would hold the read up for good: only a plain
+  // file (or a link to one) is read.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return WaveError::CannotOpen;
   std::ifstream file(path, std::ios::binary);
   if (!file) return WaveError::CannotOpen;
   std::array<std::uint8_t, kHeaderScanBytes> head{};

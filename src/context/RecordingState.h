@@ -50,6 +50,16 @@ struct FinishedRecording {
   std::int64_t bytesPerSecond = 0;
 };
 
+// A recording that goes on through a restart of the live scan (a resize,
+// the live length limit): the same file, appended to by the next run.
+struct RecordingCarry {
+  std::filesystem::path path;
+  bool fileMade = false;            // the first SAVE created the file
+  std::int64_t recordedBytes = 0;   // sample bytes in it
+  std::array<std::uint8_t, 68> header{};
+  bool saving = false;              // a stretch was open when the scan stopped
+};
+
 // The recording of the live input to a WAV file chosen when the scan
 // started: stretches from SAVE to STOP SAVE, appended one after the other.
 // The file holds a 68-byte header whose two lengths are kept current on
@@ -79,6 +89,12 @@ struct RecordingState {
   // scan, from which a stretch that starts before the buffer completing
   // it takes its first bytes. Empty otherwise.
   CaptureRing early;
+  // The stop of the scan closed an open stretch.
+  bool stopEndedStretch = false;
+  // A stretch carried over a restart opens again once the input runs.
+  bool resumeStretch = false;
+  // Set between a run that stops for a restart and the run that follows.
+  std::optional<RecordingCarry> carry;
 };
 
 }  // namespace sonavue::app

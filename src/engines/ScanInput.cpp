@@ -535,9 +535,12 @@ void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
     BeginScanInput(app, reason);
     app::ParameterGuard guard(app);
     if (reason == kScanMenu && !app.commandLine.started) app::LoadScanParameters(app.params);
-    // Recording Enable comes from the dialog or a resume; any other start
-    // runs with it "Off".
-    if (reason != kScanResume || !app.pausedScan) app.params.recordingId = app::ID_RECORDING_OFF;
+    // Recording Enable comes from the dialog or a resume, and a restart
+    // keeps a recording going in its file; any other start runs with it
+    // "Off".
+    if (reason != kScanRestart) app.recording.carry.reset();
+    const bool carried = reason == kScanRestart && app.recording.carry.has_value();
+    if ((reason != kScanResume || !app.pausedScan) && !carried) app.params.recordingId = app::ID_RECORDING_OFF;
     const bool dialog = ask != nullptr && ScanShowsDialog(app, reason);
     if (dialog && !ask(app)) return;
     // A new scan starts a new snapshot stack.
@@ -555,6 +558,7 @@ void ScanInputRequest(App& app, int reason, AskScanParameters ask) {
       reason = kScanResponseCalibration;
       continue;
     }
+    audio::CarryRecordingOver(app);
     reason = kScanRestart;
   }
 }

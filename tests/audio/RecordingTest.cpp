@@ -301,14 +301,66 @@ TEST_F(RecordingEndTest, TheSKey) {
   RecordUntil([this] { app::HandleKeyDown(App(), 'S'); });
 }
 
-TEST_F(RecordingEndTest, AResizeFinishesTheFileAndRestartsWithoutRecording) {
-  RecordUntil([this] {
-    const platform::Rect r = Window().WindowRect();
-    Window().SetWindowRect({r.x, r.y, r.w + 60, r.h + 40});
-  });
-  // The restarted scan (stopped at 9 s) asked for no file and recorded nothing.
+// A resize restarts the scan in the new size; the recording goes on in the
+// same file without asking for it again: the stretch open at the resize
+// ends where the old input stopped and a new one begins with the new
+// input's first sample, up to the STOP.
+TEST_F(RecordingTest, AResizeKeepsTheRecordingGoingInTheSameFile) {
+  RecordOn();
+  std::vector<Step> steps{{500, Press(app::IDC_PLAY)},
+                          {5300, [this] {
+                             const platform::Rect r = Window().WindowRect();
+                             Window().SetWindowRect({r.x, r.y, r.w + 60, r.h + 40});
+                           }},
+                          {9000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
   EXPECT_EQ(prompts_.Choosers().size(), 1U);
-  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_OFF);
+  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_ON);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  const std::uint64_t first = StreamByte(steps[0].doneMs);
+  const std::size_t before = StreamByte(steps[1].doneMs) - first;
+  ASSERT_GT(wav.data.size(), before);
+  const std::vector<std::uint8_t> old(wav.data.begin(), wav.data.begin() + static_cast<std::ptrdiff_t>(before));
+  const std::vector<std::uint8_t> resumed(wav.data.begin() + static_cast<std::ptrdiff_t>(before), wav.data.end());
+  EXPECT_TRUE(IsRampFrom(old, first / 2));
+  // The new input's stream starts again at frame 0.
+  EXPECT_TRUE(IsRampFrom(resumed, 0));
+  // The restart costs the time to close and reopen the input, no more.
+  const std::size_t after = static_cast<std::size_t>(steps[2].doneMs - steps[1].doneMs) * 96;
+  EXPECT_LE(resumed.size(), after);
+  EXPECT_GE(resumed.size(), after - 200 * 96);
+}
+
+// The live length limit restarts the scan as a resize does: a triggered
+// recording stays armed across it, and a stretch open at the limit goes
+// on in the next run until the trigger ends it.
+TEST_F(RecordingTest, TheLiveLengthLimitKeepsATriggeredRecordingArmed) {
+  App().frame.scanTimeLimitMs = 3000;
+  AnswerScanDialog(app::ID_RECORDING_TRIGGER, 30);  // the ramp is far above −60 dB
+  prompts_.QueueFile({path_.string()});
+  std::vector<Step> steps{{8000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_EQ(prompts_.Choosers().size(), 1U);
+  EXPECT_EQ(App().params.recordingId, app::ID_RECORDING_TRIGGER);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  // Three runs: the first recorded from its trigger on, the two after each
+  // restart from their input's first sample (the ramp starts again at 0).
+  std::vector<std::size_t> runStarts{0};
+  for (std::size_t i = 2; i + 1 < wav.data.size(); i += 2) {
+    const auto value = static_cast<std::int16_t>(wav.data[i] | (wav.data[i + 1] << 8));
+    const auto previous = static_cast<std::int16_t>(wav.data[i - 2] | (wav.data[i - 1] << 8));
+    if (value != (previous + 1) % kRampPeriod) {
+      EXPECT_EQ(value, 0) << "at byte " << i;
+      runStarts.push_back(i);
+    }
+  }
+  ASSERT_EQ(runStarts.size(), 3U);
+  // Each run is about 3 s long, less the first run's wait for its trigger.
+  EXPECT_GT(runStarts[2] - runStarts[1], 2900U * 96U);
+  EXPECT_LE(runStarts[2] - runStarts[1], 3100U * 96U);
+  EXPECT_GT(runStarts[1], 2000U * 96U);
 }
 
 TEST_F(RecordingEndTest, ClosingTheWindow) {
