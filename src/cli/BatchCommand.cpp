@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "app/WayCommands.h"
 #include "cli/AnalysisOptions.h"
@@ -161,7 +162,11 @@ int RunBatch(const std::vector<std::string>& args) {
     return 1;
   }
 
-  WindowContext context(o.image.windowWidth, o.image.windowHeight);
+  // Held in an optional so that a --jobs run can let its picture go before
+  // the jobs make theirs.
+  std::optional<WindowContext> window;
+  window.emplace(o.image.windowWidth, o.image.windowHeight);
+  WindowContext& context = *window;
   if (!context.Started()) return 1;
   app::App& app = context.App();
 
@@ -219,8 +224,12 @@ int RunBatch(const std::vector<std::string>& args) {
     if (batch.empty()) return failures ? 1 : 0;
   }
 
-  // Each job sizes its images against the same reference as this run.
-  if (o.jobs > 1 && batch.size() > 1) return RunJobs(o, reference, batch) && !failures ? 0 : 1;
+  // Each job sizes its images against the same reference as this run; this
+  // process keeps no picture meanwhile, so memory is that of the jobs.
+  if (o.jobs > 1 && batch.size() > 1) {
+    window.reset();
+    return RunJobs(o, reference, batch) && !failures ? 0 : 1;
+  }
 
   app.batch.pngImages = o.png;
   app.image.pngLegend = o.legend;
