@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libjpeg6
           fonts-liberation)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev pulseaudio pulseaudio-utils
-             libasound2-plugins python3 python3-numpy)
+             libasound2-plugins python3 python3-numpy librsvg2-bin parallel)
 fi
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang-14 libclang-rt-14-dev)

@@ -31,6 +31,13 @@ inline constexpr const char* kAnalysisOptionsUsage =
     "                   [--averaging MS] [--gain DB] [--begin S] [--end S]\n"
     "                   [--channel left|right] [--resolution HZ] [--fft N]";
 
+// Takes the value text of the option name into o when name is one of these
+// options: nothing when it is not, false (o unchanged) when the value is
+// bad, true when it was taken. Every number taken is finite and within the
+// limits of Arguments.h. The one parser of these options: levels and
+// spectrum read theirs through it too.
+std::optional<bool> TakeAnalysisValue(const std::string& name, const std::string& text, AnalysisOptions& o);
+
 // Reads the option name (already taken from in) and its value when it is
 // one of these. Every number taken is finite and within the limits of
 // Arguments.h.

@@ -20,6 +20,7 @@ struct AnalyzeOptions {
   bool entire = false;
   bool jpeg = true;
   bool png = false;     // OUT.png: a PNG file
+  bool svg = false;     // OUT.svg: an SVG file
   bool legend = false;  // with the level legend at its right
   std::string logSpectrum;  // also the Log Spectrum of the picture, when given
   ImageOptions image;
@@ -53,11 +54,12 @@ bool ParseOptions(const std::vector<std::string>& args, AnalyzeOptions& o) {
       return in.UnknownOption(name);
     }
   }
-  if (o.out.empty()) return in.Complain("an output file is needed (-o OUT.bmp, OUT.jpg or OUT.png)");
+  if (o.out.empty()) return in.Complain("an output file is needed (-o OUT.bmp, OUT.jpg, OUT.png or OUT.svg)");
   o.png = IsPngName(o.out);
+  o.svg = IsSvgName(o.out);
   const std::optional<bool> jpeg = IsJpegName(o.out);
-  if (!jpeg && !o.png) return in.Complain("the output file must end in .bmp, .jpg or .png");
-  if (o.legend && !o.png) return in.Complain("--legend needs a PNG output file (-o OUT.png)");
+  if (!jpeg && !o.png && !o.svg) return in.Complain("the output file must end in .bmp, .jpg, .png or .svg");
+  if (o.legend && !o.png && !o.svg) return in.Complain("--legend needs a PNG or SVG output file (-o OUT.png or OUT.svg)");
   o.jpeg = jpeg.value_or(false);
   return true;
 }
@@ -83,7 +85,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     }
   }
 
-  // A PNG file goes through the bitmap chooser under its own name.
+  // A PNG or SVG file goes through the bitmap chooser under its own name.
   app.image.pngLegend = o.legend;
   context.Prompts().QueueDialog(ImageDialogAnswer(o.image, o.jpeg));
   context.Prompts().QueueFile({o.out});

@@ -17,6 +17,9 @@ class Arguments {
   bool AtEnd() const { return next_ >= args_.size(); }
   const std::string& Peek() const { return args_[next_]; }
   std::string Take() { return args_[next_++]; }
+  // How many arguments have been taken.
+  std::size_t Position() const { return next_; }
+  const std::vector<std::string>& All() const { return args_; }
   // The value after the option name just taken; nothing (after saying that
   // it is missing) at the end.
   std::optional<std::string> Value(const std::string& name);

@@ -62,6 +62,13 @@ bool IsPngName(const std::string& name) {
   return extension == ".png";
 }
 
+bool IsSvgName(const std::string& name) {
+  std::string extension = std::filesystem::path(name).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".svg";
+}
+
 std::optional<bool> IsJpegName(const std::string& name) {
   std::string extension = std::filesystem::path(name).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),

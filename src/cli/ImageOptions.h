@@ -30,5 +30,7 @@ OptionRead ReadImageOption(Arguments& in, const std::string& name, ImageOptions&
 std::optional<bool> IsJpegName(const std::string& name);
 // Whether a file name ends in ".png", in any letter case.
 bool IsPngName(const std::string& name);
+// Whether a file name ends in ".svg", in any letter case.
+bool IsSvgName(const std::string& name);
 
 }  // namespace sonavue::cli

@@ -21,6 +21,9 @@ struct BatchState {
   // Chosen image width ÷ reference width; 0 until the first file's "Image
   // Characteristics" dialog fixes it.
   double scale = 0.0;
+  // The images are PNG files (with the level legend when the image
+  // settings ask for it) rather than the dialog's BMP or JPEG.
+  bool pngImages = false;
 
   // Starts the next file: it becomes the current one.
   const std::filesystem::path& StartNext() {

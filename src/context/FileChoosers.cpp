@@ -24,9 +24,11 @@ constexpr const char* kSoundFilesFilter =
     "Sound Files (*.flac;*.aif;*.aiff;*.aifc;*.ogg;*.oga;*.opus;*.mp3)|"
     "*.flac;*.aif;*.aiff;*.aifc;*.ogg;*.oga;*.opus;*.mp3|";
 
-// The image choosers also offer PNG: a name ending in ".png" is saved as a
-// PNG file with the level legend (see SaveScreenImage).
-constexpr const char* kPngFilesFilter = "PNG Files with Level Legend (*.png)|*.png|";
+// The image choosers also offer PNG and SVG: a name ending in ".png" or
+// ".svg" is saved as such a file with the level legend (see
+// SaveScreenImage).
+constexpr const char* kPngFilesFilter =
+    "PNG Files with Level Legend (*.png)|*.png|SVG Files with Level Legend (*.svg)|*.svg|";
 
 }  // namespace
 

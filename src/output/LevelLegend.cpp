@@ -13,7 +13,7 @@
 namespace sonavue::output {
 
 bool AddLevelLegend(const app::App& app, const platform::DisplayBitmap& picture, float k,
-                    platform::DisplayBitmap& out) {
+                    platform::DisplayBitmap& out, platform::DrawingRecorder* recorder) {
   const app::CurrentParameters& p = app.params;
   platform::FontSpec font;
   font.family = app::ImageFontFamily(app.image.fontId);
@@ -37,11 +37,13 @@ bool AddLevelLegend(const app::App& app, const platform::DisplayBitmap& picture,
     out.FillRectIndex({left, y, plan.bar.w, 1}, render::LevelLegendIndex(plan, y));
   }
   const int right = left + plan.bar.w;
+  out.BindRecorder(recorder);
   for (const render::LevelLegendLabel& label : plan.labels) {
     out.LineIndex({right, label.y}, {right + plan.tickLength - 1, label.y}, render::kTextIndex);
     const int top = std::clamp(label.y - textHeight / 2, 0, std::max(0, h - textHeight));
     out.TextIndex({w + plan.textX, top}, label.text, font, render::kTextIndex);
   }
+  out.BindRecorder(nullptr);
   return true;
 }
 

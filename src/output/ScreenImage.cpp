@@ -19,6 +19,7 @@
 #include "output/ImageResample.h"
 #include "output/JpegEncoder.h"
 #include "output/LevelLegend.h"
+#include "output/SvgImage.h"
 #include "platform/PngFile.h"
 #include "plans/RenderMath.h"
 #include "render/Axes.h"
@@ -41,11 +42,12 @@ constexpr std::size_t kBmpBlockBytes = std::size_t{4} << 20;
 // A live scan's scrolling sonogram (not the analysis made of it afterwards).
 bool IsScanSonogram(const App& app) { return app.frame.displayIsScan && app.params.IsScrollDisplay(); }
 
-bool IsPngFileName(const std::filesystem::path& path) {
+// The extension of a file name in lower case, with its dot.
+std::string LowerExtension(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".png";
+  return extension;
 }
 
 int AnalysedColumns(const App& app) { return std::max(0, app.render.view.columns); }
@@ -64,6 +66,7 @@ struct SaveJob {
   ImageSize output;
   bool jpeg = true;
   bool png = false;  // a PNG file, whatever the format chosen in the dialog
+  bool svg = false;  // an SVG file, whatever the format chosen in the dialog
   bool timeOriginZero = false;
 };
 
@@ -198,6 +201,25 @@ std::optional<ImageFailure> WritePng(const App& app, const DisplayBitmap& output
   return std::nullopt;
 }
 
+// The SVG file: the picture's pixels as one embedded PNG image, the
+// recorded lines and text of its overlays and of the level legend (when the
+// settings ask for it) as SVG elements; built in memory, written in one
+// piece.
+std::optional<ImageFailure> WriteSvg(const App& app, const DisplayBitmap& output, float k, SvgDrawing& drawing,
+                                     app::WholeFileWriter& file) {
+  DisplayBitmap legend;
+  const bool withLegend = app.image.pngLegend && !app.params.IsScopeDisplay();
+  if (withLegend && !AddLevelLegend(app, output, k, legend, &drawing)) return ImageFailure::NoOutputMemory;
+  const DisplayBitmap& picture = withLegend ? legend : output;
+  std::vector<std::uint8_t> png;
+  if (!platform::EncodePng(picture, png)) return ImageFailure::PixelsUnreadable;
+  const std::string document = drawing.Document(picture.Width(), picture.Height(), png);
+  png = {};
+  file.Write(std::as_bytes(std::span(document)));
+  if (!file.Commit()) return ImageFailure::WriteFailed;
+  return std::nullopt;
+}
+
 // Draws the picture at the output size and writes it into file.
 std::optional<ImageFailure> RenderAndWrite(App& app, const SaveJob& job, app::WholeFileWriter& file,
                                            const ImageMemoryLimits& limits) {
@@ -210,9 +232,12 @@ std::optional<ImageFailure> RenderAndWrite(App& app, const SaveJob& job, app::Wh
   }
   output.BindColors(&app.colors);
   const float k = static_cast<float>(w) / static_cast<float>(job.source.width);
+  // An SVG file keeps what is drawn over the pixels as vectors and text.
+  SvgDrawing drawing;
   if (app.params.IsScopeDisplay()) {
     // The scope has no source picture: it is drawn whole at the new scale.
     output.FillRect({0, 0, w, h}, app.colors[render::kBackgroundIndex]);
+    if (job.svg) output.BindRecorder(&drawing);
     render::DrawScopeImage(app, output, {k, app::ImageFontFamily(app.image.fontId), false});
   } else {
     DisplayBitmap picture;
@@ -225,9 +250,12 @@ std::optional<ImageFailure> RenderAndWrite(App& app, const SaveJob& job, app::Wh
     ComposeSource(app, job.source, picture);
     ResampleBilinear(ViewOf(picture), MutableViewOf(output));
     picture.Release();
+    if (job.svg) output.BindRecorder(&drawing);
     DrawSonogramOverlays(app, job, output, k);
   }
+  output.BindRecorder(nullptr);
 
+  if (job.svg) return WriteSvg(app, output, k, drawing, file);
   if (job.png) return WritePng(app, output, k, file);
   return job.jpeg ? WriteJpeg(app, output, file, limits) : WriteBmp(output, file, limits);
 }
@@ -279,7 +307,8 @@ SaveResult SaveScreenImage(App& app, ImageCommand command, const AskImageSetting
     app.window->Invalidate();
     return SaveResult::Cancelled;
   }
-  job.png = IsPngFileName(chosen->front());
+  job.png = LowerExtension(chosen->front()) == ".png";
+  job.svg = LowerExtension(chosen->front()) == ".svg";
   app::WholeFileWriter file;
   if (!file.Open(chosen->front())) return Finish(app, ImageFailure::CannotOpen);
 
@@ -297,10 +326,12 @@ SaveResult SaveBatchImage(App& app, const ImageMemoryLimits& limits) {
   if (job.source.width < 1 || job.source.height < 1) return SaveResult::NothingToSave;
   job.output = BatchOutputSize(job.source, app.batch.scale > 0.0 ? app.batch.scale : 1.0);
   job.jpeg = app.image.Jpeg();
+  job.png = app.batch.pngImages;
   // A batch's pictures all count their time from their own start.
   job.timeOriginZero = true;
 
-  const std::string name = app.batch.current.stem().string() + (job.jpeg ? ".jpg" : ".bmp");
+  const std::string name =
+      app.batch.current.stem().string() + (job.png ? ".png" : job.jpeg ? ".jpg" : ".bmp");
   app::WholeFileWriter file;
   if (!file.Open(app.batch.imageFolder / name)) return Finish(app, ImageFailure::CannotOpen);
   return Finish(app, RenderAndWrite(app, job, file, limits));

@@ -70,7 +70,8 @@ enum class SaveResult {
 // ("Save Bitmap" or "Save JPEG Image File"), then the file. A chosen name
 // ending in ".png" (either chooser offers it) is saved as a PNG file, a
 // sonogram with the level legend at its right unless the image settings
-// leave it out. A chooser
+// leave it out; one ending in ".svg" (any case) as an SVG file with the
+// same picture and legend, its text and lines kept as SVG elements. A chooser
 // cancelled redraws the window. The file is written whole under a new name
 // beside the chosen one and then put in its place, so a failure leaves any
 // earlier file of that name untouched.
@@ -79,7 +80,8 @@ SaveResult SaveScreenImage(app::App& app, ImageCommand command, const AskImageSe
 
 // The save that follows each analysis of a batch, without dialog or
 // chooser: the batch source at the batch scale, into the batch's image
-// folder as the analysed file's base name with ".bmp" or ".jpg".
+// folder as the analysed file's base name with ".bmp" or ".jpg" (".png"
+// when the batch asks for PNG files).
 SaveResult SaveBatchImage(app::App& app, const ImageMemoryLimits& limits = {});
 
 // The failures of a save, each shown with its own message box.

@@ -87,6 +87,10 @@ void DisplayBitmap::SetPixel(int x, int y, Rgb color) {
 }
 
 void DisplayBitmap::FillRect(const Rect& rect, Rgb color) {
+  if (recorder_ != nullptr) {
+    recorder_->FillRect(rect, color);
+    return;
+  }
   QImage& image = impl_->image;
   const QRect area = Clip(image, rect);
   if (area.isEmpty()) return;
@@ -106,6 +110,10 @@ void DisplayBitmap::FillRect(const Rect& rect, Rgb color) {
 
 void DisplayBitmap::Line(Point from, Point to, Rgb color, int width) {
   if (IsNull()) return;
+  if (recorder_ != nullptr) {
+    recorder_->Line(from, to, color, std::max(1, width));
+    return;
+  }
   if (width <= 1 && (from.x == to.x || from.y == to.y)) {
     // Axis-parallel hairlines are the common case: fill them directly.
     FillRect({std::min(from.x, to.x), std::min(from.y, to.y), std::abs(to.x - from.x) + 1,
@@ -120,8 +128,12 @@ void DisplayBitmap::Line(Point from, Point to, Rgb color, int width) {
 
 void DisplayBitmap::Text(Point origin, const std::string& text, const FontSpec& font, Rgb color) {
   if (IsNull() || text.empty()) return;
-  QPainter painter(&impl_->image);
   const QFont qfont = ToQFont(font);
+  if (recorder_ != nullptr) {
+    recorder_->Text(origin, origin.y + QFontMetrics(qfont).ascent(), text, font, color);
+    return;
+  }
+  QPainter painter(&impl_->image);
   painter.setFont(qfont);
   painter.setPen(ToQColor(color));
   painter.drawText(origin.x, origin.y + QFontMetrics(qfont).ascent(),

@@ -47,6 +47,22 @@ int TextWidth(const FontSpec& font, const std::string& text);
 // Display images are a whole number of 4-pixel groups wide, as the
 // sonogram's 4-column scroll steps and the stored snapshot images assume.
 inline constexpr int kImageWidthMultiple = 4;
+
+// Takes the drawing operations of an image in place of its pixels, so that
+// a vector file (SVG) can keep lines and text as lines and text. While one
+// is bound to an image, FillRect, Line and Text go to it, unclipped, and
+// leave the pixels as they are; everything else still draws pixels.
+class DrawingRecorder {
+ public:
+  virtual ~DrawingRecorder() = default;
+  virtual void FillRect(const Rect& rect, Rgb color) = 0;
+  // A line including both end points, as DisplayBitmap::Line draws it.
+  virtual void Line(Point from, Point to, Rgb color, int width) = 0;
+  // Text with its top-left corner at origin and its baseline at y baseline.
+  virtual void Text(Point origin, int baseline, const std::string& text, const FontSpec& font,
+                    Rgb color) = 0;
+};
+
 inline constexpr int RoundUpImageWidth(int width) {
   return (width + kImageWidthMultiple - 1) / kImageWidthMultiple * kImageWidthMultiple;
 }
@@ -77,6 +93,10 @@ class DisplayBitmap {
   // Colour table used by the index-based operations; must outlive its use.
   void BindColors(const ColorTable* colors) { colors_ = colors; }
   Rgb Color(int index) const;
+
+  // Sends the fills, lines and text to recorder (none: draws them again).
+  // The recorder must outlive its use.
+  void BindRecorder(DrawingRecorder* recorder) { recorder_ = recorder; }
 
   Rgb Pixel(int x, int y) const;
   void SetPixel(int x, int y, Rgb color);
@@ -109,6 +129,7 @@ class DisplayBitmap {
   struct Impl;
   std::unique_ptr<Impl> impl_;
   const ColorTable* colors_ = nullptr;
+  DrawingRecorder* recorder_ = nullptr;
 };
 
 }  // namespace sonavue::platform

@@ -136,7 +136,7 @@ TEST_F(ParameterCommandsTest, ChoosersStartInTheFolderOfTheirKindAndRememberIt) 
   EXPECT_EQ(asked[2].title, "Save Bitmap");
   EXPECT_EQ(asked[2].startFolder, "");
   EXPECT_EQ(asked[2].filter,
-            "Bitmap Files (*.bmp)|*.bmp|PNG Files with Level Legend (*.png)|*.png|All Files (*.*)|*.*||");
+            "Bitmap Files (*.bmp)|*.bmp|PNG Files with Level Legend (*.png)|*.png|SVG Files with Level Legend (*.svg)|*.svg|All Files (*.*)|*.*||");
   EXPECT_EQ(asked[3].title, "Save JPEG Image File");
   EXPECT_EQ(asked[3].startFolder, "/pictures");
   EXPECT_EQ(asked[4].title, "Save Data Log");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -588,6 +590,120 @@ TEST(CliTest, BatchOfGoodFilesEndsWell) {
                    folder)
                 .status,
             2);
+}
+
+TEST(CliTest, AnalyzeWritesAnSvgWithTheLegendNumbersAsText) {
+  TempFolder folder;
+  WriteTone(folder / "tone.wav", 48000, 2.0);
+  const std::string wav = (folder / "tone.wav").string();
+  const CliRun run =
+      RunCli("analyze " + wav + " -o " + (folder / "a.Svg").string() + " --legend --window 1000x700", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto bytes = sonavue::testing::ReadFileBytes(folder / "a.Svg");
+  const std::string svg(bytes.begin(), bytes.end());
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0U);
+  EXPECT_EQ(svg.find("<image"), svg.rfind("<image")) << "one embedded picture";
+  EXPECT_NE(svg.find("data:image/png;base64,"), std::string::npos);
+  // Min and Max of the default levels, in display units.
+  EXPECT_NE(svg.find(">Min -90.00 dB</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">Max 0.00 dB</text>"), std::string::npos);
+  EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+}
+
+// The files of a folder with their bytes.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> FolderBytes(const std::filesystem::path& folder) {
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    files.emplace_back(entry.path().filename().string(), sonavue::testing::ReadFileBytes(entry.path()));
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Five short files of different lengths and tones.
+std::string WriteBatchFiles(const TempFolder& folder) {
+  std::string list;
+  for (int i = 0; i < 5; ++i) {
+    const auto path = folder / ("f" + std::to_string(i) + ".wav");
+    WavBuilder()
+        .Format(1, 1, 48000, 16)
+        .Data(WavBuilder::Pcm16(Sine(1000.0 + 900.0 * i, 9000.0, 48000, 48000 * (4 + i) / 4)))
+        .Write(path);
+    list += " " + path.string();
+  }
+  return list;
+}
+
+TEST(CliTest, BatchJobsMakeTheImagesOfOneBatchByteForByte) {
+  TempFolder folder;
+  const std::string files = WriteBatchFiles(folder);
+  const std::string options = " --format png --legend --width 1500 --window 800x600";
+  CliRun run = RunCli("batch" + files + " --out " + (folder / "one").string() + options, folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = RunCli("batch" + files + " --out " + (folder / "two").string() + options + " --jobs 2", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto one = FolderBytes(folder / "one");
+  ASSERT_EQ(one.size(), 5U);
+  for (const auto& [name, bytes] : one) {
+    EXPECT_EQ(name.substr(name.size() - 4), ".png");
+    EXPECT_EQ(PngSize(bytes).first > 1500U, true) << name << ": the legend widens the picture";
+  }
+  EXPECT_EQ(FolderBytes(folder / "two"), one);
+  // One file sized against the same reference is the same image too.
+  run = RunCli("batch " + (folder / "f3.wav").string() + " --reference " + (folder / "f0.wav").string() +
+                   " --out " + (folder / "three").string() + options,
+               folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto three = FolderBytes(folder / "three");
+  ASSERT_EQ(three.size(), 1U);
+  EXPECT_EQ(three[0], one[3]);
+  // A failed file in a job fails the run, the others are saved.
+  WavBuilder().Format(1, 1, 48000, 32).Data({0, 0, 0, 0}).Write(folder / "bad.wav");
+  run = RunCli("batch" + files + " " + (folder / "bad.wav").string() + " --out " + (folder / "four").string() +
+                   options + " --jobs 3",
+               folder);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("bad.wav: not saved"), std::string::npos) << run.err;
+  EXPECT_EQ(FolderBytes(folder / "four"), one);
+  EXPECT_EQ(RunCli("batch" + files + " --out x --jobs 0", folder).status, 2);
+  EXPECT_EQ(RunCli("batch" + files + " --out x --legend", folder).status, 2);
+}
+
+TEST(CliTest, BatchSkipExistingWritesOnlyTheMissingImages) {
+  TempFolder folder;
+  const std::string files = WriteBatchFiles(folder);
+  const auto out = folder / "out";
+  const std::string command = "batch" + files + " --out " + out.string() + " --format bmp --window 800x600";
+  CliRun run = RunCli(command, folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto before = FolderBytes(out);
+  ASSERT_EQ(before.size(), 5U);
+  struct stat kept[5];
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(::stat((out / ("f" + std::to_string(i) + ".bmp")).c_str(), &kept[i]), 0);
+  std::filesystem::remove(out / "f2.bmp");
+  // A left-over temporary file of an interrupted write is no image.
+  std::ofstream(out / "f4.bmp.new") << "part";
+  std::filesystem::remove(out / "f4.bmp");
+  run = RunCli(command + " --skip-existing --jobs 2", folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("f0.wav: skipped"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("f2.wav: skipped"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("f4.wav: skipped"), std::string::npos) << run.err;
+  EXPECT_EQ(FolderBytes(out), before);
+  for (int i : {0, 1, 3}) {
+    struct stat now {};
+    ASSERT_EQ(::stat((out / ("f" + std::to_string(i) + ".bmp")).c_str(), &now), 0);
+    EXPECT_EQ(now.st_ino, kept[i].st_ino) << i;
+    EXPECT_EQ(now.st_mtim.tv_sec, kept[i].st_mtim.tv_sec) << i;
+    EXPECT_EQ(now.st_mtim.tv_nsec, kept[i].st_mtim.tv_nsec) << i;
+  }
+  struct stat rewritten {};
+  ASSERT_EQ(::stat((out / "f2.bmp").c_str(), &rewritten), 0);
+  // Everything there: nothing to do, and that is no failure.
+  run = RunCli(command + " --skip-existing", folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("f2.wav: skipped"), std::string::npos) << run.err;
 }
 
 TEST(CliTest, CalibrateRefusesBadArgumentsBeforeItListens) {

@@ -19,9 +19,9 @@ TEST(FileChoosersTest, TheOpenChoosersOfferSoundFilesAfterWaveFiles) {
   }
   // The image choosers offer PNG files (with the level legend) after their own.
   EXPECT_EQ(ChooserRequest(FileChooser::SaveJpeg).filter,
-            "JPEG Files (*.jpg)|*.jpg|PNG Files with Level Legend (*.png)|*.png|All Files (*.*)|*.*||");
+            "JPEG Files (*.jpg)|*.jpg|PNG Files with Level Legend (*.png)|*.png|SVG Files with Level Legend (*.svg)|*.svg|All Files (*.*)|*.*||");
   EXPECT_EQ(platform::QtFilterFromStored(ChooserRequest(FileChooser::SaveBitmap).filter),
-            "Bitmap Files (*.bmp);;PNG Files with Level Legend (*.png);;All Files (*)");
+            "Bitmap Files (*.bmp);;PNG Files with Level Legend (*.png);;SVG Files with Level Legend (*.svg);;All Files (*)");
   // The recording chooser writes WAV files only.
   EXPECT_EQ(ChooserRequest(FileChooser::RecordWave).filter, "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*||");
 }

@@ -4,9 +4,14 @@
 
 #include <sys/resource.h>
 
+#include <QByteArray>
 #include <QImage>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 
 #include "JpegProbe.h"
@@ -14,6 +19,7 @@
 #include "app/WayCommands.h"
 #include "context/CommandIds.h"
 #include "dialogs/ImageDialog.h"
+#include "plans/LevelLegendPlan.h"
 #include "render/Palette.h"
 #include "support/AppFixture.h"
 #include "support/WavBuilder.h"
@@ -209,6 +215,164 @@ TEST_F(ScreenImageTest, APngNameGivesThePictureWithTheLevelLegendAtItsRight) {
   QImage plain;
   ASSERT_TRUE(plain.load(QString::fromStdString((*folders_ / "plain.png").string()), "PNG"));
   EXPECT_EQ(plain.width(), w);
+}
+
+// An SVG file as the test reads it back.
+struct Svg {
+  bool parsed = false;
+  int width = 0;
+  int height = 0;
+  int images = 0;
+  QImage image;  // the embedded picture, decoded
+  std::vector<std::string> texts;
+  int lines = 0;
+};
+
+Svg ReadSvg(const std::filesystem::path& path) {
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+  QXmlStreamReader xml(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+  Svg svg;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    const QString name = xml.name().toString();
+    if (name == "svg") {
+      svg.width = xml.attributes().value("width").toInt();
+      svg.height = xml.attributes().value("height").toInt();
+    } else if (name == "image") {
+      ++svg.images;
+      const QString href = xml.attributes().value("http://www.w3.org/1999/xlink", "href").toString();
+      const QString prefix = "data:image/png;base64,";
+      if (href.startsWith(prefix)) {
+        svg.image.loadFromData(QByteArray::fromBase64(href.mid(prefix.size()).toLatin1()), "PNG");
+        svg.image = svg.image.convertToFormat(QImage::Format_RGB888);
+      }
+    } else if (name == "line") {
+      ++svg.lines;
+    } else if (name == "text") {
+      svg.texts.push_back(xml.readElementText().toStdString());
+    }
+  }
+  svg.parsed = !xml.hasError();
+  return svg;
+}
+
+platform::Rgb PixelOf(const QImage& image, int x, int y) {
+  const QRgb c = image.pixel(x, y);
+  return {static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)), static_cast<std::uint8_t>(qBlue(c))};
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST_F(ScreenImageTest, AnSvgNameKeepsTheTextAsTextAndThePictureAsItsPngPixels) {
+  App().frame.grid = false;
+  AnalyzeTone(1.5);
+  const auto pngPath = *folders_ / "same.png";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, pngPath, &Bitmap);
+  QImage png;
+  ASSERT_TRUE(png.load(QString::fromStdString(pngPath.string()), "PNG"));
+  png = png.convertToFormat(QImage::Format_RGB888);
+  const auto svgPath = *folders_ / "legend.SVG";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, svgPath, &Bitmap);
+  EXPECT_TRUE(TakeBoxes().empty());
+
+  const Svg svg = ReadSvg(svgPath);
+  ASSERT_TRUE(svg.parsed);
+  EXPECT_EQ(svg.images, 1);
+  EXPECT_EQ(svg.width, png.width());
+  EXPECT_EQ(svg.height, png.height());
+  ASSERT_EQ(svg.image.width(), png.width());
+  ASSERT_EQ(svg.image.height(), png.height());
+  // The sonogram is the PNG file's, pixel for pixel (the axes and the
+  // legend's ticks are lines of the SVG, drawn over it).
+  int differing = 0;
+  for (int y = 2; y < PlotBottom() - 2; ++y) {
+    for (int x = Mx() + 2; x < W() - 3; ++x) differing += PixelOf(svg.image, x, y) != PixelOf(png, x, y) ? 1 : 0;
+  }
+  EXPECT_EQ(differing, 0);
+  // The margins hold no text pixels: the labels are <text> elements.
+  const platform::Rgb background = App().colors[render::kBackgroundIndex];
+  int marks = 0;
+  for (int y = 0; y < PlotBottom(); ++y) {
+    for (int x = 0; x < Mx() - 2; ++x) marks += PixelOf(svg.image, x, y) != background ? 1 : 0;
+  }
+  EXPECT_EQ(marks, 0);
+  EXPECT_GT(svg.lines, 0);
+  // The legend's Min and Max and the axes' numbers are text.
+  const app::CurrentParameters& p = App().params;
+  const std::vector<std::string> legend =
+      render::LevelLegendTexts(p.sonogramLevelMin, p.sonogramLevelMax, p.splCalibrated);
+  EXPECT_TRUE(Contains(svg.texts, legend.front())) << legend.front();
+  EXPECT_TRUE(Contains(svg.texts, legend.back())) << legend.back();
+  int numbers = 0;
+  for (const std::string& text : svg.texts) numbers += !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])) ? 1 : 0;
+  EXPECT_GE(numbers, 4);
+
+  // Without the legend: the picture alone, no legend text.
+  App().image.pngLegend = false;
+  const auto plainPath = *folders_ / "plain.svg";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, plainPath, &Bitmap);
+  const Svg plain = ReadSvg(plainPath);
+  ASSERT_TRUE(plain.parsed);
+  EXPECT_EQ(plain.width, W());
+  EXPECT_FALSE(Contains(plain.texts, legend.back()));
+}
+
+// Renders an SVG file with rsvg-convert into png; false when it failed.
+bool RenderSvg(const std::filesystem::path& svg, const std::filesystem::path& png) {
+  const std::string command = "rsvg-convert -o '" + png.string() + "' '" + svg.string() + "' 2>/dev/null";
+  return std::system(command.c_str()) == 0;
+}
+
+TEST_F(ScreenImageTest, AnSvgRenderedByARealRendererShowsTheSamePicture) {
+  if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "rsvg-convert is not installed";
+  App().frame.grid = false;
+  AnalyzeTone(1.5);
+  const auto pngPath = *folders_ / "same.png";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, pngPath, [this](dialogs::ImageDialogModel& m) {
+    m.Click(app::ID_IMAGE_BITMAP);
+    m.SetWidthPixels(2 * W());
+  });
+  const auto svgPath = *folders_ / "same.svg";
+  Save(app::IDM_SAVE_IMAGE_WINDOW, svgPath, [this](dialogs::ImageDialogModel& m) {
+    m.Click(app::ID_IMAGE_BITMAP);
+    m.SetWidthPixels(2 * W());
+  });
+  const auto renderedPath = *folders_ / "rendered.png";
+  ASSERT_TRUE(RenderSvg(svgPath, renderedPath));
+  QImage png;
+  QImage rendered;
+  ASSERT_TRUE(png.load(QString::fromStdString(pngPath.string()), "PNG"));
+  ASSERT_TRUE(rendered.load(QString::fromStdString(renderedPath.string()), "PNG"));
+  png = png.convertToFormat(QImage::Format_RGB888);
+  rendered = rendered.convertToFormat(QImage::Format_RGB888);
+  ASSERT_EQ(rendered.width(), png.width());
+  ASSERT_EQ(rendered.height(), png.height());
+  // The sonogram area, pixel for pixel: the picture is not smoothed.
+  int differing = 0;
+  int compared = 0;
+  for (int y = 4; y < 2 * PlotBottom() - 4; ++y) {
+    for (int x = 2 * Mx() + 4; x < 2 * W() - 6; ++x) {
+      ++compared;
+      differing += PixelOf(rendered, x, y) != PixelOf(png, x, y) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(compared, 100000);
+  EXPECT_EQ(differing, 0);
+  // The labels and the legend are drawn: the margin and the legend strip
+  // are not only background.
+  const platform::Rgb background = App().colors[render::kBackgroundIndex];
+  int margin = 0;
+  for (int y = 0; y < 2 * PlotBottom(); ++y) {
+    for (int x = 0; x < 2 * Mx() - 8; ++x) margin += PixelOf(rendered, x, y) != background ? 1 : 0;
+  }
+  EXPECT_GT(margin, 100);
+  int legend = 0;
+  for (int y = 0; y < rendered.height(); ++y) {
+    for (int x = 2 * W(); x < rendered.width(); ++x) legend += PixelOf(rendered, x, y) != background ? 1 : 0;
+  }
+  EXPECT_GT(legend, 1000);
 }
 
 TEST_F(ScreenImageTest, AnEightHundredBySixHundredDisplaySavedAsBitmapIsOneMillionFourHundredFortyThousandAndFiftyEightBytes) {
@@ -480,6 +644,27 @@ TEST_F(ScreenImageFailureTest, AWriteCutShortIsAnErrorAndNotASave) {
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(result, SaveResult::Failed);
   ExpectRefused(path, "Error Writing File", platform::BoxIcon::Error, "Sonavue");
+}
+
+TEST_F(ScreenImageFailureTest, AnSvgWriteCutShortLeavesTheEarlierFile) {
+  AnalyzeTone(1.0);
+  const auto path = *folders_ / "fullsvg" / "a.svg";
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit saved = limit;
+  limit.rlim_cur = 20000;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  const SaveResult result = SaveLimited(path, false, {});
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(result, SaveResult::Failed);
+  ExpectRefused(path, "Error Writing File", platform::BoxIcon::Error, "Sonavue");
+  // With room the same save is a whole SVG file.
+  EXPECT_EQ(SaveLimited(path, false, {}), SaveResult::Saved);
+  const Svg svg = ReadSvg(path);
+  EXPECT_TRUE(svg.parsed);
+  EXPECT_EQ(svg.images, 1);
 }
 
 TEST_F(ScreenImageFailureTest, EveryFailureHasItsOwnBox) {
