@@ -1,8 +1,12 @@
 #include "audio/StopAllAudio.h"
 
+#include <string>
+
 #include "audio/Recording.h"
 #include "context/App.h"
+#include "context/Boxes.h"
 #include "context/CommandIds.h"
+#include "platform/WaveIo.h"
 
 namespace sonavue::audio {
 
@@ -29,6 +33,42 @@ void StopAllAudio(app::App& app, bool keepRestart) {
     app.window->EnableButton(app::IDC_STOP, false);
     app.window->SetFocus();
   }
+}
+
+}  // namespace sonavue::audio
+
+namespace sonavue::audio {
+
+void HandleDeviceFailure(app::App& app, int side) {
+  if (side == platform::kDeviceInput) {
+    app::LiveInput& live = app.live;
+    if (!live.device || !app.frame.inputOpen || live.failed) return;
+    live.failed = true;
+    if (app.deviceFailure.empty()) app.deviceFailure = "Audio Input Device Failed\n" + live.device->Failure();
+    // An open stretch ends with the last frame that arrived; the buffers
+    // the reset hands back bring all of it.
+    EndSaveAtStreamByte(app, live.device->DeliveredFrames() * live.format.BytesPerFrame());
+    if (!app.frame.stopRequest) StopAllAudio(app, false);
+  } else {
+    if (!app.output.device) return;
+    if (app.deviceFailure.empty()) {
+      app.deviceFailure = "Audio Output Device Failed\n" + app.output.device->Failure();
+    }
+  }
+  if (!app.frame.engineLoop) ReportDeviceFailure(app);
+}
+
+bool ReportDeviceFailure(app::App& app) {
+  if (app.deviceFailure.empty()) return false;
+  std::string text = std::move(app.deviceFailure);
+  app.deviceFailure.clear();
+  // The recording that the failure ended keeps what arrived before it.
+  if (app.recording.finished && app.recording.finished->dataBytes > 0 && text.starts_with("Audio Input")) {
+    text += "\nThe recording holds everything received before the failure:\n" +
+            app.recording.finished->path.string();
+  }
+  app::Fail(app, text);
+  return true;
 }
 
 }  // namespace sonavue::audio
