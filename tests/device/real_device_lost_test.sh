@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# A real sound device that goes away while the program records from it:
-# sonavue-cli record runs on the private PulseAudio server's null sink while
-# a tone plays into it, and the server is killed once the first input
-# buffer has reached the file. The recorder must end by itself with its own
-# message and exit status 1, and leave a valid WAV (header lengths matching
-# its data) that holds at least that first buffer of the tone.
+# A real sound device that goes away while the program uses it: sonavue-cli
+# record runs on the private PulseAudio server's null sink while a tone
+# plays into it, and the server is killed once the first input buffer has
+# reached the file. The recorder must end by itself with its own message
+# and exit status 1, and leave a valid WAV (header lengths matching its
+# data) that holds at least that first buffer of the tone. Then, with the
+# server started again, sonavue-cli play of a long file must end the same
+# way when the server is killed mid-play.
 # Exits 77 (skipped) where no server can run here.
 # Usage: real_device_lost_test.sh SONAVUE_CLI [SIGNAL]   (SIGNAL: KILL, the
 # default, or TERM for an orderly server exit)
@@ -49,10 +51,15 @@ if [[ $(stat -c %s "$out" 2>/dev/null || echo 0) -lt 384068 ]]; then
 fi
 sleep 1.3
 
-# The sound server goes away.
-server=$(pgrep -u "$(id -u)" -x pulseaudio | head -n 1)
-[[ -n $server ]] || skip "the sound server's process cannot be found"
-kill "-$signal" "$server"
+# The sound server goes away: the daemon this test started, named by its
+# pid file.
+kill_server() {
+  local server
+  server=$(cat "$PULSE_RUNTIME_PATH/pid" 2>/dev/null)
+  [[ -n $server ]] && kill -0 "$server" 2>/dev/null || skip "the sound server's process cannot be found"
+  kill "-$signal" "$server"
+}
+kill_server
 
 # The recorder ends by itself (within 20 s), exit status 1.
 status=
@@ -113,6 +120,39 @@ print("lost-device recording: %.3f s, tone at %.2f dBFS" % (length / align / rat
 if abs(level + 10) > 1:
     print("FAILED: the tone is at %.2f dBFS, not -10" % level); sys.exit(1)
 PY
+
+# The output: PLAY of 30 s through a new server (its own runtime folder,
+# beside what is left of the first), which is killed 3 s in.
+export PULSE_RUNTIME_PATH=$work/runtime/pulse2
+start_sound_server
+"$cli" play "$work/tone.wav" >"$work/play.out" 2>"$work/play.err" &
+player=$!
+background+=($player)
+sleep 3
+kill_server
+status=
+for _ in $(seq 200); do
+  if ! kill -0 "$player" 2>/dev/null; then
+    wait "$player"
+    status=$?
+    break
+  fi
+  sleep 0.1
+done
+if [[ -z $status ]]; then
+  echo "FAILED: the player still runs 20 s after the sound server went away"
+  kill -KILL "$player" 2>/dev/null
+  failures=$((failures + 1))
+elif [[ $status -ne 1 ]]; then
+  echo "FAILED: play exit status $status, expected 1"
+  failures=$((failures + 1))
+fi
+grep -q "Audio Output Device Failed" "$work/play.err" || {
+  echo "FAILED: play gave no message; it said:"
+  quiet_errors "$work/play.err"
+  failures=$((failures + 1))
+}
+quiet_errors "$work/play.err" | sed 's/^/  | /'
 
 if [[ $failures -ne 0 ]]; then exit 1; fi
 echo "PASSED"
