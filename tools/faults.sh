@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Fault scenarios against the built programs: disk full during a recording,
-# an image export, a log, a conversion and the settings save; read-only and vanished
-# output folders; SIGKILL during a recording and during the settings save;
-# a working folder that cannot be used at start. Each scenario checks that
+# an image export, a log, a conversion, a Save Wave and the settings save;
+# read-only and vanished output folders; SIGKILL during a recording and
+# during the settings save; a working folder that cannot be used at start;
+# sound devices failing mid-stream (simulated, and a real sound server
+# killed while recording). Each scenario checks that
 # the program refuses with its own message (or carries on), that no file is
 # left half written under its name, and that a recording is a valid WAV of
 # what was written. "Bytes lost" counts audio that reached the recording
@@ -218,27 +220,6 @@ grep -q "Cannot write the recording file" "$root/err.txt" || fail "no message: $
   || fail "no recording file"
 end
 
-begin record_readonly_folder
-dir=$root/record-ro
-if readonly_dir "$dir"; then
-  status=0
-  SONAVUE_SIMULATED_INPUT=$tone "$cli" record "$dir/rec.wav" --seconds 2 >/dev/null 2>"$root/err.txt" || status=$?
-  [[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-  grep -q "Cannot create the recording file" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
-  holds_only "$dir"
-  end
-else
-  skip "no read-only folder can be made here"
-fi
-
-begin record_vanished_folder
-status=0
-SONAVUE_SIMULATED_INPUT=$tone "$cli" record "$root/gone/rec.wav" --seconds 2 >/dev/null 2>"$root/err.txt" || status=$?
-[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-grep -q "Cannot create the recording file" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
-[[ ! -e $root/gone ]] || fail "the vanished folder was made"
-end
-
 begin record_killed
 dir=$root/record-kill
 mkdir -p "$dir"
@@ -281,26 +262,6 @@ limited_run "${analyze[@]}" -o "$dir/out.jpg" --width 4000 >/dev/null 2>"$root/e
 holds_only "$dir"
 end
 
-begin image_readonly_folder
-dir=$root/image-ro
-if readonly_dir "$dir"; then
-  status=0
-  "${analyze[@]}" -o "$dir/out.bmp" >/dev/null 2>"$root/err.txt" || status=$?
-  [[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-  grep -q "Cannot Open File" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
-  holds_only "$dir"
-  end
-else
-  skip "no read-only folder can be made here"
-fi
-
-begin image_vanished_folder
-status=0
-"${analyze[@]}" -o "$root/gone/out.bmp" >/dev/null 2>"$root/err.txt" || status=$?
-[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-grep -q "Cannot Open File" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
-end
-
 begin log_disk_full
 dir=$root/log-full
 small_fs "$dir" 16
@@ -324,26 +285,6 @@ limited_run "${analyze[@]}" -o "$root/alog.bmp" --log-spectrum "$dir/spectrum.tx
 holds_only "$dir"
 end
 
-begin log_readonly_folder
-dir=$root/log-ro
-if readonly_dir "$dir"; then
-  status=0
-  "$cli" levels "$in" --log-spectrum "$dir/spectrum.txt" >/dev/null 2>"$root/err.txt" || status=$?
-  [[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-  grep -q "Cannot Open File" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
-  holds_only "$dir"
-  end
-else
-  skip "no read-only folder can be made here"
-fi
-
-begin log_vanished_folder
-status=0
-"$cli" levels "$in" --log-spectrum "$root/gone/spectrum.txt" >/dev/null 2>"$root/err.txt" || status=$?
-[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-grep -q "Cannot Open File" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
-end
-
 begin conversion_disk_full
 # A float file is converted into a 16-bit working file before analysis;
 # the working folder's file system fills on the way.
@@ -356,6 +297,44 @@ XDG_RUNTIME_DIR=$dir limited_run "$cli" levels "$root/float.wav" >/dev/null 2>"$
 [[ -s $root/err.txt ]] || fail "no message"
 if [[ -d $dir/sonavue ]]; then holds_only "$dir/sonavue"; fi
 end
+
+# ---- output folders that cannot be written --------------------------------
+
+# Each kind of output: what writes it (write_output KIND PATH) and the
+# program's message when its folder cannot be written.
+write_output() {
+  case $1 in
+    record) SONAVUE_SIMULATED_INPUT=$tone "$cli" record "$2" --seconds 2 ;;
+    image) "${analyze[@]}" -o "$2" ;;
+    log) "$cli" levels "$in" --log-spectrum "$2" ;;
+  esac
+}
+declare -A output_name=([record]=rec.wav [image]=out.bmp [log]=spectrum.txt)
+declare -A output_message=([record]="Cannot create the recording file" [image]="Cannot Open File"
+                           [log]="Cannot Open File")
+# refused KIND PATH: writing KIND to PATH exits 1 with the kind's message.
+refused() {
+  local status=0
+  write_output "$1" "$2" >/dev/null 2>"$root/err.txt" || status=$?
+  [[ $status -eq 1 ]] || fail "exit status $status, expected 1"
+  grep -q "${output_message[$1]}" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
+}
+for kind in record image log; do
+  begin "${kind}_readonly_folder"
+  dir=$root/$kind-ro
+  if readonly_dir "$dir"; then
+    refused "$kind" "$dir/${output_name[$kind]}"
+    holds_only "$dir"
+    end
+  else
+    skip "no read-only folder can be made here"
+  fi
+
+  begin "${kind}_vanished_folder"
+  refused "$kind" "$root/gone/${output_name[$kind]}"
+  [[ ! -e $root/gone ]] || fail "the vanished folder was made"
+  end
+done
 
 # ---- the settings file -----------------------------------------------------
 
@@ -449,6 +428,80 @@ if [[ $can_mount -eq 1 ]]; then
   end
 else
   skip "no small file system can be mounted here"
+fi
+
+# ---- Save Wave ---------------------------------------------------------------
+
+# The window's Save Wave has no command of the companion: its scenarios are
+# test cases of the test programs (built beside sonavue-cli), run one by one.
+# gtest_scenario PROGRAM FILTER: the case passes; skipped where the program
+# is not built or the case skips itself (it mounts its own small disk).
+gtest_scenario() {
+  local program=$bin/$1 filter=$2 status=0
+  if [[ ! -x $program ]]; then skip "$1 is not built"; return; fi
+  "$program" --gtest_filter="$filter" >"$root/gtest.txt" 2>&1 || status=$?
+  if grep -q "^\[  SKIPPED \]" "$root/gtest.txt"; then
+    skip "$(grep -m1 -A1 "Skipped" "$root/gtest.txt" | tail -n 1)"
+    return
+  fi
+  grep -q "^\[  PASSED  \] 1 test" "$root/gtest.txt" || fail "$(grep -E "Failure|FAILED|Expected|Which is|error" "$root/gtest.txt" | head -n 8)"
+  [[ $status -eq 0 ]] || fail "exit status $status"
+  end
+}
+
+begin save_wave_disk_full
+# Save Wave onto a 64 KB disk: the old file stays whole, the user is told,
+# nothing else is left there.
+gtest_scenario audio_tests "SaveWaveFullDiskTest.AFailedWriteSaysWhyAndLeavesTheOldFile"
+
+# ---- sound devices that fail -------------------------------------------------
+
+# The simulated devices failing mid-stream, in the window's engines: each a
+# case of the engine tests (scenario name, then the case).
+device_cases=(
+  input_fails_mid_scan DeviceFailureTest.AnInputFailingMidScanStopsItAsStopDoesAndSaysWhy
+  input_fails_mid_recording DeviceFailureTest.ARecordingKeepsEveryFrameDeliveredBeforeTheFailure
+  input_fails_mid_triggered_recording DeviceFailureTest.ATriggeredRecordingEndsWithTheLastFrameDelivered
+  output_fails_mid_scan_file OutputFailureTest.AnOutputFailingMidScanFileEndsItAsStopDoes
+  output_fails_mid_play OutputFailureTest.AnOutputFailingMidPlayEndsItAsStopDoes
+)
+for ((i = 0; i < ${#device_cases[@]}; i += 2)); do
+  begin "${device_cases[$i]}"
+  gtest_scenario engine_tests "${device_cases[$((i + 1))]}"
+done
+
+begin record_input_fails
+# sonavue-cli record on a simulated input that goes away after 100003
+# frames: exit 1 with the message, and the file holds every frame from the
+# SAVE at the start to the last one delivered.
+dir=$root/record-input-fails
+mkdir -p "$dir"
+status=0
+SONAVUE_SIMULATED_INPUT=$tone SONAVUE_SIMULATED_INPUT_FAIL=100003 "$cli" record "$dir/rec.wav" --seconds 30 \
+  >"$root/out.txt" 2>"$root/err.txt" || status=$?
+[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
+grep -q "Audio Input Device Failed" "$root/err.txt" || fail "no message: $(cat "$root/err.txt")"
+if [[ -f $dir/rec.wav ]]; then
+  check_recording "$dir/rec.wav" $(((100003 - 48000) * 2)) "$(reported_bytes "$root/out.txt" "$dir/rec.wav")"
+  declared=$(wav_check "$dir/rec.wav" | cut -d' ' -f2)
+  [[ ${declared:-0} -le $((100003 * 2)) ]] || fail "$declared data bytes, more than the 200006 delivered"
+else
+  fail "no recording file"
+fi
+holds_only "$dir" rec.wav
+end
+
+begin record_device_lost
+# The real sound server killed while sonavue-cli records from it (a private
+# PulseAudio server with a null sink; skipped where none can run).
+status=0
+"$here/tests/device/real_device_lost_test.sh" "$cli" >"$root/lost.txt" 2>&1 || status=$?
+if [[ $status -eq 77 ]]; then
+  skip "$(grep -m1 SKIPPED "$root/lost.txt")"
+else
+  [[ $status -eq 0 ]] || fail "$(grep -E "FAILED|\|" "$root/lost.txt" | head -n 6)"
+  grep "lost-device recording" "$root/lost.txt" | sed 's/^/     /'
+  end
 fi
 
 if [[ $scenarios -eq 0 ]]; then

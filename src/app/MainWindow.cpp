@@ -193,6 +193,9 @@ void CreateMainWindow(App& app) {
           audio::HandleWaveOutDone(app, static_cast<int>(message.param));
         }
         break;
+      case platform::MessageKind::DeviceFailed:
+        audio::HandleDeviceFailure(app, message.id);
+        break;
     }
   });
   CreateWindowContents(app);

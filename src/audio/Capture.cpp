@@ -56,6 +56,7 @@ bool OpenAndStartInput(app::App& app) {
     if (text != nullptr) app.prompts.MessageBox(text, app::kCaption, icon, platform::BoxButtons::Ok);
     return false;
   };
+  live.failed = false;
   live.format.sampleRate = static_cast<std::uint32_t>(p.sampleRateHz);
   live.format.channels = static_cast<std::uint16_t>(p.typeId == app::ID_TYPE_STEREO ? 2 : 1);
   live.format.bitsPerSample = static_cast<std::uint16_t>(p.resolutionId == app::ID_BITS_24 ? 24 : 16);
@@ -117,7 +118,11 @@ void HandleWaveInData(app::App& app, int bufferIndex) {
   app::CaptureBuffer& capture = app.capture;
   if (capture.exists && !capture.closed) {
     std::size_t bytes = recorded;
-    if (app.frame.stopRequest) {
+    if (app.frame.stopRequest && live.failed) {
+      // A failed device stopped by itself: everything it delivered counts.
+      bytes -= bytes % app::CaptureRing::kGroupBytes;
+      capture.closed = true;
+    } else if (app.frame.stopRequest) {
       const double ms = static_cast<double>(app.clock.NowMs() - live.bufferStartMs);
       const auto due = static_cast<std::size_t>(ms / 1000.0 * static_cast<double>(BytesPerSecond(app)));
       bytes = std::min(bytes, due - due % app::CaptureRing::kGroupBytes);

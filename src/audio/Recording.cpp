@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -123,10 +124,10 @@ int Append(app::App& app, std::span<const std::uint8_t> bytes) {
   return outcome.error;
 }
 
-void AddStop(app::App& app) {
+void AddStop(app::App& app, std::optional<std::uint64_t> streamByte = std::nullopt) {
   app::RecordingState& r = app.recording;
   r.stopTimeMs = app.clock.NowMs();
-  r.lastStopByte = StreamByteAt(app.live, r.stopTimeMs);
+  r.lastStopByte = streamByte ? *streamByte : StreamByteAt(app.live, r.stopTimeMs);
   r.presses[r.pressCount++] = {false, r.lastStopByte};
   r.saving = false;
   app.render.view.recording = false;
@@ -307,6 +308,10 @@ void ResumeCarriedStretch(app::App& app) {
   if (!app.recording.resumeStretch) return;
   app.recording.resumeStretch = false;
   PressSave(app);
+}
+
+void EndSaveAtStreamByte(app::App& app, std::uint64_t streamByte) {
+  if (app.recording.saving) AddStop(app, streamByte);
 }
 
 RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,

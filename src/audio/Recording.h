@@ -66,6 +66,9 @@ bool PressStopSave(app::App& app);
 // The scan stops: an open stretch ends at this moment. The buffers the
 // device hands back at the stop still bring what it recorded up to it.
 void EndSaveAtStop(app::App& app);
+// The input failed: an open stretch ends at streamByte, the end of what the
+// device delivered (it need not be a multiple of 12).
+void EndSaveAtStreamByte(app::App& app, std::uint64_t streamByte);
 
 enum class RecordingStep { Continue, StopScan };
 

@@ -47,8 +47,14 @@ std::optional<std::vector<std::int16_t>> RecordLiveInput(app::App& app, int seco
   if (!audio::OpenAndStartInput(app)) return std::nullopt;
   const std::uint32_t start = app.clock.NowMs();
   const std::uint32_t lasting = static_cast<std::uint32_t>(seconds) * 1000U + kSettleMs;
+  // A device that fails ends the measurement: its message has been shown.
+  bool failed = false;
   while (app.clock.NowMs() - start < lasting) {
     app.pump.DispatchAll();
+    if (!app.frame.inputOpen) {
+      failed = true;
+      break;
+    }
     app.clock.SleepMs(10);
   }
   audio::StopAllAudio(app, false);
@@ -57,6 +63,10 @@ std::optional<std::vector<std::int16_t>> RecordLiveInput(app::App& app, int seco
     if (app.frame.inputOpen) app.clock.SleepMs(10);
   }
 
+  if (failed) {
+    audio::ReleaseCapture(app);
+    return std::nullopt;
+  }
   const std::uint64_t wanted = static_cast<std::uint64_t>(seconds) * static_cast<std::uint64_t>(rateHz) * 2U;
   const std::uint64_t total = app.capture.ring.Total();
   std::vector<std::uint8_t> bytes;

@@ -21,10 +21,10 @@ std::optional<double> MeanFrameLevelDb(std::span<const std::int16_t> samples, in
 
 // Records seconds (1 … 60) of the live input, mono 16-bit at rateHz, and
 // returns its samples after the first half second (the device settling).
-// The input's failures are shown as Scan Input shows them; nothing then.
-// The App's message pump must hand the input's notifications to the
-// capture (audio::HandleWaveInData, HandleWaveInClose), as the window's and
-// the companion's do.
+// The input's failures, at the open or later, are shown as Scan Input
+// shows them; nothing then. The App's message pump must hand the input's
+// notifications to the capture (audio::HandleWaveInData, HandleWaveInClose,
+// HandleDeviceFailure), as the window's and the companion's do.
 std::optional<std::vector<std::int16_t>> RecordLiveInput(app::App& app, int seconds, int rateHz);
 
 }  // namespace sonavue::calibration

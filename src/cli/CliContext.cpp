@@ -5,6 +5,7 @@
 #include "context/WorkingFiles.h"
 #include "app/MainWindow.h"
 #include "audio/Capture.h"
+#include "audio/StopAllAudio.h"
 
 namespace sonavue::cli {
 
@@ -31,6 +32,8 @@ CliContext::CliContext(platform::WaveDevices* devices, bool withWindow) : clock_
       audio::HandleWaveInData(app, static_cast<int>(message.param));
     } else if (message.kind == platform::MessageKind::WaveInClose) {
       audio::HandleWaveInClose(app);
+    } else if (message.kind == platform::MessageKind::DeviceFailed) {
+      audio::HandleDeviceFailure(app, message.id);
     }
   });
   const app::WorkingFolderChoice working =

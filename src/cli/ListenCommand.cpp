@@ -51,9 +51,14 @@ int RunListen(const std::vector<std::string>& args) {
   }
   if (!audio::OpenAndStartInput(app)) return 1;
   const std::uint32_t start = app.clock.NowMs();
-  while (app.clock.NowMs() - start < static_cast<std::uint32_t>(seconds) * 1000U) {
+  // A device that fails ends the listening early, with its message.
+  while (app.clock.NowMs() - start < static_cast<std::uint32_t>(seconds) * 1000U && app.frame.inputOpen) {
     app.pump.DispatchAll();
     app.clock.SleepMs(10);
+  }
+  if (context.Refused()) {
+    audio::StopAllAudio(app, false);
+    return 1;
   }
   const std::uint32_t heard = app.clock.NowMs() - start;
   // Gaps in the input: the sound system or the program could not keep up.

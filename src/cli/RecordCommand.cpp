@@ -136,6 +136,17 @@ int RunRecord(const std::vector<std::string>& args) {
     deviceClock = platform::MakeRealClock();
     auto simulatedDevices = std::make_unique<platform::SimulatedDevices>(*deviceClock, nullptr);
     simulatedDevices->SetSource(*source);
+    // The test aid SONAVUE_SIMULATED_INPUT_FAIL=FRAMES: the input fails once
+    // it has delivered that many sample frames.
+    if (const char* fail = std::getenv("SONAVUE_SIMULATED_INPUT_FAIL"); fail != nullptr && *fail != '\0') {
+      char* end = nullptr;
+      const unsigned long long frames = std::strtoull(fail, &end, 10);
+      if (end == fail || *end != '\0') {
+        std::fprintf(stderr, "sonavue-cli record: SONAVUE_SIMULATED_INPUT_FAIL is not a number of frames\n");
+        return 2;
+      }
+      simulatedDevices->FailInputAfterFrames(frames);
+    }
     devices = std::move(simulatedDevices);
   } else {
     devices = platform::MakePortAudioDevices();

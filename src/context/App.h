@@ -201,6 +201,9 @@ class App {
   WaveOut output;
   CalibrationRun calibrationRun;
   RecordingState recording;
+  // A device that failed while in use: the message, shown once the engine
+  // that used it has ended (or at once when none runs); empty otherwise.
+  std::string deviceFailure;
   // A recording stops once its file holds more than this many bytes less
   // one input buffer (so that it stays below 2 GB).
   std::int64_t recordingLimitBytes = kRecordingLimitBytes;

@@ -36,6 +36,9 @@ struct LiveInput {
   // SAVE lies in the stream is counted from it.
   std::uint32_t anchorMs = 0;
   std::uint64_t anchorFrames = 0;
+  // The device failed: the buffers it hands back hold everything that
+  // arrived, and all of it is kept.
+  bool failed = false;
 
   // Buffer A holds the even-numbered buffers of the stream, B the odd ones.
   std::uint8_t* BufferA() { return block.data() + headerBytes; }

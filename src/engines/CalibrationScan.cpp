@@ -120,6 +120,19 @@ bool FinishResponsePass(App& app, std::int64_t frames) {
   return true;
 }
 
+void AbandonResponseCalibration(App& app) {
+  if (app.frame.calibration != CalibrationState::Response) return;
+  app::CalibrationRun& run = app.calibrationRun;
+  app::CurrentParameters& p = app.params;
+  auto& table = run.responsePass == 0 ? p.responseStereo : p.responseMono;
+  table.fill(0.0F);
+  p.averagingId = run.userAveragingId;
+  p.averagingScopeMs = run.userAveragingScopeMs;
+  run.responsePass = 0;
+  run.secondPassDue = false;
+  app.frame.calibration = CalibrationState::None;
+}
+
 bool CalibratingCaption::Prepare(App& app) {
   const render::ScopeGeometry g = render::ComputeScopeGeometry(render::ScopeGeometryInputFor(app, 1.0F));
   const platform::FontSpec& font = app.layout.font;

@@ -57,6 +57,11 @@ bool ResponsePassDue(const app::App& app, std::uint32_t sinceStartMs);
 // the scan goes on as a plain live scope (the caller erases the caption).
 bool FinishResponsePass(app::App& app, std::int64_t frames);
 
+// A pass that cannot finish (the input device failed): the table it was
+// measuring into is left all 0 (no correction), the user's averaging comes
+// back and the calibration ends.
+void AbandonResponseCalibration(app::App& app);
+
 // "Calibrating - Please Wait" centred above the scope plot, drawn into the
 // display image after every frame of a response pass. Prepared once per
 // run, so that the frames only copy pixels.

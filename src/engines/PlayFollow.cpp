@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
 #include "context/App.h"
 #include "context/CommandIds.h"
@@ -250,6 +251,7 @@ void PlayCommand(App& app, PlayKind kind) {
   follower.End();
   audio::EndPlayback(app);
   FinishPlay(app);
+  audio::ReportDeviceFailure(app);
 }
 
 void RepaintPlayback(App& app) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "audio/StopAllAudio.h"
 #include "audio/WaveFormat.h"
 #include "context/App.h"
 #include "context/Boxes.h"
@@ -656,11 +657,14 @@ ScanFileOutcome RunScanFile(App& app, const ScanFileSource& source) {
   scan.state.start = *started;
   RunEngine(app, scan);
   FinishLoop(app, scan);
+  // A failed output ends the scan as STOP does, with its message.
+  if (!app.deviceFailure.empty()) app.frame.restartRequest = false;
   if (app.frame.restartRequest) {
     app.frame.restartRequest = false;
     return ScanFileOutcome::Restart;
   }
   if (!run.scope) FinishSonogram(app, scan, source);
+  audio::ReportDeviceFailure(app);
   return ScanFileOutcome::Done;
 }
 

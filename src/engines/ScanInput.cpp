@@ -447,6 +447,10 @@ void FinishLive(App& app, const LiveRun& run, std::uint32_t started, std::uint32
   app.window->EnableButton(app::IDC_PLAY_WINDOW, false);
   app::EnterScanIdleMenuState(app);
   render::DrawReadoutLabels(app);
+  // A device that failed stopped the scan as STOP does (a response
+  // calibration cannot finish its pass); say so now.
+  if (app.live.failed) AbandonResponseCalibration(app);
+  audio::ReportDeviceFailure(app);
   // A recording file that failed was finished with what it holds; now that
   // the scan has ended, say why it stopped.
   if (!app.recording.failure.empty()) {

@@ -16,6 +16,7 @@ enum class MessageKind {
   WaveInData,    // a filled input buffer came back; param = buffer index
   WaveInClose,   // the input device closed
   WaveOutDone,   // an output buffer finished playing; param = buffer index
+  DeviceFailed,  // a device stopped working while in use; id = DeviceSide
 };
 
 struct Message {

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "platform/InputQueue.h"
 #include "platform/MessagePump.h"
@@ -37,6 +39,12 @@ class PortAudioLibrary {
     return count;
   }
 };
+
+// The name the sound system gives a device, for messages.
+std::string DeviceName(PaDeviceIndex device) {
+  const PaDeviceInfo* info = device != paNoDevice ? Pa_GetDeviceInfo(device) : nullptr;
+  return info != nullptr && info->name != nullptr ? std::string(info->name) : std::string("default device");
+}
 
 // Input from the default device. The audio callback only copies samples
 // into the buffer at the head of the queue, counts what it had to drop and,
@@ -74,6 +82,10 @@ class PortAudioInput final : public WaveInput {
       stream_ = nullptr;
       return Fail(WaveResult::BadFormat);
     }
+    // A stream that ends without being asked to (the device went away, the
+    // host API's thread hit an error) is noticed through this callback.
+    Pa_SetStreamFinishedCallback(stream_, &PortAudioInput::Finished);
+    name_ = DeviceName(device);
     return WaveResult::Ok;
   }
 
@@ -86,19 +98,27 @@ class PortAudioInput final : public WaveInput {
     if (stream_ == nullptr) return WaveResult::NotOpen;
     if (Pa_IsStreamActive(stream_) == 1) return WaveResult::Failed;
     queue_.Restart();
-    return Pa_StartStream(stream_) == paNoError ? WaveResult::Ok : WaveResult::Failed;
+    stopping_.store(false);
+    ended_.store(false);
+    failurePosted_ = false;
+    failure_.clear();
+    lastDelivered_ = 0;
+    lastProgress_ = std::chrono::steady_clock::now();
+    if (Pa_StartStream(stream_) != paNoError) return WaveResult::Failed;
+    running_ = true;
+    return WaveResult::Ok;
   }
 
   WaveResult Stop() override {
     if (stream_ == nullptr) return WaveResult::NotOpen;
-    if (Pa_IsStreamActive(stream_) == 1) Pa_AbortStream(stream_);
+    Halt();
     return WaveResult::Ok;
   }
 
   WaveResult Reset() override {
     if (stream_ == nullptr) return WaveResult::NotOpen;
     // The callback has returned for good once the stream is aborted.
-    if (Pa_IsStreamActive(stream_) == 1) Pa_AbortStream(stream_);
+    Halt();
     // Every queued buffer comes back, the one being filled with what it holds.
     while (WaveBuffer* buffer = queue_.TakeQueued()) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
     return WaveResult::Ok;
@@ -112,7 +132,7 @@ class PortAudioInput final : public WaveInput {
       }
       return WaveResult::NotOpen;
     }
-    Pa_AbortStream(stream_);
+    Halt();
     Pa_CloseStream(stream_);
     stream_ = nullptr;
     // Buffers that filled before the close still come back; the rest are dropped.
@@ -127,17 +147,61 @@ class PortAudioInput final : public WaveInput {
   bool IsOpen() const override { return stream_ != nullptr; }
   std::uint64_t DeliveredFrames() const override { return queue_.DeliveredFrames(); }
   std::uint64_t Overflows() const override { return queue_.Overflows(); }
+  std::string Failure() const override { return failure_; }
 
  private:
+  // A running stream that delivers nothing for this long has stopped: some
+  // host APIs block instead of failing when their sound server goes away.
+  static constexpr auto kSilentLimit = std::chrono::seconds(5);
+
   WaveResult Fail(WaveResult result) {
     PortAudioLibrary::Release();
     library_ = false;
     return result;
   }
 
-  // GUI thread: the buffers filled since the last look go back in order.
+  // GUI thread: ends the stream on the program's request.
+  void Halt() {
+    stopping_.store(true);
+    if (Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
+    running_ = false;
+  }
+
+  // GUI thread: the buffers filled since the last look go back in order,
+  // then a stream that ended or stalled by itself is reported once.
   void PostFilled() {
     while (WaveBuffer* buffer = queue_.TakeFilled()) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+    if (!running_ || failurePosted_ || stream_ == nullptr) return;
+    std::string why;
+    if (ended_.load(std::memory_order_acquire) || Pa_IsStreamActive(stream_) != 1) {
+      why = "the stream stopped";
+    } else {
+      const auto now = std::chrono::steady_clock::now();
+      const std::uint64_t delivered = queue_.DeliveredFrames();
+      if (delivered != lastDelivered_ || queue_.DroppedFrames() != lastDropped_) {
+        lastDelivered_ = delivered;
+        lastDropped_ = queue_.DroppedFrames();
+        lastProgress_ = now;
+      } else if (now - lastProgress_ > kSilentLimit) {
+        why = "no sound has arrived for 5 seconds";
+      }
+    }
+    if (why.empty()) return;
+    // Stop the callback for good so that the queue may be handed back.
+    stopping_.store(true);
+    if (Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
+    while (WaveBuffer* buffer = queue_.TakeFilled()) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+    failure_ = name_ + ": " + why;
+    failurePosted_ = true;
+    pump_.Post({MessageKind::DeviceFailed, kDeviceInput, 0});
+  }
+
+  // The audio thread, when the stream has ended, asked or not.
+  static void Finished(void* self) noexcept {
+    auto* me = static_cast<PortAudioInput*>(self);
+    if (me->stopping_.load(std::memory_order_acquire)) return;
+    me->ended_.store(true, std::memory_order_release);
+    me->pump_.Signal();
   }
 
   // The audio thread: copies, counts and wakes; nothing else.
@@ -156,6 +220,17 @@ class PortAudioInput final : public WaveInput {
   PaStream* stream_ = nullptr;
   bool library_ = false;
   InputQueue queue_;
+  std::string name_;
+  std::atomic<bool> stopping_{false};  // the program ends the stream
+  std::atomic<bool> ended_{false};     // the stream ended without being asked
+  // GUI thread: whether the stream runs, the failure reported, and the last
+  // moment the input moved.
+  bool running_ = false;
+  bool failurePosted_ = false;
+  std::string failure_;
+  std::uint64_t lastDelivered_ = 0;
+  std::uint64_t lastDropped_ = 0;
+  std::chrono::steady_clock::time_point lastProgress_;
 };
 
 // Output to the default device. The callback reads the program's buffer in
@@ -194,6 +269,7 @@ class PortAudioOutput final : public WaveOutput {
       return Fail(WaveResult::BadFormat);
     }
     Pa_SetStreamFinishedCallback(stream_, &PortAudioOutput::Finished);
+    name_ = DeviceName(device);
     format_ = format;
     const PaStreamInfo* info = Pa_GetStreamInfo(stream_);
     latencyFrames_ = info != nullptr ? static_cast<std::uint64_t>(info->outputLatency * format.sampleRate) : 0;
@@ -208,7 +284,13 @@ class PortAudioOutput final : public WaveOutput {
     }
     // A stream whose last write ended by itself must be stopped before it
     // starts again.
+    stopping_.store(true);
     if (Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
+    stopping_.store(false);
+    failed_.store(false);
+    failure_.clear();
+    lastConsumed_ = 0;
+    lastProgress_ = std::chrono::steady_clock::now();
     data_ = buffer.data.data();
     bufferFrames_ = buffer.data.size() / frameBytes;
     totalFrames_ = bufferFrames_ * static_cast<std::uint64_t>(loops);
@@ -225,6 +307,7 @@ class PortAudioOutput final : public WaveOutput {
 
   WaveResult Reset() override {
     if (stream_ == nullptr) return WaveResult::NotOpen;
+    stopping_.store(true);
     if (Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
     ended_.store(true);
     PostDone();
@@ -239,6 +322,7 @@ class PortAudioOutput final : public WaveOutput {
       }
       return WaveResult::NotOpen;
     }
+    stopping_.store(true);
     Pa_AbortStream(stream_);
     Pa_CloseStream(stream_);
     stream_ = nullptr;
@@ -254,17 +338,44 @@ class PortAudioOutput final : public WaveOutput {
     return handed > latencyFrames_ ? handed - latencyFrames_ : 0;
   }
   bool IsOpen() const override { return stream_ != nullptr; }
+  std::string Failure() const override { return failure_; }
 
  private:
+  // A playing stream whose position does not move for this long has stopped.
+  static constexpr auto kStillLimit = std::chrono::seconds(5);
+
   WaveResult Fail(WaveResult result) {
     PortAudioLibrary::Release();
     library_ = false;
     return result;
   }
 
-  // GUI thread: the write that has ended gets its one notification.
+  // GUI thread: the write that has ended gets its one notification, after
+  // the failure when it ended before its last loop without being asked to,
+  // or stopped moving.
   void PostDone() {
-    if (donePending_ && ended_.load(std::memory_order_acquire)) {
+    if (!donePending_) return;
+    std::string why;
+    if (failed_.load(std::memory_order_acquire)) {
+      why = "the stream stopped";
+    } else if (!ended_.load(std::memory_order_acquire) && stream_ != nullptr) {
+      const auto now = std::chrono::steady_clock::now();
+      const std::uint64_t consumed = consumed_.load(std::memory_order_acquire);
+      if (consumed != lastConsumed_) {
+        lastConsumed_ = consumed;
+        lastProgress_ = now;
+      } else if (now - lastProgress_ > kStillLimit) {
+        why = "the sound has not moved for 5 seconds";
+      }
+    }
+    if (!why.empty()) {
+      stopping_.store(true);
+      if (stream_ != nullptr && Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
+      failure_ = name_ + ": " + why;
+      pump_.Post({MessageKind::DeviceFailed, kDeviceOutput, 0});
+      ended_.store(true);
+    }
+    if (ended_.load(std::memory_order_acquire)) {
       donePending_ = false;
       pump_.Post({MessageKind::WaveOutDone, 0, index_});
     }
@@ -291,9 +402,14 @@ class PortAudioOutput final : public WaveOutput {
     return at >= me->totalFrames_ ? paComplete : paContinue;
   }
 
-  // The audio thread, once the stream has played out or was aborted.
+  // The audio thread, once the stream has played out or was aborted; a
+  // stream that ends before its last loop without being asked has failed.
   static void Finished(void* self) noexcept {
     auto* me = static_cast<PortAudioOutput*>(self);
+    if (!me->stopping_.load(std::memory_order_acquire) &&
+        me->consumed_.load(std::memory_order_acquire) < me->totalFrames_) {
+      me->failed_.store(true, std::memory_order_release);
+    }
     me->ended_.store(true, std::memory_order_release);
     me->pump_.Signal();
   }
@@ -309,7 +425,13 @@ class PortAudioOutput final : public WaveOutput {
   int index_ = 0;
   std::atomic<std::uint64_t> consumed_{0};
   std::atomic<bool> ended_{false};
+  std::atomic<bool> stopping_{false};  // the program ends the stream
+  std::atomic<bool> failed_{false};    // it ended early by itself
   bool donePending_ = false;  // GUI thread: a write awaits its notification
+  std::string name_;
+  std::string failure_;  // GUI thread
+  std::uint64_t lastConsumed_ = 0;
+  std::chrono::steady_clock::time_point lastProgress_;
 };
 
 class PortAudioDevices final : public WaveDevices {

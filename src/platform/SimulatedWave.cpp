@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -25,6 +26,12 @@ struct SimulatedDevices::Shared {
   SimulatedOutput* activeOutput = nullptr;  // the output now playing, if any
   bool refuseOutput = false;
   std::uint32_t outputStartDelayMs = 0;
+  // Failures to inject: after so many frames of the input's stream, of the
+  // output's write.
+  std::optional<std::uint64_t> inputFailAt;
+  std::string inputFailReason;
+  std::optional<std::uint64_t> outputFailAt;
+  std::string outputFailReason;
   // Every sample frame the outputs have played, in order, and their format.
   std::vector<std::uint8_t> played;
   WaveFormat playedFormat;
@@ -72,6 +79,9 @@ class SimulatedInput final : public WaveInput {
       startMs_ = shared_->clock.NowMs();
       producedFrames_ = 0;
       running_ = true;
+      failed_.store(false);
+      failurePosted_ = false;
+      failure_.clear();
       shared_->active = this;
     }
     if (shared_->virtualClock == nullptr) {
@@ -114,16 +124,25 @@ class SimulatedInput final : public WaveInput {
   bool IsOpen() const override { return open_; }
   std::uint64_t DeliveredFrames() const override { return queue_.DeliveredFrames(); }
   std::uint64_t Overflows() const override { return queue_.Overflows(); }
+  std::string Failure() const override {
+    std::lock_guard lock(shared_->mutex);
+    return failure_;
+  }
 
   // The producer: hands the queue what the clock says has been heard by now.
   void Produce() {
     bool filled = false;
+    bool failing = false;
     {
       std::lock_guard lock(shared_->mutex);
-      if (!running_) return;
+      if (!running_ || failed_.load()) return;
       const std::uint32_t elapsed = shared_->clock.NowMs() - startMs_;
       const std::uint32_t heard = elapsed > shared_->deliveryDelayMs ? elapsed - shared_->deliveryDelayMs : 0;
-      const std::uint64_t due = static_cast<std::uint64_t>(heard) * format_.sampleRate / 1000;
+      std::uint64_t due = static_cast<std::uint64_t>(heard) * format_.sampleRate / 1000;
+      if (shared_->inputFailAt && due >= *shared_->inputFailAt) {
+        due = *shared_->inputFailAt;
+        failing = true;
+      }
       const std::uint32_t frameBytes = format_.BytesPerFrame();
       while (producedFrames_ < due) {
         // With no buffer queued the device drops what it hears, as a real one does.
@@ -141,16 +160,28 @@ class SimulatedInput final : public WaveInput {
         filled = queue_.Deliver(scratch_.data(), frames).filledBuffers > 0 || filled;
         producedFrames_ += frames;
       }
+      if (failing) {
+        // The device is gone: nothing more arrives, and the GUI thread is
+        // told on its next look.
+        failure_ = "simulated input: " + shared_->inputFailReason;
+        shared_->inputFailAt.reset();
+        failed_.store(true);
+      }
     }
-    if (filled) pump_.Signal();
+    if (filled || failing) pump_.Signal();
   }
 
  private:
   static constexpr std::size_t kChunkFrames = 1024;
 
-  // GUI thread: the buffers filled since the last look go back in order.
+  // GUI thread: the buffers filled since the last look go back in order,
+  // then a failure is reported once.
   void PostFilled() {
     while (WaveBuffer* buffer = queue_.TakeFilled()) pump_.Post({MessageKind::WaveInData, 0, buffer->index});
+    if (failed_.load() && !failurePosted_) {
+      failurePosted_ = true;
+      pump_.Post({MessageKind::DeviceFailed, kDeviceInput, 0});
+    }
   }
 
   void Halt() {
@@ -210,6 +241,9 @@ class SimulatedInput final : public WaveInput {
   std::uint32_t noise_ = 12345;
   std::thread thread_;
   std::atomic<bool> stopThread_{false};
+  std::atomic<bool> failed_{false};  // the injected failure has happened
+  bool failurePosted_ = false;       // GUI thread
+  std::string failure_;              // under the shared mutex
 };
 
 // Plays as fast as the clock says time passes: every frame it "plays" is read
@@ -252,6 +286,7 @@ class SimulatedOutput final : public WaveOutput {
       bufferFrames_ = buffer.data.size() / frameBytes;
       totalFrames_ = bufferFrames_ * static_cast<std::uint64_t>(loops);
       consumed_ = 0;
+      failure_.clear();
       startMs_ = shared_->clock.NowMs() + shared_->outputStartDelayMs;
       playing_ = true;
       shared_->activeOutput = this;
@@ -284,18 +319,27 @@ class SimulatedOutput final : public WaveOutput {
 
   std::uint64_t PositionFrames() const override { return consumed_.load(); }
   bool IsOpen() const override { return open_; }
+  std::string Failure() const override {
+    std::lock_guard lock(shared_->mutex);
+    return failure_;
+  }
 
   // Plays what the clock says has sounded by now; the end of the last loop
   // sends the done notification.
   void Produce() {
     bool ended = false;
+    bool failing = false;
     {
       std::lock_guard lock(shared_->mutex);
       if (!playing_) return;
       const std::uint32_t now = shared_->clock.NowMs();
       // Nothing sounds before the (possibly delayed) start.
       const std::uint64_t elapsed = static_cast<std::int32_t>(now - startMs_) > 0 ? now - startMs_ : 0;
-      const std::uint64_t due = std::min<std::uint64_t>(elapsed * format_.sampleRate / 1000, totalFrames_);
+      std::uint64_t due = std::min<std::uint64_t>(elapsed * format_.sampleRate / 1000, totalFrames_);
+      if (shared_->outputFailAt && due >= *shared_->outputFailAt && *shared_->outputFailAt < totalFrames_) {
+        due = *shared_->outputFailAt;
+        failing = true;
+      }
       const std::uint32_t frameBytes = format_.BytesPerFrame();
       std::uint64_t at = consumed_.load();
       while (at < due) {
@@ -307,8 +351,17 @@ class SimulatedOutput final : public WaveOutput {
       }
       consumed_.store(at);
       ended = at >= totalFrames_;
+      if (failing) {
+        failure_ = "simulated output: " + shared_->outputFailReason;
+        shared_->outputFailAt.reset();
+      }
     }
-    if (ended) Halt(true);
+    if (failing) {
+      pump_.Post({MessageKind::DeviceFailed, kDeviceOutput, 0});
+      Halt(true);
+    } else if (ended) {
+      Halt(true);
+    }
   }
 
  private:
@@ -343,6 +396,7 @@ class SimulatedOutput final : public WaveOutput {
   std::uint32_t startMs_ = 0;
   std::thread thread_;
   std::atomic<bool> stopThread_{false};
+  std::string failure_;  // under the shared mutex
 };
 
 SimulatedDevices::SimulatedDevices(Clock& clock, VirtualClock* virtualClock)
@@ -378,6 +432,18 @@ void SimulatedDevices::SetTickHook(std::function<void(std::uint32_t)> hook) {
 void SimulatedDevices::SetDeliveryDelayMs(std::uint32_t delayMs) {
   std::lock_guard lock(shared_->mutex);
   shared_->deliveryDelayMs = delayMs;
+}
+
+void SimulatedDevices::FailInputAfterFrames(std::uint64_t frames, std::string reason) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->inputFailAt = frames;
+  shared_->inputFailReason = std::move(reason);
+}
+
+void SimulatedDevices::FailOutputAfterFrames(std::uint64_t frames, std::string reason) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->outputFailAt = frames;
+  shared_->outputFailReason = std::move(reason);
 }
 
 void SimulatedDevices::SetSource(SignalSource source) {

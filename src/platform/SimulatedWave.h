@@ -40,12 +40,21 @@ class SimulatedDevices final : public WaveDevices {
   // Input reaches the program delayMs later than the clock says it was
   // heard, as through a sound server with a long buffer.
   void SetDeliveryDelayMs(std::uint32_t delayMs);
+  // The input now running, or else the next one started, fails once it has
+  // delivered `frames` sample frames since its start: it delivers no more,
+  // hands back what it filled and reports the failure with `reason`, as a
+  // device that is unplugged or whose sound server goes away. Once only.
+  void FailInputAfterFrames(std::uint64_t frames, std::string reason = "the device went away");
 
   // An output that cannot be opened, as one in use by another program.
   void RefuseOutput(bool refuse);
   // Each write starts sounding delayMs after it was made, as through a sound
   // server that is slow to start a stream.
   void SetOutputStartDelayMs(std::uint32_t delayMs);
+  // The output now playing, or else the next write, fails once it has
+  // played `frames` sample frames of that write: it plays no more and
+  // reports the failure with `reason`, then its done notification. Once only.
+  void FailOutputAfterFrames(std::uint64_t frames, std::string reason = "the device went away");
   // Every sample frame the outputs have played since the start (or the last
   // ClearPlayed), interleaved as written, and the format of the last Open.
   std::vector<std::uint8_t> PlayedBytes() const;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace sonavue::platform {
 
@@ -18,6 +19,9 @@ struct WaveFormat {
 };
 
 enum class WaveResult { Ok, NoDevice, BadFormat, NotOpen, Failed };
+
+// Which device a DeviceFailed notification is about (its id).
+enum DeviceSide : int { kDeviceInput = 0, kDeviceOutput = 1 };
 
 // A block of memory owned by the program and lent to a device while queued.
 // bytesRecorded says how much of it the device filled (input) before handing
@@ -34,6 +38,13 @@ struct WaveBuffer {
 // being filled with the bytes it holds so far; Close is followed by a
 // WaveInClose notification. All calls are made on the GUI thread; the two
 // counts may be read from any thread.
+//
+// A device that stops working while it runs (it went away, the sound system
+// reported an error, the stream ended by itself) stops filling, hands back
+// the buffers it had filled and then posts one DeviceFailed notification
+// (id = kDeviceInput). The buffers still queued stay queued, the one being
+// filled with what it holds, until Reset or Close hands them back as usual;
+// DeliveredFrames counts every frame that reached a buffer before the failure.
 class WaveInput {
  public:
   virtual ~WaveInput() = default;
@@ -51,6 +62,8 @@ class WaveInput {
   // Gaps in the input since Start: each stretch of frames that arrived while
   // no buffer was queued, and each overflow the sound system reported.
   virtual std::uint64_t Overflows() const = 0;
+  // After a failure: the device's name and what went wrong; empty before.
+  virtual std::string Failure() const = 0;
 };
 
 // The sound card's output. Write starts playing the buffer at once from its
@@ -60,6 +73,10 @@ class WaveInput {
 // (param = buffer index) follows through the message pump. The play
 // position counts the sample frames heard since the last Write (it does not
 // wrap with the loops). All calls are made on the GUI thread.
+//
+// A device that stops working while it plays posts one DeviceFailed
+// notification (id = kDeviceOutput) and then the WaveOutDone of the buffer
+// in play; the position stays at what was heard.
 class WaveOutput {
  public:
   virtual ~WaveOutput() = default;
@@ -69,6 +86,8 @@ class WaveOutput {
   virtual WaveResult Close() = 0;
   virtual std::uint64_t PositionFrames() const = 0;
   virtual bool IsOpen() const = 0;
+  // After a failure: the device's name and what went wrong; empty before.
+  virtual std::string Failure() const = 0;
 };
 
 // Makes the devices for one App: the real sound card or simulated devices.

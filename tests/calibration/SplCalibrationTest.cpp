@@ -287,6 +287,34 @@ TEST_F(SplCalibrationTest, WithoutAnInputTheDialogStaysOpenUntilOkOrCancel) {
   EXPECT_FALSE(App().params.splCalibrated);
 }
 
+TEST_F(SplCalibrationTest, AnInputFailingMidCalibrationIsReportedAndTheDialogStaysUsable) {
+  // The input goes away 1.5 s into the calibration.
+  devices_.FailInputAfterFrames(72000);
+  bool measured = false;
+  const std::uint32_t start = clock_.NowMs();
+  Calibrate([&](std::uint32_t now, SplCalibrationDialog& dialog) {
+    if (!measured && now >= start + 1000) measured = dialog.Model().Measured().has_value();
+  });
+  EXPECT_TRUE(measured);
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Audio Input Device Failed\nsimulated input: the device went away");
+  EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Error);
+  EXPECT_FALSE(App().frame.inputOpen);
+  EXPECT_FALSE(App().frame.engineLoop);
+  // The dialog is still there and ends the calibration as usual.
+  SplCalibrationDialog* dialog = Dialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(App().frame.calibration, app::CalibrationState::Spl);
+  dialog->PressCancel();
+  ProcessEvents();
+  EXPECT_EQ(App().frame.calibration, app::CalibrationState::None);
+  EXPECT_EQ(Dialog(), nullptr);
+  EXPECT_FALSE(CalibrationSoundPlaying(App()));
+  EXPECT_FALSE(App().params.splCalibrated);
+  EXPECT_TRUE(MenuEnabled(app::IDM_SCAN_INPUT));
+}
+
 TEST_F(SplCalibrationTest, TheCalibratedScopeReadsTheLevelThatWasSet) {
   // Calibrate so that the tone reads 94 dB: control 60 + 94 − 75.05 ≈ 79.
   const auto control = ControlForLevel(kToneDb, 94.0);

@@ -804,6 +804,37 @@ TEST(CliRecordTest, ARecordingOfTheTimeAskedForOnTheSimulatedInput) {
   EXPECT_NEAR(Rms(wav.samples, 0, wav.samples.size()), 7071.0, 50.0);
 }
 
+TEST(CliRecordTest, AnInputThatFailsEndsItWithTheMessageAndEveryFrameDelivered) {
+  TempFolder folder;
+  const std::string out = (folder / "cut.wav").string();
+  // The simulated input goes away after 100003 frames (about 2.1 s).
+  constexpr std::size_t kDelivered = 100003;
+  const CliRun run = RunCli("record " + out + " --seconds 30", folder,
+                            "SONAVUE_SIMULATED_INPUT=tone:1000:10000 SONAVUE_SIMULATED_INPUT_FAIL=100003 ");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Audio Input Device Failed\nsimulated input: the device went away\n"
+                         "The recording holds everything received before the failure:\n" + out),
+            std::string::npos)
+      << run.err;
+  const auto lines = RecordLines(run.out);
+  ASSERT_EQ(lines.size(), 1U) << run.out;
+  const RecordedWav wav = ReadRecorded(out);
+  EXPECT_EQ(wav.fileSize, lines[0].bytes);
+  EXPECT_EQ(wav.riffLength, wav.fileSize - 8);
+  EXPECT_EQ(wav.dataLength, wav.fileSize - 68);
+  // SAVE was pressed as the scan started; the file runs from there to the
+  // last frame the device delivered, the tone's frames in order.
+  ASSERT_EQ(wav.samples.size() * 2, wav.dataLength);
+  ASSERT_GT(wav.samples.size(), kDelivered - 48000);
+  ASSERT_LE(wav.samples.size(), kDelivered);
+  const std::size_t first = kDelivered - wav.samples.size();
+  for (std::size_t i = 0; i < wav.samples.size(); ++i) {
+    const auto expected = static_cast<std::int16_t>(
+        std::lround(10000.0 * std::sin(2.0 * M_PI * 1000.0 * static_cast<double>(first + i) / 48000.0)));
+    ASSERT_EQ(wav.samples[i], expected) << "sample " << i << " (stream frame " << first + i << ")";
+  }
+}
+
 TEST(CliRecordTest, ASignalStopsItWithACompleteFile) {
   TempFolder folder;
   const std::string out = (folder / "held.wav").string();

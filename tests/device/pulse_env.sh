@@ -22,14 +22,18 @@ cleanup() {
 trap cleanup EXIT
 
 # The sink runs at 48 kHz mono so that 48 kHz mono files pass unchanged.
-pulseaudio -n --daemonize=yes --exit-idle-time=-1 --system=no --disallow-exit \
-  --load=module-native-protocol-unix \
-  --load="module-null-sink sink_name=sonavue_null rate=48000 channels=1" \
-  >"$work/pulse.log" 2>&1 || skip "the sound server did not start: $(tail -n 2 "$work/pulse.log")"
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || skip "the sound server does not answer"
-pactl set-default-sink sonavue_null
-pactl set-default-source sonavue_null.monitor
+# A test that kills the server starts it again with this.
+start_sound_server() {
+  pulseaudio -n --daemonize=yes --exit-idle-time=-1 --system=no --disallow-exit \
+    --load=module-native-protocol-unix \
+    --load="module-null-sink sink_name=sonavue_null rate=48000 channels=1" \
+    >"$work/pulse.log" 2>&1 || skip "the sound server did not start: $(tail -n 2 "$work/pulse.log")"
+  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl info >/dev/null 2>&1 || skip "the sound server does not answer"
+  pactl set-default-sink sonavue_null
+  pactl set-default-source sonavue_null.monitor
+}
+start_sound_server
 printf 'pcm.!default { type pulse }\nctl.!default { type pulse }\n' >"$HOME/.asoundrc"
 
 # Lines of a program's standard error without the sound libraries' chatter.

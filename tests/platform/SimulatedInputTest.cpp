@@ -70,6 +70,47 @@ TEST_F(SimulatedInputTest, WhatArrivesWithNoBufferQueuedIsCountedAsAnOverflow) {
   EXPECT_EQ(input_->DeliveredFrames(), 210U);
 }
 
+TEST_F(SimulatedInputTest, AFailingInputStopsAtItsFrameHandsBackWhatFilledAndSaysSoOnce) {
+  devices_.FailInputAfterFrames(137, "unplugged");
+  ASSERT_EQ(input_->Start(), WaveResult::Ok);
+  EXPECT_EQ(input_->Failure(), "");
+  clock_.Advance(500);
+  // Nothing arrives past the failure, however long the clock runs.
+  EXPECT_EQ(input_->DeliveredFrames(), 137U);
+  pump_.DispatchAll();
+  // The full buffer A, then the failure; B stays queued with its 37 frames.
+  ASSERT_EQ(messages_.size(), 2U);
+  EXPECT_EQ(messages_[0].kind, MessageKind::WaveInData);
+  EXPECT_EQ(messages_[0].param, 0);
+  EXPECT_EQ(messages_[1].kind, MessageKind::DeviceFailed);
+  EXPECT_EQ(messages_[1].id, kDeviceInput);
+  EXPECT_EQ(input_->Failure(), "simulated input: unplugged");
+  clock_.Advance(100);
+  pump_.DispatchAll();
+  EXPECT_EQ(messages_.size(), 2U) << "the failure is reported once";
+  // The program's reset hands back the partly filled buffer as usual.
+  ASSERT_EQ(input_->Reset(), WaveResult::Ok);
+  pump_.DispatchAll();
+  ASSERT_EQ(messages_.size(), 3U);
+  EXPECT_EQ(messages_[2].kind, MessageKind::WaveInData);
+  EXPECT_EQ(messages_[2].param, 1);
+  EXPECT_EQ(b_.bytesRecorded, 74U);
+  ASSERT_EQ(input_->Close(), WaveResult::Ok);
+  pump_.DispatchAll();
+  ASSERT_EQ(messages_.size(), 4U);
+  EXPECT_EQ(messages_[3].kind, MessageKind::WaveInClose);
+  // The failure happens once: the next start runs normally.
+  messages_.clear();
+  ASSERT_EQ(input_->Open({1000, 1, 16}), WaveResult::Ok);
+  ASSERT_EQ(input_->AddBuffer(a_), WaveResult::Ok);
+  ASSERT_EQ(input_->Start(), WaveResult::Ok);
+  clock_.Advance(100);
+  pump_.DispatchAll();
+  ASSERT_EQ(messages_.size(), 1U);
+  EXPECT_EQ(messages_[0].kind, MessageKind::WaveInData);
+  EXPECT_EQ(input_->Failure(), "");
+}
+
 TEST_F(SimulatedInputTest, AResetReturnsEveryBufferWithWhatItHoldsAndACloseFollows) {
   ASSERT_EQ(input_->Start(), WaveResult::Ok);
   clock_.Advance(130);

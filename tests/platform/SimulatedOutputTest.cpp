@@ -84,6 +84,30 @@ TEST_F(SimulatedOutputTest, AResetEndsTheSoundAtOnceWithOneDone) {
   EXPECT_EQ(DoneCount(), 2);
 }
 
+TEST_F(SimulatedOutputTest, AFailingOutputStopsAtItsFrameAndSaysSoBeforeItsDone) {
+  devices_.FailOutputAfterFrames(250, "unplugged");
+  ASSERT_EQ(output_->Write(buffer_, 5), WaveResult::Ok);
+  clock_.Advance(400);
+  // Two loops and a half were heard, then nothing.
+  const std::vector<int> played = Frames(devices_.PlayedBytes());
+  ASSERT_EQ(played.size(), 250U);
+  EXPECT_EQ(played[249], 49);
+  EXPECT_EQ(output_->PositionFrames(), 250U);
+  pump_.DispatchAll();
+  ASSERT_EQ(messages_.size(), 2U);
+  EXPECT_EQ(messages_[0].kind, MessageKind::DeviceFailed);
+  EXPECT_EQ(messages_[0].id, kDeviceOutput);
+  EXPECT_EQ(messages_[1].kind, MessageKind::WaveOutDone);
+  EXPECT_EQ(messages_[1].param, 7);
+  EXPECT_EQ(output_->Failure(), "simulated output: unplugged");
+  // The next write plays to its end.
+  ASSERT_EQ(output_->Write(buffer_, 1), WaveResult::Ok);
+  EXPECT_EQ(output_->Failure(), "");
+  clock_.Advance(200);
+  EXPECT_EQ(DoneCount(), 2);
+  EXPECT_EQ(devices_.PlayedBytes().size(), 2U * 350U);
+}
+
 TEST_F(SimulatedOutputTest, RefusesWhatASoundCardWouldRefuse) {
   EXPECT_EQ(output_->Write(buffer_, 0), WaveResult::Failed);
   ASSERT_EQ(output_->Write(buffer_, 1), WaveResult::Ok);
