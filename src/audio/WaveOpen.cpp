@@ -68,8 +68,8 @@ std::optional<OpenedWave> OpenWaveFile(app::App& app, const std::filesystem::pat
   std::uint16_t sourceBits = 0;
   // Something that is there but no plain file (a named pipe, a device, a
   // folder) is no sound file whatever its name: reading it could block.
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  std::error_code statusError;
+  const std::filesystem::file_status status = std::filesystem::status(path, statusError);
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
     Warn(app, WaveErrorMessage(WaveError::CannotOpen, command));
     return std::nullopt;
