@@ -17,7 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The fuzz bytes go over the calibration fields (from the SPL method to
   // the end of the stereo table, then the dates); the rest of the record is
   // the first-start one, so that the analysis settings stay usable.
-  app::SettingsRecord record = app::SettingsRecord::FirstStart();
+  static const app::SettingsRecord firstStart = app::SettingsRecord::FirstStart();
+  // A tone with a little ripple, the same for every input.
+  static const std::vector<float> tone = [] {
+    std::vector<float> samples(1024);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      samples[i] = static_cast<float>(8000.0 * std::sin(0.37 * static_cast<double>(i)) + (i % 7) * 3.0);
+    }
+    return samples;
+  }();
+  app::SettingsRecord record = firstStart;
   const std::size_t first = app::settings_offset::kSplMethod;
   const std::size_t tables = app::settings_offset::kUserPalette - first;
   std::memcpy(record.bytes.data() + first, data, std::min(size, tables));
@@ -52,9 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<float> frame(1024);
     std::vector<std::int16_t> codes(64);
     for (int c = 0; c < channels; ++c) {
-      for (std::size_t i = 0; i < frame.size(); ++i) {
-        frame[i] = static_cast<float>(8000.0 * std::sin(0.37 * static_cast<double>(i)) + (i % 7) * 3.0);
-      }
+      frame = tone;
       (void)spectrum.ProcessFrame(c, frame, codes);
       for (int bin = 0; bin < 512; bin += 17) (void)spectrum.BinLevel(frame, bin);
     }

@@ -33,7 +33,7 @@ fi
 if [[ ! -f $build/build.ninja ]]; then
   CC=clang-14 CXX=clang++-14 cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSONAVUE_SANITIZE=ON -DSONAVUE_FUZZ=ON -DSONAVUE_TESTS=OFF -DSONAVUE_BENCHMARKS=OFF \
-    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=$PWD/fuzz/coverage-ignore.txt" >/dev/null
 fi
 targets=(wave_header_analyze wave_header_scan wave_convert_8bit wave_convert_float ultrasound_rate
          settings_record snapshot_files calibration_record cli_options number_text)
