@@ -34,7 +34,7 @@ class PanelWidget final : public QWidget {
       painter.fillRect(rect(), Qt::white);
       return;
     }
-    painter.drawImage(QPoint(0, 0), *static_cast<const QImage*>(panel.NativeImage()));
+    platform::PaintBitmap(painter, panel);
   }
 
  private:

@@ -6,12 +6,95 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <vector>
 
 namespace sonavue::platform {
+namespace {
+
+std::atomic<bool> keepSharpText{false};
+
+// A text as drawn into an image: where, what, and the image's pixels inside
+// rect (the pixels the drawing changed) before and after it.
+struct SharpText {
+  QRect rect;
+  QImage before;
+  QImage after;
+  QPoint baseline;  // left end of the baseline
+  QString text;
+  QFont font;
+  QColor color;
+};
+
+}  // namespace
+
+void KeepSharpText(bool keep) { keepSharpText.store(keep, std::memory_order_relaxed); }
+bool KeepsSharpText() { return keepSharpText.load(std::memory_order_relaxed); }
 
 struct DisplayBitmap::Impl {
   QImage image;
+  std::vector<SharpText> texts;
+  // The image blown up to a screen's device pixels, kept between paints
+  // so that painting allocates only when the size or the ratio changes.
+  QImage screen;
+
+  // Fills screen with image, each pixel a ratio × ratio block: a few
+  // times faster than letting the painter scale a 3-byte image.
+  const QImage& Enlarged(int ratio) {
+    const QSize size = image.size() * ratio;
+    if (screen.size() != size || screen.format() != QImage::Format_RGB32) {
+      screen = QImage(size, QImage::Format_RGB32);
+      if (screen.isNull()) return screen;
+    }
+    screen.setDevicePixelRatio(ratio);
+    const auto rowBytes = static_cast<std::size_t>(screen.bytesPerLine());
+    const int width = image.width();
+    const int height = image.height();
+    std::uint8_t* const bits = screen.bits();
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* in = image.constScanLine(y);
+      std::uint8_t* const first = bits + rowBytes * static_cast<std::size_t>(ratio * y);
+      auto* out = reinterpret_cast<QRgb*>(first);
+      if (ratio == 2) {
+        for (int x = 0; x < width; ++x, in += 3, out += 2) out[0] = out[1] = qRgb(in[0], in[1], in[2]);
+      } else {
+        for (int x = 0; x < width; ++x, in += 3) {
+          const QRgb pixel = qRgb(in[0], in[1], in[2]);
+          for (int k = 0; k < ratio; ++k) *out++ = pixel;
+        }
+      }
+      for (int k = 1; k < ratio; ++k) std::memcpy(first + rowBytes * static_cast<std::size_t>(k), first, rowBytes);
+    }
+    return screen;
+  }
+
+  // True while the image holds, inside the text's rect, exactly the pixels
+  // the text left there.
+  bool Shows(const SharpText& text) const {
+    if (!image.rect().contains(text.rect)) return false;
+    const auto bytes = static_cast<std::size_t>(3 * text.rect.width());
+    for (int y = 0; y < text.rect.height(); ++y) {
+      if (std::memcmp(image.constScanLine(text.rect.top() + y) + 3 * text.rect.left(),
+                      text.after.constScanLine(y), bytes) != 0) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  void Forget(const QRect& area) {
+    std::erase_if(texts, [&](const SharpText& t) { return area.contains(t.rect); });
+  }
+
+  void Remember(SharpText text) {
+    Forget(text.rect);
+    if (texts.size() >= static_cast<std::size_t>(kMaxSharpTexts)) {
+      std::erase_if(texts, [&](const SharpText& t) { return !Shows(t); });
+    }
+    if (texts.size() >= static_cast<std::size_t>(kMaxSharpTexts)) texts.erase(texts.begin());
+    texts.push_back(std::move(text));
+  }
 };
 
 namespace {
@@ -49,6 +132,7 @@ DisplayBitmap& DisplayBitmap::operator=(DisplayBitmap&&) noexcept = default;
 
 bool DisplayBitmap::Allocate(int w, int h) {
   impl_->image = QImage();
+  impl_->texts.clear();
   if (w <= 0 || h <= 0) return false;
   QImage image(w, h, QImage::Format_RGB888);
   if (image.isNull()) return false;
@@ -57,7 +141,11 @@ bool DisplayBitmap::Allocate(int w, int h) {
   return true;
 }
 
-void DisplayBitmap::Release() { impl_->image = QImage(); }
+void DisplayBitmap::Release() {
+  impl_->image = QImage();
+  impl_->screen = QImage();
+  impl_->texts.clear();
+}
 bool DisplayBitmap::IsNull() const { return impl_->image.isNull(); }
 int DisplayBitmap::Width() const { return impl_->image.width(); }
 int DisplayBitmap::Height() const { return impl_->image.height(); }
@@ -94,6 +182,7 @@ void DisplayBitmap::FillRect(const Rect& rect, Rgb color) {
   QImage& image = impl_->image;
   const QRect area = Clip(image, rect);
   if (area.isEmpty()) return;
+  if (!impl_->texts.empty()) impl_->Forget(area);
   // The first row pixel by pixel, every other row a copy of it.
   std::uint8_t* const first = image.scanLine(area.top()) + 3 * area.left();
   std::uint8_t* p = first;
@@ -133,11 +222,36 @@ void DisplayBitmap::Text(Point origin, const std::string& text, const FontSpec& 
     recorder_->Text(origin, origin.y + QFontMetrics(qfont).ascent(), text, font, color);
     return;
   }
-  QPainter painter(&impl_->image);
-  painter.setFont(qfont);
-  painter.setPen(ToQColor(color));
-  painter.drawText(origin.x, origin.y + QFontMetrics(qfont).ascent(),
-                   QString::fromStdString(text));
+  const QFontMetrics metrics(qfont);
+  const QPoint baseline(origin.x, origin.y + metrics.ascent());
+  const QString string = QString::fromStdString(text);
+  QImage& image = impl_->image;
+  // Where the text may change pixels, with room for hinting and overhang.
+  const QRect reach = KeepsSharpText()
+                          ? metrics.boundingRect(string).translated(baseline).adjusted(-3, -3, 3, 3) &
+                                image.rect()
+                          : QRect();
+  const QImage before = reach.isEmpty() ? QImage() : image.copy(reach);
+  {
+    QPainter painter(&image);
+    painter.setFont(qfont);
+    painter.setPen(ToQColor(color));
+    painter.drawText(baseline, string);
+  }
+  if (reach.isEmpty()) return;
+
+  // Remember the text over the pixels it actually changed.
+  QRect changed;
+  for (int y = 0; y < reach.height(); ++y) {
+    const std::uint8_t* now = image.constScanLine(reach.top() + y) + 3 * reach.left();
+    const std::uint8_t* was = before.constScanLine(y);
+    for (int x = 0; x < reach.width(); ++x) {
+      if (std::memcmp(now + 3 * x, was + 3 * x, 3) != 0) changed |= QRect(reach.left() + x, reach.top() + y, 1, 1);
+    }
+  }
+  if (changed.isEmpty()) return;
+  impl_->Remember({changed, before.copy(changed.translated(-reach.topLeft())), image.copy(changed), baseline,
+                   string, qfont, ToQColor(color)});
 }
 
 void DisplayBitmap::Invert(const Rect& rect) {
@@ -167,6 +281,18 @@ void DisplayBitmap::Scroll(const Rect& area, int dx, int dy) {
   } else {
     for (int y = source.top(); y <= source.bottom(); ++y) copyRow(y);
   }
+  // Texts inside the area move with it; those moved out are gone.
+  for (auto it = impl_->texts.begin(); it != impl_->texts.end();) {
+    if (clip.contains(it->rect)) {
+      it->rect.translate(dx, dy);
+      it->baseline += QPoint(dx, dy);
+      if (!clip.contains(it->rect)) {
+        it = impl_->texts.erase(it);
+        continue;
+      }
+    }
+    ++it;
+  }
 }
 
 void DisplayBitmap::Blit(Point destination, const DisplayBitmap& source, const Rect& srcRect) {
@@ -183,9 +309,47 @@ void DisplayBitmap::Blit(Point destination, const DisplayBitmap& source, const R
                  source.impl_->image.constScanLine(from.top() + y) + 3 * from.left(),
                  static_cast<std::size_t>(3 * target.width()));
   }
+  // The source's texts that came over whole come along.
+  if (this == &source) return;
+  if (!impl_->texts.empty()) impl_->Forget(target);
+  const QPoint shift = target.topLeft() - from.topLeft();
+  for (const SharpText& text : source.impl_->texts) {
+    if (!from.contains(text.rect)) continue;
+    SharpText moved = text;
+    moved.rect.translate(shift);
+    moved.baseline += shift;
+    impl_->Remember(std::move(moved));
+  }
 }
 
 void* DisplayBitmap::NativeImage() { return &impl_->image; }
 const void* DisplayBitmap::NativeImage() const { return &impl_->image; }
+
+int DisplayBitmap::SharpTextCount() const { return static_cast<int>(impl_->texts.size()); }
+
+void PaintBitmap(QPainter& painter, const DisplayBitmap& bitmap) {
+  DisplayBitmap::Impl& impl = *bitmap.impl_;
+  const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+  const int wholeRatio = qRound(ratio);
+  painter.save();
+  if (ratio > 1.0 && ratio == wholeRatio && !impl.image.isNull() && !impl.Enlarged(wholeRatio).isNull()) {
+    painter.drawImage(QPoint(0, 0), impl.screen);
+  } else {
+    // Nearest neighbour: on a finer device each pixel becomes a solid block.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QPoint(0, 0), impl.image);
+  }
+  if (ratio > 1.0) {
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    for (const SharpText& text : impl.texts) {
+      if (!impl.Shows(text)) continue;
+      painter.drawImage(text.rect.topLeft(), text.before);
+      painter.setFont(text.font);
+      painter.setPen(text.color);
+      painter.drawText(text.baseline, text.text);
+    }
+  }
+  painter.restore();
+}
 
 }  // namespace sonavue::platform

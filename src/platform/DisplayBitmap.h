@@ -8,6 +8,8 @@
 
 #include "platform/Geometry.h"
 
+class QPainter;
+
 namespace sonavue::platform {
 
 struct Rgb {
@@ -62,6 +64,20 @@ class DrawingRecorder {
   virtual void Text(Point origin, int baseline, const std::string& text, const FontSpec& font,
                     Rgb color) = 0;
 };
+
+// Sharp text on screens with more device pixels than pixels (a device
+// pixel ratio above 1). While it is kept, every text drawn into an image is
+// also remembered with the pixels it covered, and moves with the image's
+// Blit and Scroll; PaintBitmap then draws it again at the screen's
+// resolution wherever the image still holds exactly what the text left.
+// The window turns it on when its screen needs it; images that are only
+// saved or printed never use it.
+void KeepSharpText(bool keep);
+bool KeepsSharpText();
+// At most this many texts are remembered per image: each new one first
+// forgets those it was drawn over, then those the image no longer shows,
+// then the oldest.
+inline constexpr int kMaxSharpTexts = 256;
 
 inline constexpr int RoundUpImageWidth(int width) {
   return (width + kImageWidthMultiple - 1) / kImageWidthMultiple * kImageWidthMultiple;
@@ -125,11 +141,22 @@ class DisplayBitmap {
   void* NativeImage();
   const void* NativeImage() const;
 
+  // Texts remembered for sharp painting (see KeepSharpText).
+  int SharpTextCount() const;
+
+  // Paints image with its top-left corner at the painter's origin, one image
+  // pixel per logical pixel of the painter's device. Where the device has
+  // more pixels than that, each image pixel fills a block of them (never
+  // blurred) and the remembered texts are drawn at the device's resolution.
+  friend void PaintBitmap(QPainter& painter, const DisplayBitmap& image);
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
   const ColorTable* colors_ = nullptr;
   DrawingRecorder* recorder_ = nullptr;
 };
+
+void PaintBitmap(QPainter& painter, const DisplayBitmap& image);
 
 }  // namespace sonavue::platform

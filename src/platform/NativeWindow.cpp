@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -107,8 +108,15 @@ void ClientArea::paintEvent(QPaintEvent*) {
     impl_.needsPaint = false;
     impl_.events.OnPaint();
   }
+  // A window moved to a finer screen starts keeping its texts sharp; the
+  // program draws everything again for it.
+  if (devicePixelRatioF() > 1.0 && !KeepsSharpText()) {
+    KeepSharpText(true);
+    impl_.needsPaint = true;
+    update();
+  }
   QPainter painter(this);
-  painter.drawImage(0, 0, *static_cast<const QImage*>(impl_.surface.NativeImage()));
+  PaintBitmap(painter, impl_.surface);
 }
 
 void ClientArea::resizeEvent(QResizeEvent*) {
@@ -247,6 +255,9 @@ NativeWindow::NativeWindow(WindowEvents& events) : impl_(std::make_unique<Impl>(
       if (impl_->Live()) impl_->events.OnScroll(id, ScrollAction::ThumbPosition, bar->sliderPosition());
     });
   }
+  // On a screen with more device pixels than pixels, texts are kept for
+  // drawing sharp from the first one on.
+  if (qGuiApp->devicePixelRatio() > 1.0) KeepSharpText(true);
   impl_->surface.Allocate(800, 600);
 }
 
