@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 
 #include "platform/KeyCodes.h"
@@ -474,19 +475,23 @@ void NativeWindow::UpdateNow() {
 namespace {
 
 // A cursor from its pixel pattern: white and black pixels shown as they
-// are, the rest transparent.
+// are, the rest transparent. On a screen with more device pixels each
+// pattern pixel is a solid block of them, so the pointer stays sharp.
 QCursor MakeCursor(int shape) {
   const PointerImage pattern = MakePointerImage(shape);
-  QImage image(kPointerSize, kPointerSize, QImage::Format_ARGB32);
+  const int scale = std::clamp(qRound(qGuiApp->devicePixelRatio()), 1, 4);
+  QImage image(scale * kPointerSize, scale * kPointerSize, QImage::Format_ARGB32);
   image.fill(Qt::transparent);
-  for (int y = 0; y < kPointerSize; ++y) {
-    for (int x = 0; x < kPointerSize; ++x) {
-      const PointerPixel p = PixelAt(pattern, x, y);
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const PointerPixel p = PixelAt(pattern, x / scale, y / scale);
       if (p == PointerPixel::White) image.setPixel(x, y, qRgba(255, 255, 255, 255));
       if (p == PointerPixel::Black) image.setPixel(x, y, qRgba(0, 0, 0, 255));
     }
   }
-  return QCursor(QPixmap::fromImage(image), kPointerHotSpot, kPointerHotSpot);
+  QPixmap pixmap = QPixmap::fromImage(image);
+  pixmap.setDevicePixelRatio(scale);
+  return QCursor(pixmap, kPointerHotSpot, kPointerHotSpot);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "context/CommandIds.h"
+#include "platform/PointerShapes.h"
 #include "support/AppFixture.h"
 #include "support/WavBuilder.h"
 
@@ -24,13 +25,15 @@ class HiDpiWindowTest : public AppFixture {
  protected:
   // The window's client area as painted on the screen, in device pixels.
   QImage Screen() {
+    QWidget* client = ClientArea();
+    return client != nullptr ? client->grab().toImage() : QImage();
+  }
+  static QWidget* ClientArea() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       auto* frame = qobject_cast<QMainWindow*>(widget);
-      if (frame != nullptr && frame->isVisible() && frame->centralWidget() != nullptr) {
-        return frame->centralWidget()->grab().toImage();
-      }
+      if (frame != nullptr && frame->isVisible()) return frame->centralWidget();
     }
-    return {};
+    return nullptr;
   }
 
   // Device pixels inside area (given in window pixels) that differ from
@@ -78,6 +81,26 @@ TEST_F(HiDpiWindowTest, TheSonogramIsShownInSolidBlocksAndItsLabelsAtScreenResol
   EXPECT_GT(OffBlockPixels(screen, image, {0, 0, v.leftMargin - 2, v.displayHeight}), 100);
   const int panelTop = v.displayHeight + v.scrollThickness;
   EXPECT_GT(OffBlockPixels(screen, image, {0, panelTop, v.clientWidth, v.clientHeight - panelTop}), 100);
+
+  // The pointer over the plot: its pattern in 2 × 2 blocks of device
+  // pixels, the same logical size as on an ordinary screen.
+  SendMouse(platform::MouseAction::Move, {v.leftMargin + 100, 100});
+  const QPixmap pointer = ClientArea()->cursor().pixmap();
+  ASSERT_FALSE(pointer.isNull());
+  EXPECT_EQ(pointer.devicePixelRatio(), 2.0);
+  const QImage pattern = pointer.toImage();
+  ASSERT_EQ(pattern.width(), 2 * platform::kPointerSize);
+  int opaque = 0;
+  for (int y = 0; y < pattern.height(); y += 2) {
+    for (int x = 0; x < pattern.width(); x += 2) {
+      const QRgb block = pattern.pixel(x, y);
+      opaque += qAlpha(block) != 0 ? 1 : 0;
+      ASSERT_EQ(pattern.pixel(x + 1, y), block);
+      ASSERT_EQ(pattern.pixel(x, y + 1), block);
+      ASSERT_EQ(pattern.pixel(x + 1, y + 1), block);
+    }
+  }
+  EXPECT_GT(opaque, 10);
 }
 
 }  // namespace
