@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <QByteArray>
 #include <QImage>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
 #include <functional>
 
@@ -22,6 +19,7 @@
 #include "plans/LevelLegendPlan.h"
 #include "render/Palette.h"
 #include "support/AppFixture.h"
+#include "support/FileSizeLimit.h"
 #include "support/WavBuilder.h"
 
 namespace sonavue::output {
@@ -632,33 +630,21 @@ TEST_F(ScreenImageFailureTest, EachBufferThatCannotBeHadHasItsMessage) {
 TEST_F(ScreenImageFailureTest, AWriteCutShortIsAnErrorAndNotASave) {
   AnalyzeTone(1.0);
   const auto path = *folders_ / "full" / "a.img";
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{};
-  ::getrlimit(RLIMIT_FSIZE, &limit);
-  const rlimit saved = limit;
-  // Room for the header and some rows, as on a disk that fills up.
-  limit.rlim_cur = 20000;
-  ::setrlimit(RLIMIT_FSIZE, &limit);
-  const SaveResult result = SaveLimited(path, false, {});
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-  EXPECT_EQ(result, SaveResult::Failed);
+  {
+    // Room for the header and some rows, as on a disk that fills up.
+    const sonavue::testing::FileSizeLimit full(20000);
+    EXPECT_EQ(SaveLimited(path, false, {}), SaveResult::Failed);
+  }
   ExpectRefused(path, "Error Writing File", platform::BoxIcon::Error, "Sonavue");
 }
 
 TEST_F(ScreenImageFailureTest, AnSvgWriteCutShortLeavesTheEarlierFile) {
   AnalyzeTone(1.0);
   const auto path = *folders_ / "fullsvg" / "a.svg";
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{};
-  ::getrlimit(RLIMIT_FSIZE, &limit);
-  const rlimit saved = limit;
-  limit.rlim_cur = 20000;
-  ::setrlimit(RLIMIT_FSIZE, &limit);
-  const SaveResult result = SaveLimited(path, false, {});
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-  EXPECT_EQ(result, SaveResult::Failed);
+  {
+    const sonavue::testing::FileSizeLimit full(20000);
+    EXPECT_EQ(SaveLimited(path, false, {}), SaveResult::Failed);
+  }
   ExpectRefused(path, "Error Writing File", platform::BoxIcon::Error, "Sonavue");
   // With room the same save is a whole SVG file.
   EXPECT_EQ(SaveLimited(path, false, {}), SaveResult::Saved);
