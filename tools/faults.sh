@@ -240,50 +240,31 @@ end
 
 # ---- image exports and logs ------------------------------------------------
 
-begin image_disk_full
-dir=$root/image-full
-small_fs "$dir" 64
-printf 'old image' >"$dir/out.bmp"
-status=0
-limited_run "${analyze[@]}" -o "$dir/out.bmp" >/dev/null 2>"$root/err.txt" || status=$?
-[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-[[ -s $root/err.txt ]] || fail "no message"
-[[ "$(cat "$dir/out.bmp")" == "old image" ]] || fail "the old image was changed"
-holds_only "$dir" out.bmp
-end
-
-begin image_jpeg_disk_full
-dir=$root/jpeg-full
-small_fs "$dir" 16
-status=0
-limited_run "${analyze[@]}" -o "$dir/out.jpg" --width 4000 >/dev/null 2>"$root/err.txt" || status=$?
-[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-[[ -s $root/err.txt ]] || fail "no message"
-holds_only "$dir"
-end
-
-begin log_disk_full
-dir=$root/log-full
-small_fs "$dir" 16
-printf 'old log' >"$dir/spectrum.txt"
-status=0
-limited_run "$cli" levels "$in" --log-spectrum "$dir/spectrum.txt" --step 5 >/dev/null 2>"$root/err.txt" || status=$?
-[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-[[ -s $root/err.txt ]] || fail "no message"
-[[ "$(cat "$dir/spectrum.txt")" == "old log" ]] || fail "the old log was changed"
-holds_only "$dir" spectrum.txt
-end
-
-begin analyze_log_disk_full
-dir=$root/alog-full
-small_fs "$dir" 16
-status=0
-limited_run "${analyze[@]}" -o "$root/alog.bmp" --log-spectrum "$dir/spectrum.txt" --step 5 \
-  >/dev/null 2>"$root/err.txt" || status=$?
-[[ $status -eq 1 ]] || fail "exit status $status, expected 1"
-[[ -s $root/err.txt ]] || fail "no message"
-holds_only "$dir"
-end
+# disk_full NAME KB OLD COMMAND...: COMMAND writes into a file system of KB
+# kilobytes at $root/NAME that fills on the way. It must exit 1 with a
+# message, leave the earlier file OLD (when named) exactly as it was, and
+# leave nothing else behind.
+disk_full() {
+  local name=$1 kb=$2 old=$3 status=0
+  shift 3
+  begin "$name"
+  small_fs "$root/$name" "$kb"
+  [[ -z $old ]] || printf 'earlier %s' "$old" >"$root/$name/$old"
+  limited_run "$@" >/dev/null 2>"$root/err.txt" || status=$?
+  [[ $status -eq 1 ]] || fail "exit status $status, expected 1"
+  [[ -s $root/err.txt ]] || fail "no message"
+  if [[ -n $old ]]; then
+    [[ "$(cat "$root/$name/$old")" == "earlier $old" ]] || fail "the earlier $old was changed"
+  fi
+  holds_only "$root/$name" $old
+  end
+}
+disk_full image_disk_full 64 out.bmp "${analyze[@]}" -o "$root/image_disk_full/out.bmp"
+disk_full image_jpeg_disk_full 16 "" "${analyze[@]}" -o "$root/image_jpeg_disk_full/out.jpg" --width 4000
+disk_full log_disk_full 16 spectrum.txt \
+  "$cli" levels "$in" --log-spectrum "$root/log_disk_full/spectrum.txt" --step 5
+disk_full analyze_log_disk_full 16 "" \
+  "${analyze[@]}" -o "$root/alog.bmp" --log-spectrum "$root/analyze_log_disk_full/spectrum.txt" --step 5
 
 begin conversion_disk_full
 # A float file is converted into a 16-bit working file before analysis;

@@ -61,32 +61,37 @@ kill_server() {
 }
 kill_server
 
-# The recorder ends by itself (within 20 s), exit status 1.
-status=
-for _ in $(seq 200); do
-  if ! kill -0 "$recorder" 2>/dev/null; then
-    wait "$recorder"
-    status=$?
-    break
-  fi
-  sleep 0.1
-done
+# ends_by_itself WHAT PID ERR MESSAGE: the program WHAT (process PID,
+# standard error in ERR) ends by itself within 20 s of the loss, with exit
+# status 1 and MESSAGE. Counts what is wrong in failures.
 failures=0
-if [[ -z $status ]]; then
-  echo "FAILED: the recorder still runs 20 s after the sound server went away"
-  kill -KILL "$recorder" 2>/dev/null
-  wait "$recorder" 2>/dev/null
-  failures=$((failures + 1))
-elif [[ $status -ne 1 ]]; then
-  echo "FAILED: exit status $status, expected 1"
-  failures=$((failures + 1))
-fi
-grep -q "Audio Input Device Failed" "$work/record.err" || {
-  echo "FAILED: no message; the recorder said:"
-  quiet_errors "$work/record.err"
-  failures=$((failures + 1))
+ends_by_itself() {
+  local what=$1 pid=$2 err=$3 message=$4 status=
+  for _ in $(seq 200); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      status=$?
+      break
+    fi
+    sleep 0.1
+  done
+  if [[ -z $status ]]; then
+    echo "FAILED: the $what still runs 20 s after the sound server went away"
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    failures=$((failures + 1))
+  elif [[ $status -ne 1 ]]; then
+    echo "FAILED: $what exit status $status, expected 1"
+    failures=$((failures + 1))
+  fi
+  grep -q "$message" "$err" || {
+    echo "FAILED: the $what gave no message; it said:"
+    quiet_errors "$err"
+    failures=$((failures + 1))
+  }
+  quiet_errors "$err" | sed 's/^/  | /'
 }
-quiet_errors "$work/record.err" | sed 's/^/  | /'
+ends_by_itself recorder "$recorder" "$work/record.err" "Audio Input Device Failed"
 cat "$work/record.out"
 
 # The file: a complete WAV whose header matches its data, holding the tone.
@@ -130,29 +135,7 @@ player=$!
 background+=($player)
 sleep 3
 kill_server
-status=
-for _ in $(seq 200); do
-  if ! kill -0 "$player" 2>/dev/null; then
-    wait "$player"
-    status=$?
-    break
-  fi
-  sleep 0.1
-done
-if [[ -z $status ]]; then
-  echo "FAILED: the player still runs 20 s after the sound server went away"
-  kill -KILL "$player" 2>/dev/null
-  failures=$((failures + 1))
-elif [[ $status -ne 1 ]]; then
-  echo "FAILED: play exit status $status, expected 1"
-  failures=$((failures + 1))
-fi
-grep -q "Audio Output Device Failed" "$work/play.err" || {
-  echo "FAILED: play gave no message; it said:"
-  quiet_errors "$work/play.err"
-  failures=$((failures + 1))
-}
-quiet_errors "$work/play.err" | sed 's/^/  | /'
+ends_by_itself player "$player" "$work/play.err" "Audio Output Device Failed"
 
 if [[ $failures -ne 0 ]]; then exit 1; fi
 echo "PASSED"
