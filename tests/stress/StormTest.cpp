@@ -24,6 +24,7 @@
 #include "context/CommandIds.h"
 #include "platform/Clock.h"
 #include "platform/SimulatedWave.h"
+#include "support/AppFixture.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 
@@ -32,6 +33,9 @@ namespace {
 
 using testing::TempFolder;
 using testing::WavBuilder;
+using testing::PrivateEnvironment;
+using testing::ServeEvents;
+using testing::SettleResize;
 
 // Prompts that answer at random, as a user clicking about would: boxes get
 // any of their buttons, choosers cancel or pick one of the storm's files
@@ -140,12 +144,7 @@ unsigned EnvNumber(const char* name, unsigned fallback) {
 // One App on the virtual clock and the simulated devices, as the tests'
 // usual fixture makes it, but with the given prompts.
 struct StormApp {
-  StormApp(platform::Prompts& prompts, const std::filesystem::path& root) {
-    for (const char* name : {"bin", "tmp", "cache", "config"}) std::filesystem::create_directories(root / name);
-    environment.executableFolder = root / "bin";
-    environment.cacheFolder = root / "cache";
-    environment.tempFolder = root / "tmp";
-    environment.configFolder = root / "config";
+  StormApp(platform::Prompts& prompts, const std::filesystem::path& root) : environment(PrivateEnvironment(root)) {
     app = std::make_unique<app::App>(app::AppServices{clock, prompts, &devices}, environment);
     app::StartApplication(*app, {});
     Events();
@@ -159,18 +158,10 @@ struct StormApp {
     app.reset();
     QApplication::processEvents();
   }
-  void Events() {
-    QApplication::processEvents();
-    if (app) app->pump.DispatchAll();
-  }
+  void Events() { ServeEvents(app.get()); }
   // Lets a re-analysis that waits for the size to stay still run.
   void Settle() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!app->window->IsDestroyed() && app->window->IsTimerActive(app::kResizeSettleTimerId) &&
-           std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      Events();
-    }
+    SettleResize(*app);
     Events();
   }
 

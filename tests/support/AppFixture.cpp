@@ -9,15 +9,33 @@
 
 namespace sonavue::testing {
 
+app::AppEnvironment PrivateEnvironment(const std::filesystem::path& root) {
+  for (const char* name : {"bin", "tmp", "cache", "config"}) std::filesystem::create_directories(root / name);
+  app::AppEnvironment environment;
+  environment.executableFolder = root / "bin";
+  environment.cacheFolder = root / "cache";
+  environment.tempFolder = root / "tmp";
+  environment.configFolder = root / "config";
+  return environment;
+}
+
+void ServeEvents(app::App* app) {
+  QApplication::processEvents();
+  if (app != nullptr) app->pump.DispatchAll();
+}
+
+void SettleResize(app::App& app) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!app.window->IsDestroyed() && app.window->IsTimerActive(app::kResizeSettleTimerId) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ServeEvents(&app);
+  }
+}
+
 void AppFixture::SetUp() {
   folders_ = std::make_unique<TempFolder>();
-  for (const char* name : {"bin", "tmp", "cache", "config"}) {
-    std::filesystem::create_directories(*folders_ / name);
-  }
-  environment_.executableFolder = *folders_ / "bin";
-  environment_.cacheFolder = *folders_ / "cache";
-  environment_.tempFolder = *folders_ / "tmp";
-  environment_.configFolder = *folders_ / "config";
+  environment_ = PrivateEnvironment(folders_->Path());
   prompts_.SetUnexpectedHandler([](const std::string& what) { ADD_FAILURE() << what; });
 }
 
@@ -71,12 +89,7 @@ void AppFixture::Resize(int width, int height) {
 }
 
 void AppFixture::SettleResize() {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (app_ && !Window().IsDestroyed() && Window().IsTimerActive(app::kResizeSettleTimerId) &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ProcessEvents();
-  }
+  if (app_) testing::SettleResize(*app_);
 }
 
 void AppFixture::Close() {
@@ -84,10 +97,7 @@ void AppFixture::Close() {
   ProcessEvents();
 }
 
-void AppFixture::ProcessEvents() {
-  QApplication::processEvents();
-  if (app_) app_->pump.DispatchAll();
-}
+void AppFixture::ProcessEvents() { ServeEvents(app_.get()); }
 
 const platform::DisplayBitmap& AppFixture::WindowImage() {
   Window().UpdateNow();

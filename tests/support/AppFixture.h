@@ -14,6 +14,15 @@
 
 namespace sonavue::testing {
 
+// An App's folders (executable, temporary, cache, configuration) made as
+// bin, tmp, cache and config under root.
+app::AppEnvironment PrivateEnvironment(const std::filesystem::path& root);
+// Serves the window's events once: Qt's, then the program's own.
+void ServeEvents(app::App* app);
+// Serves the window's events until the timer that ends a frame drag has
+// run out (it fires on its own after its delay; at most 2 s).
+void SettleResize(app::App& app);
+
 // A fresh App on the virtual clock with scripted prompts around the real
 // main window on the offscreen platform. The executable, temporary, cache and
 // configuration folders are private to each test. A prompt without a scripted
