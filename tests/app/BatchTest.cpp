@@ -22,11 +22,7 @@ class BatchTest : public sonavue::testing::AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    App().params.displayWidthS = 2.0F;
-    App().params.displayId = ID_DISPLAY_SCROLL1;
-    App().params.variables = IDM_VARIABLES_FREEZE;
+    StartPictureWindow();
     wavs_ = *folders_ / "wavs";
     std::filesystem::create_directories(wavs_);
   }

@@ -53,10 +53,7 @@ class HiDpiWindowTest : public AppFixture {
 TEST_F(HiDpiWindowTest, TheSonogramIsShownInSolidBlocksAndItsLabelsAtScreenResolution) {
   ASSERT_TRUE(kScaledScreen);
   ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
-  Start();
-  Resize(900, 600);
-  App().params.displayWidthS = 2.0F;
-  App().params.variables = app::IDM_VARIABLES_FREEZE;
+  StartPictureWindow();
   std::vector<std::int16_t> samples(48000 * 2);
   for (std::size_t i = 0; i < samples.size(); ++i) {
     samples[i] = static_cast<std::int16_t>(std::lround(12000 * std::sin(2 * M_PI * 3000 * static_cast<double>(i) / 48000)));

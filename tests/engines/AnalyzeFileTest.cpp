@@ -32,12 +32,7 @@ class AnalyzeFileTest : public sonavue::testing::AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    App().params.displayWidthS = 2.0F;
-    App().params.displayId = app::ID_DISPLAY_SCROLL1;
-    // The parameters come from the test, not from a dialog.
-    App().params.variables = app::IDM_VARIABLES_FREEZE;
+    StartPictureWindow();
   }
   std::filesystem::path Make(const std::string& name, int rate, int channels, double seconds,
                              double freqHz = 3000.0) {

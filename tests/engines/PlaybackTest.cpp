@@ -73,13 +73,8 @@ class PlaybackTest : public sonavue::testing::AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    app::CurrentParameters& p = App().params;
-    p.displayWidthS = 2.0F;
-    p.displayId = app::ID_DISPLAY_SCROLL1;
-    p.channelsId = app::ID_CHANNELS_DUAL;
-    p.variables = app::IDM_VARIABLES_FREEZE;
+    StartPictureWindow();
+    App().params.channelsId = app::ID_CHANNELS_DUAL;
   }
   void TearDown() override {
     devices_.SetTickHook({});

@@ -211,11 +211,7 @@ class SegmentZoomTest : public sonavue::testing::AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    App().params.displayWidthS = 10.0F;
-    App().params.displayId = app::ID_DISPLAY_SCROLL1;
-    App().params.variables = app::IDM_VARIABLES_FREEZE;
+    StartPictureWindow(10.0F);
   }
   void AnalyzeTone(double seconds = 10.0) {
     const auto path = *folders_ / "tone.wav";

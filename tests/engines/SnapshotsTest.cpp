@@ -82,14 +82,9 @@ class SnapshotsTest : public sonavue::testing::AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    app::CurrentParameters& p = App().params;
-    p.displayWidthS = 2.0F;
-    p.displayId = app::ID_DISPLAY_SCROLL1;
-    p.analysisControls = app::IDM_CONTROLS_MANUAL;
     // The first picture's parameters come from the test; F5 shows its dialog.
-    p.variables = app::IDM_VARIABLES_FREEZE;
+    StartPictureWindow();
+    App().params.analysisControls = app::IDM_CONTROLS_MANUAL;
     wav_ = *folders_ / "tone.wav";
     WriteTone(wav_, 12000.0);
     prompts_.QueueFile({wav_.string()});

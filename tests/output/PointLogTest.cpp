@@ -36,12 +36,8 @@ class PointLogTest : public sonavue::testing::AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
+    StartPictureWindow();
     app::CurrentParameters& p = App().params;
-    p.displayWidthS = 2.0F;
-    p.displayId = app::ID_DISPLAY_SCROLL1;
-    p.variables = app::IDM_VARIABLES_FREEZE;
     p.fftSize = 1024;
     p.resolutionHz = 46.875F;
     wav_ = *folders_ / "tone.wav";

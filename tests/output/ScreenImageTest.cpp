@@ -53,11 +53,7 @@ class ScreenImageTest : public sonavue::testing::AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    Start();
-    Resize(900, 600);
-    App().params.displayWidthS = 2.0F;
-    App().params.displayId = app::ID_DISPLAY_SCROLL1;
-    App().params.variables = app::IDM_VARIABLES_FREEZE;
+    StartPictureWindow();
   }
 
   // A mono 48 kHz file: a tone that steps from 2 kHz to 6 kHz halfway.

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/CommandTable.h"
+#include "context/CommandIds.h"
 #include "app/MainWindow.h"
 
 namespace sonavue::testing {
@@ -53,6 +54,14 @@ void AppFixture::Start(const std::vector<std::string>& arguments) {
   app_ = std::make_unique<app::App>(app::AppServices{clock_, prompts_, &devices_}, environment_);
   app::StartApplication(*app_, arguments);
   ProcessEvents();
+}
+
+void AppFixture::StartPictureWindow(float widthS) {
+  Start();
+  Resize(900, 600);
+  app_->params.displayWidthS = widthS;
+  app_->params.displayId = app::ID_DISPLAY_SCROLL1;
+  app_->params.variables = app::IDM_VARIABLES_FREEZE;
 }
 
 void AppFixture::Restart(const std::vector<std::string>& arguments) {

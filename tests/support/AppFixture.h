@@ -34,6 +34,10 @@ class AppFixture : public ::testing::Test {
 
   // Creates the App and runs the start-up with these command-line arguments.
   void Start(const std::vector<std::string>& arguments = {});
+  // Starts the App in a 900 × 600 window set for pictures the test makes:
+  // the Scroll 1 display, widthS seconds across it, and parameters that
+  // come from the test rather than from a dialog (Freeze).
+  void StartPictureWindow(float widthS = 2.0F);
   // Closes the running App (as Exit does) and starts a new one on the same folders.
   void Restart(const std::vector<std::string>& arguments = {});
   // Closes the running App (as Exit does) and destroys it.
