@@ -219,7 +219,9 @@ int AdvanceBuffer(app::App& app, std::uint64_t streamStart, std::span<const std:
                   std::uint64_t pressEnd, std::size_t bufferBytes, std::size_t& pressesUsed) {
   app::RecordingState& r = app.recording;
   BeginFilling(r, streamStart);
-  const std::uint64_t end = streamStart + data.size();
+  // The device hands a buffer back with at least what it counted as
+  // arrived; should it hold less, nothing written is taken back.
+  const std::uint64_t end = std::max<std::uint64_t>(streamStart + data.size(), r.fillingWritten);
   const auto part = [&](std::uint64_t from, std::uint64_t to) {
     return data.subspan(static_cast<std::size_t>(from - streamStart), static_cast<std::size_t>(to - from));
   };
@@ -405,7 +407,7 @@ void WriteArrivedInput(app::App& app) {
   // Writes come at most a few times a second, each with its header update.
   const std::uint64_t step = std::max<std::uint64_t>(
       kGroupBytes, static_cast<std::uint64_t>(r.bytesPerSecond) * kEarlyWriteMs / 1000);
-  if (limit < std::max(r.fillingPosition, r.fillingWritten) + step) return;
+  if (limit < r.fillingWritten + step) return;
   const bool pressDue = r.pressCount > 0 && r.presses[0].streamByte < limit;
   if (!r.appending && !pressDue) return;
   const std::uint8_t* buffer = live.buffersReturned % 2 == 0 ? live.BufferA() : live.BufferB();

@@ -472,6 +472,36 @@ TEST_F(RecordingTest, TheLiveLengthLimitKeepsATriggeredRecordingArmed) {
   EXPECT_GT(runStarts[1], 2000U * 96U);
 }
 
+// Restarts by the live length limit in the middle of buffers already
+// partly written, with a triggered stretch carried over each: the file is
+// byte for byte the one that writing whole buffers at their completion
+// makes.
+TEST_F(RecordingTest, ARestartCarriesOverTheSameBytesAsWithWholeBufferWrites) {
+  const auto run = [this](bool asItFills) {
+    std::filesystem::remove(path_);
+    App().recordingWritesAsItFills = asItFills;
+    App().frame.scanTimeLimitMs = 5500;
+    AnswerScanDialog(app::ID_RECORDING_TRIGGER, 30);
+    prompts_.QueueFile({path_.string()});
+    startMs_ = clock_.NowMs();
+    bool stopped = false;
+    devices_.SetTickHook([&](std::uint32_t now) {
+      if (!stopped && now - startMs_ >= 14000) {
+        stopped = true;
+        app::PostCommand(App(), app::IDC_STOP);
+      }
+    });
+    SendCommand(app::IDM_SCAN_INPUT);
+    devices_.SetTickHook({});
+    EXPECT_TRUE(stopped);
+    return sonavue::testing::ReadFileBytes(path_);
+  };
+  const std::vector<std::uint8_t> whole = run(false);
+  const std::vector<std::uint8_t> early = run(true);
+  EXPECT_GT(whole.size(), 68U + 10000U * 96U);
+  EXPECT_TRUE(whole == early) << "sizes " << whole.size() << " and " << early.size();
+}
+
 TEST_F(RecordingEndTest, ClosingTheWindow) {
   RecordUntil([this] { app::HandleClose(App()); });
 }
