@@ -9,7 +9,9 @@
 # left half written under its name, and that a recording is a valid WAV of
 # what was written. "Bytes lost" counts audio that reached the recording
 # file but that its header does not declare (a reader would never see it),
-# and audio the program reported as recorded that the file does not hold.
+# audio the program reported as recorded that the file does not hold, and
+# audio a killed recorder had received more than half a second before the
+# kill that its file does not declare.
 #
 # A small file system is a size-limited tmpfs when this runs as root and
 # may mount; otherwise the file size limit (ulimit -f) injects the write
@@ -223,18 +225,44 @@ end
 begin record_killed
 dir=$root/record-kill
 mkdir -p "$dir"
+# The recorder presses SAVE as its input starts, which creates the file:
+# from the moment the file appears, the input reaches the program at 96000
+# bytes a second. It is killed at a random moment 0.8 to 3.6 s into the
+# first input buffer of 4 s or into the second, and the file must then
+# declare all the audio that arrived up to half a second before the kill
+# (the moments are taken on this side, so that the recorder gets the
+# benefit of any doubt). What it lacks counts as bytes lost.
+ms_now() { echo $(($(date +%s%N) / 1000000)); }
 SONAVUE_SIMULATED_INPUT=$tone "$cli" record "$dir/rec.wav" >/dev/null 2>"$root/err.txt" &
 pid=$!
-# Killed at some moment after the first input buffer (2 s at 96000 bytes a
-# second) has reached the file, wherever the recorder then is.
-for _ in $(seq 300); do
-  [[ $(stat -c %s "$dir/rec.wav" 2>/dev/null || echo 0) -ge 192068 ]] && break
+appeared=""
+for _ in $(seq 3000); do
+  if [[ -e $dir/rec.wav ]]; then appeared=$(ms_now); break; fi
   kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
+  sleep 0.01
 done
-sleep "$((RANDOM % 2)).$((RANDOM % 10))"
-{ kill -KILL "$pid"; wait "$pid"; } 2>/dev/null
-[[ -f $dir/rec.wav ]] && check_recording "$dir/rec.wav" 192000 || fail "no recording file"
+if [[ -z $appeared ]]; then
+  { kill -KILL "$pid"; wait "$pid"; } 2>/dev/null
+  fail "no recording file"
+else
+  wait_ms=$(((RANDOM % 2) * 4000 + 800 + RANDOM % 2800))
+  sleep "$((wait_ms / 1000)).$(printf %03d $((wait_ms % 1000)))"
+  killed=$(ms_now)
+  { kill -KILL "$pid"; wait "$pid"; } 2>/dev/null
+  kill_margin_ms=500
+  due=$(((killed - appeared - kill_margin_ms) * 96))
+  ((due < 0)) && due=0
+  due=$((due - due % 2))
+  check_recording "$dir/rec.wav" 0
+  read -r verdict declared _ <<<"$(wav_check "$dir/rec.wav")"
+  if [[ $verdict == ok ]]; then
+    echo "     killed $((killed - appeared)) ms after the file appeared; it holds $((declared / 96)) ms"
+    if [[ $declared -lt $due ]]; then
+      fail "the file holds $declared data bytes; $due had arrived ${kill_margin_ms} ms before the kill"
+      lost=$((lost + due - declared))
+    fi
+  fi
+fi
 holds_only "$dir" rec.wav
 end
 

@@ -26,6 +26,8 @@ namespace {
 // every input format (mono or stereo, 16 or 24 bits).
 constexpr std::uint64_t kGroupBytes = 12;
 constexpr std::uint64_t kHeaderBytes = kWorkingHeaderBytes;
+// The input being filled is written once this much more has arrived.
+constexpr std::uint64_t kEarlyWriteMs = 250;
 // Offset of the valid-bits field, which the recording file leaves 0.
 constexpr std::size_t kValidBitsOffset = 38;
 
@@ -194,6 +196,66 @@ bool TakeUpCarry(app::App& app, const app::RecordingCarry& carry) {
   return true;
 }
 
+// Makes the buffer that begins at streamStart the one being written, if it
+// is not yet: nothing of it handled.
+void BeginFilling(app::RecordingState& r, std::uint64_t streamStart) {
+  if (r.fillingStart == streamStart) return;
+  r.fillingStart = streamStart;
+  r.fillingPosition = streamStart;
+  r.fillingWritten = streamStart;
+  r.pressesHandledEarly = 0;
+}
+
+// Takes the buffer that begins at stream byte streamStart (bufferBytes
+// long) on from where the last call left it: data holds its first bytes,
+// as far as they have arrived. The waiting presses that lie before
+// pressEnd are handled in order, each at its place but never before the
+// last one handled nor past the end of data; the bytes inside stretches
+// up to the end of data are appended, each once. Called as the buffer
+// fills and once more when it comes back, it appends exactly what one
+// call at its completion would. Returns 0 or the errno; pressesUsed says
+// how many presses were handled.
+int AdvanceBuffer(app::App& app, std::uint64_t streamStart, std::span<const std::uint8_t> data,
+                  std::uint64_t pressEnd, std::size_t bufferBytes, std::size_t& pressesUsed) {
+  app::RecordingState& r = app.recording;
+  BeginFilling(r, streamStart);
+  // The device hands a buffer back with at least what it counted as
+  // arrived; should it hold less, nothing written is taken back.
+  const std::uint64_t end = std::max<std::uint64_t>(streamStart + data.size(), r.fillingWritten);
+  const auto part = [&](std::uint64_t from, std::uint64_t to) {
+    return data.subspan(static_cast<std::size_t>(from - streamStart), static_cast<std::size_t>(to - from));
+  };
+  // The edge of the stretches so far, and how far the bytes are in the file
+  // (never behind it while a stretch is open, equal to it otherwise).
+  std::uint64_t& position = r.fillingPosition;
+  std::uint64_t& written = r.fillingWritten;
+  int error = 0;
+  std::size_t used = 0;
+  while (error == 0 && used < r.pressCount && r.presses[used].streamByte < pressEnd) {
+    const app::RecordingPress& press = r.presses[used];
+    // A SAVE of a pre-trigger may lie in buffers already handed back.
+    if (press.save && !r.appending && press.streamByte < position) {
+      error = AppendEarly(app, press.streamByte, position, bufferBytes);
+      if (error != 0) break;
+    }
+    const std::uint64_t at = std::clamp(press.streamByte, position, end);
+    if (r.appending && at > written) error = Append(app, part(written, at));
+    position = at;
+    written = std::max(written, at);
+    r.appending = press.save;
+    ++used;
+  }
+  std::move(r.presses.begin() + static_cast<std::ptrdiff_t>(used),
+            r.presses.begin() + static_cast<std::ptrdiff_t>(r.pressCount), r.presses.begin());
+  r.pressCount -= used;
+  pressesUsed = used;
+  if (error == 0 && r.appending && end > written) {
+    error = Append(app, part(written, end));
+    written = end;
+  }
+  return error;
+}
+
 // The recording part of a completed buffer (RecordCompletedBuffer without
 // the ring).
 RecordingStep RecordBuffer(app::App& app, std::uint64_t streamStart, std::span<const std::uint8_t> recorded,
@@ -254,7 +316,7 @@ bool PressSave(app::App& app, double preTriggerS) {
   app::RecordingState& r = app.recording;
   if (!RecordingEnabled(app) || !app.frame.inputOpen || app.frame.stopRequest || r.saving) return false;
   // A STOP SAVE always finds room after the SAVE.
-  if (r.pressCount + 2 > r.presses.size()) return false;
+  if (r.pressCount + r.pressesHandledEarly + 2 > r.presses.size()) return false;
   if (!r.file.IsOpen()) {
     if (const int error = CreateFile(app); error != 0) {
       FailRecording(app, "Cannot create the recording file", error);
@@ -319,7 +381,48 @@ RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,
   const RecordingStep step = RecordBuffer(app, streamStart, recorded, bufferBytes);
   app::CaptureRing& early = app.recording.early;
   if (early.Size() > 0 && early.Total() == streamStart) early.Write(recorded);
+  // The next buffer of the stream is the one being filled now.
+  BeginFilling(app.recording, streamStart + bufferBytes);
   return step;
+}
+
+void WriteArrivedInput(app::App& app) {
+  app::RecordingState& r = app.recording;
+  const app::LiveInput& live = app.live;
+  if (!app.recordingWritesAsItFills || !r.file.IsOpen() || !live.device || live.block.empty() ||
+      live.bufferBytes <= 0 || !app.frame.inputOpen || app.frame.stopRequest) {
+    return;
+  }
+  const auto length = static_cast<std::uint64_t>(live.bufferBytes);
+  const std::uint64_t streamStart = static_cast<std::uint64_t>(live.buffersReturned) * length;
+  BeginFilling(r, streamStart);
+  // How far the buffer being filled holds input (its bytes are in memory
+  // once the count says so), but never past the place a press made from
+  // now on may take: a press made later must find the bytes before it
+  // still waiting, and none lies before the one the clock gives now (a
+  // pre-trigger's SAVE, which reaches back, takes its bytes from memory).
+  const std::uint64_t delivered = live.device->DeliveredFrames() * live.format.BytesPerFrame();
+  const std::uint64_t limit =
+      std::min({delivered, streamStart + length, StreamByteAt(live, app.clock.NowMs())});
+  // Writes come at most a few times a second, each with its header update.
+  const std::uint64_t step = std::max<std::uint64_t>(
+      kGroupBytes, static_cast<std::uint64_t>(r.bytesPerSecond) * kEarlyWriteMs / 1000);
+  if (limit < r.fillingWritten + step) return;
+  const bool pressDue = r.pressCount > 0 && r.presses[0].streamByte < limit;
+  if (!r.appending && !pressDue) return;
+  const std::uint8_t* buffer = live.buffersReturned % 2 == 0 ? live.BufferA() : live.BufferB();
+  const std::span<const std::uint8_t> arrived(buffer, static_cast<std::size_t>(limit - streamStart));
+  const std::int64_t before = r.recordedBytes;
+  std::size_t used = 0;
+  int error = AdvanceBuffer(app, streamStart, arrived, limit, static_cast<std::size_t>(length), used);
+  r.pressesHandledEarly += used;
+  if (error == 0 && r.recordedBytes != before) error = WriteLengths(r);
+  if (error != 0) {
+    // As a failed write at a completion: the file keeps what was written
+    // and the scan stops.
+    FailRecording(app, "Cannot write the recording file", error);
+    StopAllAudio(app, false);
+  }
 }
 
 namespace {
@@ -328,33 +431,10 @@ RecordingStep RecordBuffer(app::App& app, std::uint64_t streamStart, std::span<c
                            std::size_t bufferBytes) {
   app::RecordingState& r = app.recording;
   if (!r.file.IsOpen()) return RecordingStep::Continue;
-  const std::uint64_t end = streamStart + recorded.size();
-  const std::uint64_t bufferEnd = streamStart + bufferBytes;
-  const auto part = [&](std::uint64_t from, std::uint64_t to) {
-    return recorded.subspan(static_cast<std::size_t>(from - streamStart), static_cast<std::size_t>(to - from));
-  };
   const std::int64_t before = r.recordedBytes;
-  int error = 0;
-  std::uint64_t position = streamStart;
   // Presses that fall in this buffer, in order; later ones wait for theirs.
   std::size_t used = 0;
-  while (error == 0 && used < r.pressCount && r.presses[used].streamByte < bufferEnd) {
-    const app::RecordingPress& press = r.presses[used];
-    // A SAVE of a pre-trigger may lie in buffers already handed back.
-    if (press.save && !r.appending && press.streamByte < position) {
-      error = AppendEarly(app, press.streamByte, position, bufferBytes);
-      if (error != 0) break;
-    }
-    const std::uint64_t at = std::clamp(press.streamByte, position, end);
-    if (r.appending && at > position) error = Append(app, part(position, at));
-    position = at;
-    r.appending = press.save;
-    ++used;
-  }
-  std::move(r.presses.begin() + static_cast<std::ptrdiff_t>(used),
-            r.presses.begin() + static_cast<std::ptrdiff_t>(r.pressCount), r.presses.begin());
-  r.pressCount -= used;
-  if (error == 0 && r.appending && end > position) error = Append(app, part(position, end));
+  int error = AdvanceBuffer(app, streamStart, recorded, streamStart + bufferBytes, bufferBytes, used);
   if (error == 0 && r.recordedBytes != before) error = WriteLengths(r);
   if (error != 0) {
     FailRecording(app, "Cannot write the recording file", error);

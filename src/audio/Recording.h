@@ -82,6 +82,16 @@ enum class RecordingStep { Continue, StopScan };
 RecordingStep RecordCompletedBuffer(app::App& app, std::uint64_t streamStart,
                                     std::span<const std::uint8_t> recorded, std::size_t bufferBytes);
 
+// The engine loop, between completions: writes what of the buffer being
+// filled has arrived and lies inside stretches, so that a process killed
+// in the middle of a buffer loses a fraction of a second at most. It
+// writes once at least a quarter of a second more has arrived, never past
+// the place a press made from now on could take, and the file then holds
+// exactly what it would hold had the whole buffer been written at its
+// completion (which then appends only the rest). A failed write ends the
+// recording and stops the scan as at a completion.
+void WriteArrivedInput(app::App& app);
+
 // After a completion with no stretch open or still to be written, SAVE is
 // offered again (Recording Enable "On").
 void RearmRecording(app::App& app);

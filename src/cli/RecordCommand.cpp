@@ -160,6 +160,12 @@ int RunRecord(const std::vector<std::string>& args) {
   CliContext context(devices.get(), true);
   if (!context.HasWorkingFolder()) return 1;
   app::App& app = context.App();
+  // The test aid SONAVUE_RECORD_WHOLE_BUFFERS=1: the recording is written
+  // only as whole input buffers come back, for comparing what a killed
+  // recorder loses.
+  if (const char* whole = std::getenv("SONAVUE_RECORD_WHOLE_BUFFERS"); whole != nullptr && *whole == '1') {
+    app.recordingWritesAsItFills = false;
+  }
 
   struct sigaction action {};
   action.sa_handler = OnStopSignal;

@@ -210,6 +210,9 @@ class App {
   // For tests: writes that would make a recording file longer than this
   // fail as on a full disk.
   std::uint64_t recordingWriteFailureBytes = UINT64_MAX;
+  // For tests: false writes a recording only as whole input buffers come
+  // back, the reference the early writing must match byte for byte.
+  bool recordingWritesAsItFills = true;
   float scanColumnMs = 10.0F;
   // The file the last Scan File played and its segment, for a repeat.
   struct ScanFileRecord {

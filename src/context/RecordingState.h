@@ -76,6 +76,16 @@ struct RecordingState {
   // Presses not yet reached by a completed buffer, oldest first.
   std::array<RecordingPress, kMaxPresses> presses{};
   std::size_t pressCount = 0;
+  // The input buffer being filled is written as it fills, ahead of its
+  // completion: the stream byte where it begins, the place of the last
+  // press handled in it (the stretches' edges so far) and how far its
+  // bytes have been appended. Presses handled early count against the
+  // room for presses until the buffer completes, as they would have stayed
+  // queued until then.
+  std::uint64_t fillingStart = 0;
+  std::uint64_t fillingPosition = 0;
+  std::uint64_t fillingWritten = 0;
+  std::size_t pressesHandledEarly = 0;
   std::int64_t recordedBytes = 0;  // sample bytes in the file
   std::array<std::uint8_t, 68> header{};
   std::int64_t bytesPerSecond = 0;

@@ -130,6 +130,9 @@ void RunEngine(App& app, const LiveRun& run) {
   while (!app.frame.stopRequest) {
     app.pump.DispatchOne();
     if (app.frame.stopRequest) break;
+    // The recording keeps up with the input as it arrives.
+    audio::WriteArrivedInput(app);
+    if (app.frame.stopRequest) break;
     // SAVE and STOP SAVE (buttons, keys, the trigger) turn the readout
     // panel's first label red and back.
     if (app.render.view.recording != labelRecording) {

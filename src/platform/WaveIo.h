@@ -58,6 +58,10 @@ class WaveInput {
   // Sample frames written into queued buffers since Start; never decreases.
   // Buffers are filled in queue order, so with buffers of S frames queued in
   // turn, stream frame k lies in the (k / S)-th buffer queued, at frame k % S.
+  // The count moves only once the frames are in their buffer (stored with
+  // release after the copy, loaded with acquire): the GUI thread may read
+  // every frame it counts in the buffer being filled while the device goes
+  // on filling the rest (a recording is written that way as it arrives).
   virtual std::uint64_t DeliveredFrames() const = 0;
   // Gaps in the input since Start: each stretch of frames that arrived while
   // no buffer was queued, and each overflow the sound system reported.

@@ -4,6 +4,7 @@
 
 #include <sys/mount.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -183,21 +184,129 @@ TEST_F(RecordingTest, SaveAndStopSaveTurnTheButtonsAndTheRedLabelAndComeBackAfte
   EXPECT_EQ(wav.data.size(), StreamByte(steps[3].doneMs) - StreamByte(steps[1].doneMs));
 }
 
-TEST_F(RecordingTest, TheLengthsOnDiskFollowEveryBufferAppended) {
+// What a process killed at any moment would leave behind: on every clock
+// tick the file is a complete WAV of the ramp from the SAVE on, and it
+// holds the input that arrived up to a third of a second before, though the
+// input buffers take 4 s to fill. Its lengths are rewritten a few times a
+// second, not on every pass of the loop.
+TEST_F(RecordingTest, TheFileKeepsUpWithTheInputWithinAFractionOfASecond) {
   RecordOn();
-  // What a process killed at these moments would leave behind.
-  Wav afterOne, afterTwo;
-  std::vector<Step> steps{{200, Press(app::IDC_PLAY)},
-                          {4500, [&] { afterOne = ReadWav(path_); }},
-                          {8500, [&] { afterTwo = ReadWav(path_); }},
-                          {9000, Press(app::IDC_STOP)}};
+  struct Seen {
+    std::uint32_t atMs = 0;
+    std::uint64_t fileBytes = 0;
+    std::uint32_t riffLength = 0;
+    std::uint32_t dataLength = 0;
+  };
+  std::vector<Seen> seen;
+  seen.reserve(4000);
+  std::uint32_t savedAt = 0;
+  startMs_ = clock_.NowMs();
+  bool pressed = false;
+  bool stopped = false;
+  devices_.SetTickHook([&](std::uint32_t now) {
+    if (!pressed && now - startMs_ >= 200) {
+      pressed = true;
+      savedAt = now;
+      app::SendCommand(App(), app::IDC_PLAY);
+    }
+    if (!stopped && now - startMs_ >= 9000) {
+      stopped = true;
+      app::PostCommand(App(), app::IDC_STOP);
+    }
+    if (!pressed || stopped || !std::filesystem::exists(path_)) return;
+    Seen s;
+    s.atMs = now;
+    s.fileBytes = std::filesystem::file_size(path_);
+    std::ifstream in(path_, std::ios::binary);
+    std::array<std::uint8_t, 68> head{};
+    in.read(reinterpret_cast<char*>(head.data()), head.size());
+    const std::vector<std::uint8_t> bytes(head.begin(), head.end());
+    s.riffLength = U32(bytes, 4);
+    s.dataLength = U32(bytes, 64);
+    seen.push_back(s);
+  });
+  SendCommand(app::IDM_SCAN_INPUT);
+  devices_.SetTickHook({});
+  ASSERT_TRUE(stopped);
+  const std::uint64_t first = StreamByte(savedAt);
+  ASSERT_GT(seen.size(), 100U);
+  int rewrites = 0;  // between 1 s and 3 s, inside buffer A
+  std::uint32_t lastLength = 0;
+  for (const Seen& s : seen) {
+    // A valid file at every moment: the lengths describe all of it.
+    ASSERT_EQ(s.fileBytes, 68U + s.dataLength) << "at " << s.atMs - startMs_ << " ms";
+    ASSERT_EQ(s.riffLength, s.fileBytes - 8);
+    // Never audio that has not arrived; never more than a third of a
+    // second behind what has.
+    ASSERT_LE(s.dataLength, StreamByte(s.atMs) - first);
+    if (s.atMs - savedAt >= 350) {
+      ASSERT_GE(s.dataLength, StreamByte(s.atMs - 350) - first) << "at " << s.atMs - startMs_ << " ms";
+    }
+    const std::uint32_t since = s.atMs - startMs_;
+    if (since >= 1000 && since < 3000 && s.dataLength != lastLength) ++rewrites;
+    lastLength = s.dataLength;
+  }
+  EXPECT_GE(rewrites, 6);
+  EXPECT_LE(rewrites, 10);
+  // At the end, the file is exactly what it always was: the ramp from the
+  // SAVE to the STOP.
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  EXPECT_EQ(wav.data.size(), StreamByte(App().recording.stopTimeMs) - first);
+  EXPECT_TRUE(IsRampFrom(wav.data, first / 2));
+}
+
+// 1.5 s into a 4-s buffer the file already holds that audio, sample for
+// sample; the stretches of the whole take come out as without the early
+// writing: each ends with a STOP SAVE inside a buffer already partly
+// written.
+TEST_F(RecordingTest, AudioReachesTheFileBeforeItsBufferComesBackAndTheTakeIsUnchanged) {
+  RecordOn();
+  Wav early;
+  std::vector<Step> steps{{1000, Press(app::IDC_PLAY)},
+                          {2500, [&] { early = ReadWav(path_); }},
+                          {5800, Press(app::IDC_PLAY_WINDOW)},
+                          {8300, Press(app::IDC_PLAY)},  // SAVE is back after the completion at 8 s
+                          {10100, Press(app::IDC_PLAY_WINDOW)},
+                          {11000, Press(app::IDC_STOP)}};
   RunSteps(steps);
-  ASSERT_TRUE(IsComplete(afterOne));
-  ASSERT_TRUE(IsComplete(afterTwo));
+  for (const Step& step : steps) ASSERT_TRUE(step.done);
   const std::uint64_t first = StreamByte(steps[0].doneMs);
-  EXPECT_EQ(afterOne.data.size(), 384000U - first);
-  EXPECT_EQ(afterTwo.data.size(), 2 * 384000U - first);
-  EXPECT_TRUE(IsRampFrom(afterTwo.data, first / 2));
+  ASSERT_TRUE(IsComplete(early));
+  EXPECT_GE(early.data.size(), StreamByte(steps[1].doneMs - 350) - first);
+  EXPECT_LE(early.data.size(), StreamByte(steps[1].doneMs) - first);
+  EXPECT_TRUE(IsRampFrom(early.data, first / 2));
+
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  const std::uint64_t one = StreamByte(steps[2].doneMs) - first;
+  const std::uint64_t secondFrom = StreamByte(steps[3].doneMs);
+  const std::uint64_t two = StreamByte(steps[4].doneMs) - secondFrom;
+  ASSERT_EQ(wav.data.size(), one + two);
+  EXPECT_TRUE(IsRampFrom({wav.data.begin(), wav.data.begin() + static_cast<std::ptrdiff_t>(one)}, first / 2));
+  EXPECT_TRUE(IsRampFrom({wav.data.begin() + static_cast<std::ptrdiff_t>(one), wav.data.end()}, secondFrom / 2));
+}
+
+// A disk that fills while the buffer being filled is written ahead of its
+// completion: the same file, the same message, the scan stopped, as when a
+// whole buffer's write fails; only sooner.
+TEST_F(RecordingTest, AFullDiskDuringAnEarlyWriteEndsTheRecordingAsAtACompletion) {
+  App().recordingWriteFailureBytes = 68 + 150001;
+  RecordOn();
+  std::vector<Step> steps{{100, Press(app::IDC_PLAY)}, {20000, Press(app::IDC_STOP)}};
+  RunSteps(steps);
+  EXPECT_FALSE(steps[1].done);
+  const Wav wav = ReadWav(path_);
+  ASSERT_TRUE(IsComplete(wav));
+  // Whole sample frames of what fitted.
+  EXPECT_EQ(wav.data.size(), 150000U);
+  EXPECT_TRUE(IsRampFrom(wav.data, StreamByte(steps[0].doneMs) / 2));
+  const auto boxes = TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "Cannot write the recording file: disk full\n" + path_.string());
+  EXPECT_FALSE(App().frame.inputOpen);
+  // The disk filled 1.6 s into the recording, long before buffer A came back.
+  EXPECT_LT(App().scanStats.lastMs, 2500U);
 }
 
 TEST_F(RecordingTest, WithoutASaveNoFileIsMadeAndAnOldOneStays) {
@@ -363,15 +472,47 @@ TEST_F(RecordingTest, TheLiveLengthLimitKeepsATriggeredRecordingArmed) {
   EXPECT_GT(runStarts[1], 2000U * 96U);
 }
 
+// Restarts by the live length limit in the middle of buffers already
+// partly written, with a triggered stretch carried over each: the file is
+// byte for byte the one that writing whole buffers at their completion
+// makes.
+TEST_F(RecordingTest, ARestartCarriesOverTheSameBytesAsWithWholeBufferWrites) {
+  const auto run = [this](bool asItFills) {
+    std::filesystem::remove(path_);
+    App().recordingWritesAsItFills = asItFills;
+    App().frame.scanTimeLimitMs = 5500;
+    AnswerScanDialog(app::ID_RECORDING_TRIGGER, 30);
+    prompts_.QueueFile({path_.string()});
+    startMs_ = clock_.NowMs();
+    bool stopped = false;
+    devices_.SetTickHook([&](std::uint32_t now) {
+      if (!stopped && now - startMs_ >= 14000) {
+        stopped = true;
+        app::PostCommand(App(), app::IDC_STOP);
+      }
+    });
+    SendCommand(app::IDM_SCAN_INPUT);
+    devices_.SetTickHook({});
+    EXPECT_TRUE(stopped);
+    return sonavue::testing::ReadFileBytes(path_);
+  };
+  const std::vector<std::uint8_t> whole = run(false);
+  const std::vector<std::uint8_t> early = run(true);
+  EXPECT_GT(whole.size(), 68U + 10000U * 96U);
+  EXPECT_TRUE(whole == early) << "sizes " << whole.size() << " and " << early.size();
+}
+
 TEST_F(RecordingEndTest, ClosingTheWindow) {
   RecordUntil([this] { app::HandleClose(App()); });
 }
 
 TEST_F(RecordingEndTest, TheDeviceGoingAway) {
-  // The device closes by itself: what it handed back is kept, the buffer it
-  // was filling is lost with it, and the scan ends.
+  // The device closes by itself: what it handed back is kept, and of the
+  // buffer it was filling, which it does not hand back, what was written
+  // as it arrived; the scan ends.
   RecordUntil([this] { App().live.device->Close(); }, false);
-  EXPECT_EQ(data_, 384000U - StreamByte(steps_[0].doneMs));
+  EXPECT_GE(data_, StreamByte(steps_[1].doneMs - 350) - StreamByte(steps_[0].doneMs));
+  EXPECT_LE(data_, StreamByte(steps_[1].doneMs) - StreamByte(steps_[0].doneMs));
   EXPECT_FALSE(App().frame.inputOpen);
   EXPECT_LT(App().scanStats.lastMs, 6000U);
 }

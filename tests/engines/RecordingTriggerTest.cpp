@@ -358,5 +358,60 @@ TEST_F(PreTriggerScanTest, ASecondStretchNeverReachesBackIntoTheFirst) {
   EXPECT_EQ(wav.data.size() / 2, StreamByte(App().recording.stopTimeMs) / 2 - first);
 }
 
+// Triggered stretches whose edges lie inside buffers already partly
+// written: the first starts (its pre-trigger reaching back) and ends inside
+// buffers being written as they fill, the second reaches back from buffer
+// C into buffer B, which has come back, and ends inside C. The file is
+// byte for byte what writing whole buffers at their completion makes, and
+// the open stretch reaches the file long before its buffer comes back.
+TEST_F(PreTriggerScanTest, StretchesEdgedInsidePartlyWrittenBuffersGiveTheSameFile) {
+  const auto run = [this](bool asItFills, std::uint64_t* heldAt4500) {
+    std::filesystem::remove(path_);
+    App().recordingWritesAsItFills = asItFills;
+    UsePattern({{2500, 3000}, {9000, 9400}});
+    AnswerWithPreTrigger("2");
+    startMs_ = clock_.NowMs();
+    int saves = 0;
+    bool wasSaving = false;
+    bool looked = false;
+    bool stopped = false;
+    devices_.SetTickHook([&](std::uint32_t now) {
+      const bool saving = App().recording.saving;
+      if (saving && !wasSaving) ++saves;
+      wasSaving = saving;
+      if (!looked && now - startMs_ >= 4500) {
+        looked = true;
+        *heldAt4500 = std::filesystem::exists(path_) ? std::filesystem::file_size(path_) - 68 : 0;
+      }
+      if (!stopped && now - startMs_ >= 13000) {
+        stopped = true;
+        app::PostCommand(App(), app::IDC_STOP);
+      }
+    });
+    SendCommand(app::IDM_SCAN_INPUT);
+    devices_.SetTickHook({});
+    EXPECT_EQ(saves, 2);
+    EXPECT_TRUE(stopped);
+    return sonavue::testing::ReadFileBytes(path_);
+  };
+  std::uint64_t wholeAt4500 = 0;
+  std::uint64_t earlyAt4500 = 0;
+  const std::vector<std::uint8_t> whole = run(false, &wholeAt4500);
+  const std::vector<std::uint8_t> early = run(true, &earlyAt4500);
+  ASSERT_GT(whole.size(), 68U + 4 * kRate * 2);
+  EXPECT_TRUE(whole == early) << "sizes " << whole.size() << " and " << early.size();
+  // At 4.5 s the first stretch (from about 0.6 s, open until about 5 s)
+  // has buffer A in the file, and with the early writing most of B's
+  // first half second too.
+  const std::uint64_t bufferA = 4 * kRate * 2;
+  EXPECT_LT(wholeAt4500, bufferA);
+  EXPECT_GT(earlyAt4500, wholeAt4500 + 150 * 96);
+  // The file begins with the first stretch's part of buffer A, the pattern
+  // to the sample, and holds more than that one stretch.
+  const std::vector<std::uint8_t> partA(early.begin() + 68, early.begin() + 68 + static_cast<std::ptrdiff_t>(wholeAt4500));
+  EXPECT_TRUE(IsPatternFrom(partA, 4 * kRate - wholeAt4500 / 2));
+  EXPECT_GT(early.size(), 68U + earlyAt4500 + 2 * kRate * 2);
+}
+
 }  // namespace
 }  // namespace sonavue::engines

@@ -317,5 +317,93 @@ TEST(InputQueueStressTest, EveryFrameArrivesOnceInOrderWhileBuffersCirculate) {
   RecordProperty("newestChecks", std::to_string(newestChecks));
 }
 
+// The way a recording is written as the input arrives: a producer thread
+// fills the buffers while this thread, going by the delivered count alone,
+// copies the part of the buffer being filled that has arrived (in pieces,
+// as it grows) and, when the buffer comes back, only the rest. The copy
+// must be the stream, every frame once and in order; under
+// ThreadSanitizer no read of a buffer may race with the producer's writes.
+TEST(InputQueueStressTest, TheArrivedPartOfTheBufferBeingFilledCanBeCopiedWhileItFills) {
+  constexpr std::uint64_t kTotal = 600'000;
+  constexpr std::size_t kPerBuffer = 4001;
+  constexpr int kBuffers = 2;
+  InputQueue queue;
+  queue.Configure(kFrameBytes);
+  std::vector<std::unique_ptr<TestBuffer>> buffers;
+  for (int i = 0; i < kBuffers; ++i) {
+    buffers.push_back(std::make_unique<TestBuffer>(kPerBuffer, i));
+    ASSERT_TRUE(queue.Add(buffers.back()->buffer));
+  }
+  std::atomic<bool> finished{false};
+  std::thread producer([&] {
+    std::mt19937 random(777);
+    std::uniform_int_distribution<std::size_t> size(1, 700);
+    std::vector<std::uint8_t> block;
+    std::uint64_t next = 0;
+    while (next < kTotal) {
+      const std::size_t frames = static_cast<std::size_t>(std::min<std::uint64_t>(size(random), kTotal - next));
+      block.resize(frames * kFrameBytes);
+      for (std::size_t f = 0; f < frames; ++f) PutFrame(block.data() + f * kFrameBytes, next + f);
+      const InputQueue::Delivery delivery = queue.Deliver(block.data(), frames);
+      next += delivery.acceptedFrames;
+      if (delivery.acceptedFrames < frames) std::this_thread::yield();
+    }
+    finished.store(true, std::memory_order_release);
+  });
+
+  std::vector<std::uint8_t> copy;
+  copy.reserve(kTotal * kFrameBytes);
+  std::uint64_t taken = 0;      // buffers taken back: the one being filled is number `taken`
+  std::size_t copiedBytes = 0;  // of the buffer being filled
+  std::uint64_t earlyCopies = 0;
+  bool ok = true;
+  const auto copyFrom = [&](const TestBuffer& holder, std::size_t to) {
+    copy.insert(copy.end(), holder.memory.begin() + static_cast<std::ptrdiff_t>(copiedBytes),
+                holder.memory.begin() + static_cast<std::ptrdiff_t>(to));
+    copiedBytes = to;
+  };
+  const auto takeFilled = [&] {
+    while (WaveBuffer* filled = queue.TakeFilled()) {
+      const TestBuffer& holder = *buffers[taken % kBuffers];
+      if (filled != &holder.buffer || filled->bytesRecorded < copiedBytes) {
+        ok = false;
+        return;
+      }
+      copyFrom(holder, filled->bytesRecorded);
+      copiedBytes = 0;
+      ++taken;
+      if (!queue.Add(*filled)) ok = false;
+    }
+  };
+  while (ok && !finished.load(std::memory_order_acquire)) {
+    takeFilled();
+    const std::uint64_t delivered = queue.DeliveredFrames();
+    const std::uint64_t start = taken * kPerBuffer;
+    if (delivered > start) {
+      const auto arrived =
+          static_cast<std::size_t>(std::min<std::uint64_t>(delivered - start, kPerBuffer)) * kFrameBytes;
+      if (arrived > copiedBytes) {
+        copyFrom(*buffers[taken % kBuffers], arrived);
+        ++earlyCopies;
+      }
+    }
+  }
+  producer.join();
+  ASSERT_TRUE(ok);
+  takeFilled();
+  ASSERT_TRUE(ok);
+  while (WaveBuffer* rest = queue.TakeQueued()) {
+    if (rest->bytesRecorded > 0) copyFrom(*buffers[taken % kBuffers], rest->bytesRecorded);
+    copiedBytes = 0;
+    ++taken;
+  }
+  ASSERT_EQ(copy.size(), kTotal * kFrameBytes);
+  for (std::uint64_t f = 0; f < kTotal; ++f) {
+    ASSERT_EQ(FrameAt(copy.data() + f * kFrameBytes), f) << "frame " << f;
+  }
+  EXPECT_GT(earlyCopies, 0U);
+  RecordProperty("earlyCopies", std::to_string(earlyCopies));
+}
+
 }  // namespace
 }  // namespace sonavue::platform

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "platform/MessagePump.h"
@@ -137,6 +138,86 @@ TEST_F(SimulatedInputTest, ADelayedDeviceDeliversLaterThanTheClockSays) {
   EXPECT_EQ(input_->DeliveredFrames(), 0U);
   clock_.Advance(70);
   EXPECT_EQ(input_->DeliveredFrames(), 60U);
+}
+
+// On the real clock the device fills from a thread of its own. This thread
+// reads the delivered count and copies the part of the buffer being filled
+// that has arrived, as the recording does between completions, and only
+// the rest when the buffer comes back: the copy is the signal, sample for
+// sample, with nothing twice and nothing missing.
+TEST(SimulatedInputThreadTest, TheArrivedPartOfABufferIsReadableWhileTheDeviceThreadFillsIt) {
+  constexpr std::uint32_t kRate = 8000;
+  constexpr std::size_t kFrames = 1000;  // 125 ms a buffer
+  const std::unique_ptr<Clock> clock = MakeRealClock();
+  SimulatedDevices devices(*clock, nullptr);
+  SignalSource ramp;
+  ramp.kind = SignalSource::Kind::Samples;
+  ramp.amplitude = 32767.0;
+  for (int k = 0; k < 3001; ++k) ramp.samples.push_back(static_cast<std::int16_t>(k));
+  devices.SetSource(ramp);
+  std::vector<Message> messages;
+  MessagePump pump({}, {}, {});
+  pump.SetHandler([&messages](const Message& m) { messages.push_back(m); });
+  std::vector<std::uint8_t> memory[2] = {std::vector<std::uint8_t>(kFrames * 2),
+                                         std::vector<std::uint8_t>(kFrames * 2)};
+  WaveBuffer buffers[2] = {{memory[0], 0, 0}, {memory[1], 0, 1}};
+  const std::unique_ptr<WaveInput> input = devices.MakeInput(pump);
+  ASSERT_EQ(input->Open({kRate, 1, 16}), WaveResult::Ok);
+  ASSERT_EQ(input->AddBuffer(buffers[0]), WaveResult::Ok);
+  ASSERT_EQ(input->AddBuffer(buffers[1]), WaveResult::Ok);
+
+  std::vector<std::uint8_t> copy;
+  std::uint64_t returned = 0;  // the buffer being filled is number `returned`
+  std::size_t copied = 0;      // bytes of it copied
+  int earlyCopies = 0;
+  const auto copyUpTo = [&](std::size_t to) {
+    const std::vector<std::uint8_t>& bytes = memory[returned % 2];
+    ASSERT_GE(to, copied);
+    copy.insert(copy.end(), bytes.begin() + static_cast<std::ptrdiff_t>(copied),
+                bytes.begin() + static_cast<std::ptrdiff_t>(to));
+    copied = to;
+  };
+  const auto handBack = [&](bool requeue) {
+    for (const Message& m : messages) {
+      if (m.kind != MessageKind::WaveInData) continue;
+      ASSERT_EQ(m.param, static_cast<std::int64_t>(returned % 2));
+      copyUpTo(buffers[returned % 2].bytesRecorded);
+      copied = 0;
+      ++returned;
+      if (requeue) {
+        ASSERT_EQ(input->AddBuffer(buffers[m.param]), WaveResult::Ok);
+      }
+    }
+    messages.clear();
+  };
+  ASSERT_EQ(input->Start(), WaveResult::Ok);
+  const std::uint32_t start = clock->NowMs();
+  while (clock->NowMs() - start < 700) {
+    pump.DispatchAll();
+    handBack(true);
+    const std::uint64_t delivered = input->DeliveredFrames() * 2;
+    const std::uint64_t bufferStart = returned * kFrames * 2;
+    if (delivered > bufferStart) {
+      const auto arrived = static_cast<std::size_t>(std::min<std::uint64_t>(delivered - bufferStart, kFrames * 2));
+      if (arrived > copied) {
+        copyUpTo(arrived);
+        ++earlyCopies;
+      }
+    }
+    clock->SleepMs(2);
+  }
+  ASSERT_EQ(input->Reset(), WaveResult::Ok);
+  pump.DispatchAll();
+  handBack(false);
+  ASSERT_EQ(input->Close(), WaveResult::Ok);
+  EXPECT_EQ(input->Overflows(), 0U);
+  EXPECT_GE(returned, 5U);
+  EXPECT_GT(earlyCopies, 20);
+  ASSERT_EQ(copy.size(), input->DeliveredFrames() * 2);
+  for (std::size_t i = 0; i < copy.size() / 2; ++i) {
+    const auto value = static_cast<std::int16_t>(copy[2 * i] | (copy[2 * i + 1] << 8));
+    ASSERT_EQ(value, static_cast<std::int16_t>(i % 3001)) << "sample " << i;
+  }
 }
 
 }  // namespace
