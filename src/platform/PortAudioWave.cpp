@@ -259,7 +259,9 @@ class PortAudioOutput final : public WaveOutput {
     output.device = device;
     output.channelCount = format.channels;
     output.sampleFormat = format.bitsPerSample == 16 ? paInt16 : paInt24;
-    output.suggestedLatency = Pa_GetDeviceInfo(device)->defaultLowOutputLatency;
+    // The device's larger latency: playback then rides out a busy machine
+    // without gaps, and the position the picture follows subtracts it.
+    output.suggestedLatency = Pa_GetDeviceInfo(device)->defaultHighOutputLatency;
     if (Pa_IsFormatSupported(nullptr, &output, format.sampleRate) != paFormatIsSupported) {
       return Fail(WaveResult::BadFormat);
     }
